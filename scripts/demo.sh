@@ -1,0 +1,38 @@
+#!/usr/bin/env bash
+# Sets up, builds and runs Kovra beside the simulated quote application and trading client.
+# With no display it runs under Xvfb and saves a screenshot to build/demo/.
+set -euo pipefail
+root=$(cd "$(dirname "$0")/.." && pwd)
+bash "$root/scripts/setup.sh"
+bash "$root/scripts/build.sh" windows
+bin="$root/build/bin"
+out="$root/build/demo"
+mkdir -p "$out"
+
+source "$root/scripts/xvfb.sh"
+headless=0
+[ -n "${DISPLAY:-}" ] || headless=1
+prefix="$root/build/wineprefix"
+cleanup() {
+  bash "$root/scripts/wine-session.sh" stop "$prefix"
+  kovra_xvfb_stop
+}
+trap cleanup EXIT
+kovra_xvfb_start
+bash "$root/scripts/wine-session.sh" start "$prefix" "$bin/KeepAlive.exe"
+export WINEPREFIX=$prefix WINEDEBUG=-all WINEDLLOVERRIDES="mscoree,mshtml=" LC_ALL=zh_CN.UTF-8
+
+if [ -f "$root/scripts/demo-run.sh" ]; then
+  source "$root/scripts/demo-run.sh"
+else
+  (cd "$bin" && wine Kovra.exe </dev/null >/dev/null 2>&1 &)
+  sleep 3
+fi
+
+if [ "$headless" = 1 ]; then
+  import -window root "$out/screen.png"
+  echo "screenshot: $out/screen.png"
+else
+  echo "Kovra is running; close it to end the demo."
+  wait
+fi

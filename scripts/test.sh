@@ -1,0 +1,27 @@
+#!/usr/bin/env bash
+# Sets up, builds and runs every test: the native tests under sanitizers, then the Windows
+# tests under Wine with an X display. Ends with the summary line; non-zero exit on any failure.
+set -uo pipefail
+root=$(cd "$(dirname "$0")/.." && pwd)
+build=${KOVRA_BUILD_DIR:-$root/build}
+export KOVRA_BUILD_DIR=$build
+bash "$root/scripts/setup.sh" || exit 1
+bash "$root/scripts/build.sh" all || exit 1
+[ "${1:-}" = "--build-only" ] && exit 0
+
+status=0
+echo "== native tests (AddressSanitizer, UndefinedBehaviorSanitizer)"
+ctest --test-dir "$build/native" --output-on-failure -j "$(nproc)" </dev/null || status=1
+
+echo "== Windows tests under Wine"
+source "$root/scripts/xvfb.sh"
+prefix="$build/wineprefix"
+cleanup() {
+  bash "$root/scripts/wine-session.sh" stop "$prefix"
+  kovra_xvfb_stop
+}
+trap cleanup EXIT
+kovra_xvfb_start
+bash "$root/scripts/wine-session.sh" start "$prefix" "$build/bin/KeepAlive.exe"
+ctest --test-dir "$build" --output-on-failure -j 2 ${KOVRA_CTEST_ARGS:-} </dev/null || status=1
+exit $status

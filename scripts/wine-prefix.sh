@@ -1,0 +1,31 @@
+#!/usr/bin/env bash
+# Creates (once) the Wine prefix used by tests and the demo, tuned for running headless:
+# no window manager wait, no crash debugger, a desktop process that stays up.
+# Usage: wine-prefix.sh PREFIX
+set -euo pipefail
+prefix=$1
+mkdir -p "$(dirname "$prefix")"
+exec 9>"$prefix.lock"
+flock 9
+[ -f "$prefix/.kovra-ready" ] && exit 0
+export WINEPREFIX=$prefix WINEDEBUG=-all WINEDLLOVERRIDES="mscoree,mshtml=" LC_ALL=zh_CN.UTF-8
+wineboot -i </dev/null >/dev/null 2>&1
+reg=$(mktemp --suffix=.reg)
+trap 'rm -f "$reg"' EXIT
+cat >"$reg" <<'REG'
+REGEDIT4
+
+[HKEY_CURRENT_USER\Software\Wine\X11 Driver]
+"Managed"="N"
+"Decorated"="N"
+
+[HKEY_LOCAL_MACHINE\Software\Microsoft\Windows NT\CurrentVersion\AeDebug]
+"Debugger"="kovra-no-debugger.exe"
+"Auto"="1"
+
+[HKEY_CURRENT_USER\Software\Wine\WineDbg]
+"ShowCrashDialog"=dword:00000000
+REG
+wine reg import "$(winepath -w "$reg")" </dev/null >/dev/null 2>&1
+wineserver -w
+touch "$prefix/.kovra-ready"
