@@ -1,4 +1,4 @@
-#include "TestPaths.h"
+#include "support/TestPaths.h"
 
 #include <windows.h>
 

@@ -1,8 +1,8 @@
-#include "TestProcess.h"
+#include "support/TestProcess.h"
 
 #include <stdexcept>
 
-#include "Wait.h"
+#include "support/Wait.h"
 
 namespace kovra::test {
 namespace {
