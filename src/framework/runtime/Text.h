@@ -11,8 +11,10 @@ namespace kovra {
 std::u16string Utf8ToUtf16(std::string_view utf8);
 std::string Utf16ToUtf8(std::u16string_view utf16);
 
-// Code page 936 as Windows defines it (ASCII, 0x80 = euro sign, two-byte GBK).
-// Characters with no GBK form become '?'; undecodable bytes become U+FFFD.
+// Code page 936 as Windows defines it: ASCII, 0x80 = euro sign, 0xFF = U+F8F5, two-byte GBK
+// with its user-defined areas as Private Use characters. Characters with no GBK form become '?'
+// (no best-fit substitutes). A lead byte without a valid trail becomes U+FFFD and the byte after
+// it is decoded on its own.
 std::string Utf8ToGbk(std::string_view utf8);
 std::string GbkToUtf8(std::string_view gbk);
 std::string Utf16ToGbk(std::u16string_view utf16);
