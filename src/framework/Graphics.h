@@ -358,6 +358,9 @@ class TGraphic : public TObject {
   TNotifyEvent OnChange;
 
  protected:
+  // Copies and moves of a picture take its Transparent flag but keep the target's OnChange,
+  // which belongs to whoever owns the target.
+  void AssignTransparent(const TGraphic& other) { transparent_ = other.transparent_; }
   void Changed();
 
  private:
