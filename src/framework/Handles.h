@@ -3,7 +3,7 @@
 //   GdiObject<T>           HPEN, HBRUSH, HFONT, HBITMAP, HRGN (DeleteObject)
 //   WindowDC, PaintDC-free helpers, MemoryDC (GetDC/ReleaseDC, CreateCompatibleDC/DeleteDC)
 //   KernelHandle           process, thread, event, file (CloseHandle)
-//   MenuHandle, IconHandle, ImageListHandle
+//   MenuHandle, IconHandle, ImageListHandle, RegKeyHandle
 //   SelectObjectScope      selects into a DC and restores the previous object
 #pragma once
 
@@ -96,6 +96,14 @@ struct ImageListTraits {
   static void Close(HIMAGELIST h) { ImageList_Destroy(h); }
 };
 using ImageListHandle = ScopedHandle<ImageListTraits>;
+
+struct RegKeyTraits {
+  using Handle = HKEY;
+  static HKEY Invalid() { return nullptr; }
+  static bool IsValid(HKEY h) { return h != nullptr; }
+  static void Close(HKEY h) { RegCloseKey(h); }
+};
+using RegKeyHandle = ScopedHandle<RegKeyTraits>;
 
 // A window's DC from GetDC, released with ReleaseDC.
 class WindowDC {
