@@ -1,0 +1,134 @@
+#include "app/ProcessFinder.h"
+
+#include <tlhelp32.h>
+
+#include <string>
+
+#include "framework/Handles.h"
+#include "framework/runtime/Text.h"
+
+namespace kovra {
+namespace {
+
+// Looked up at run time: a system without them simply finds nothing.
+using CreateSnapshotFn = HANDLE(WINAPI*)(DWORD, DWORD);
+using ProcessWalkFn = BOOL(WINAPI*)(HANDLE, PROCESSENTRY32W*);
+using EnumModulesFn = BOOL(WINAPI*)(HANDLE, HMODULE*, DWORD, DWORD*);
+using ModuleFileNameFn = DWORD(WINAPI*)(HANDLE, HMODULE, wchar_t*, DWORD);
+
+template <class Fn>
+Fn Lookup(HMODULE library, const char* name) {
+  if (!library) return nullptr;
+  return reinterpret_cast<Fn>(reinterpret_cast<void*>(GetProcAddress(library, name)));
+}
+
+class Library {
+ public:
+  explicit Library(const wchar_t* name) : module_(LoadLibraryW(name)) {}
+  ~Library() {
+    if (module_) FreeLibrary(module_);
+  }
+  Library(const Library&) = delete;
+  Library& operator=(const Library&) = delete;
+  HMODULE Get() const { return module_; }
+
+ private:
+  HMODULE module_;
+};
+
+std::string_view FileNamePart(std::string_view path) {
+  const size_t slash = path.find_last_of('\\');
+  return slash == std::string_view::npos ? path : path.substr(slash + 1);
+}
+
+std::string ToUtf8(const wchar_t* text, size_t length) {
+  return Utf16ToUtf8(std::u16string_view(reinterpret_cast<const char16_t*>(text), length));
+}
+
+std::string ToUtf8(const wchar_t* text) {
+  return ToUtf8(text, wcslen(text));
+}
+
+struct ModuleFunctions {
+  EnumModulesFn enumModules;
+  ModuleFileNameFn moduleFileName;
+};
+
+enum class Verdict { Rejected, NameOnly, Found };
+
+// Steps for one process whose file name matches: open it, check its executable's full path and
+// look for its main window.
+Verdict Examine(DWORD pid, std::string_view path, const ModuleFunctions& fns, bool& opened) {
+  KernelHandle process(OpenProcess(PROCESS_QUERY_INFORMATION | PROCESS_VM_READ, FALSE, pid));
+  opened = static_cast<bool>(process);
+  if (!opened) return Verdict::Rejected;
+  HMODULE module = nullptr;
+  DWORD needed = 0;
+  if (!fns.enumModules || !fns.moduleFileName ||
+      !fns.enumModules(process.Get(), &module, sizeof(module), &needed)) {
+    return Verdict::NameOnly;
+  }
+  wchar_t buffer[MAX_PATH + 1] = {};
+  const DWORD length = fns.moduleFileName(process.Get(), module, buffer, MAX_PATH + 1);
+  const std::string fullPath = ToUtf8(buffer, length <= MAX_PATH ? length : 0);
+  if (!EqualsIgnoreAsciiCase(fullPath, path)) return Verdict::Rejected;
+  return FindMainWindow(pid) ? Verdict::Found : Verdict::Rejected;
+}
+
+}  // namespace
+
+DWORD FindProcessByPath(std::string_view path) {
+  HMODULE kernel = GetModuleHandleW(L"kernel32.dll");
+  const auto createSnapshot = Lookup<CreateSnapshotFn>(kernel, "CreateToolhelp32Snapshot");
+  const auto first = Lookup<ProcessWalkFn>(kernel, "Process32FirstW");
+  const auto next = Lookup<ProcessWalkFn>(kernel, "Process32NextW");
+  if (!createSnapshot || !first || !next) return 0;
+  KernelHandle snapshot(createSnapshot(TH32CS_SNAPPROCESS, 0));
+  if (!snapshot) return 0;
+
+  Library psapi(L"PSAPI.dll");
+  const ModuleFunctions fns{Lookup<EnumModulesFn>(psapi.Get(), "EnumProcessModules"),
+                            Lookup<ModuleFileNameFn>(psapi.Get(), "GetModuleFileNameExW")};
+  const std::string_view fileName = FileNamePart(path);
+  DWORD candidate = 0;
+  PROCESSENTRY32W entry{};
+  entry.dwSize = sizeof(entry);
+  for (BOOL more = first(snapshot.Get(), &entry); more; more = next(snapshot.Get(), &entry)) {
+    entry.szExeFile[MAX_PATH - 1] = L'\0';
+    if (fileName.empty() ||
+        !EqualsIgnoreAsciiCase(FileNamePart(ToUtf8(entry.szExeFile)), fileName)) {
+      continue;
+    }
+    bool opened = false;
+    const Verdict verdict = Examine(entry.th32ProcessID, path, fns, opened);
+    if (!opened) continue;
+    if (verdict == Verdict::Found) return entry.th32ProcessID;
+    candidate = verdict == Verdict::NameOnly ? entry.th32ProcessID : 0;
+  }
+  return candidate;
+}
+
+HWND FindMainWindow(DWORD pid) {
+  if (pid == 0) return nullptr;
+  struct Search {
+    DWORD pid;
+    HWND found;
+  } search{pid, nullptr};
+  EnumWindows(
+      [](HWND window, LPARAM param) -> BOOL {
+        auto& s = *reinterpret_cast<Search*>(param);
+        DWORD owner = 0;
+        GetWindowThreadProcessId(window, &owner);
+        if (owner != s.pid || !IsMainWindow(window)) return TRUE;
+        s.found = window;
+        return FALSE;
+      },
+      reinterpret_cast<LPARAM>(&search));
+  return search.found;
+}
+
+bool IsMainWindow(HWND window) {
+  return GetWindow(window, GW_OWNER) == nullptr && IsWindowVisible(window);
+}
+
+}  // namespace kovra
