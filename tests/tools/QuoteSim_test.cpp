@@ -1,0 +1,29 @@
+// QuoteSim: its title as another program sets it, and as its own second instance sets it.
+#include <gtest/gtest.h>
+
+#include "support/Sim.h"
+#include "support/Wait.h"
+
+namespace kovra::test {
+namespace {
+
+TEST(QuoteSim, ShowsTheGivenTitleAndTakesAnyNewOne) {
+  QuoteSim quote("大智慧 - [600000]");
+  EXPECT_EQ(quote.Title(), "大智慧 - [600000]");
+  std::string longTitle = "[" + std::string(4093, 'x') + "]";
+  quote.SetTitle(longTitle);
+  EXPECT_EQ(quote.Title(), longTitle);
+  quote.SetTitle("]][[ 大智慧 [");
+  EXPECT_EQ(quote.Title(), "]][[ 大智慧 [");
+}
+
+TEST(QuoteSim, ASecondInstanceSetsTheRunningOnesTitleAndExits) {
+  QuoteSim quote;
+  TestProcess setter(SimPath(L"QuoteSim.exe"), {L"--set-title", L"大智慧 - [000001 平安]"});
+  EXPECT_EQ(setter.WaitExit(), 0);
+  EXPECT_EQ(quote.Title(), "大智慧 - [000001 平安]");
+  EXPECT_TRUE(quote.Process().Running());
+}
+
+}  // namespace
+}  // namespace kovra::test
