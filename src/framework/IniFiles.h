@@ -1,0 +1,47 @@
+// INI files on disk: TIniFile reads the file afresh on every call and writes every change at once.
+#pragma once
+
+#include <cstdint>
+#include <string>
+#include <string_view>
+
+namespace kovra {
+
+// Each write reads the current file, changes the one value and replaces the whole file through a
+// flushed temporary file in the same folder, so the file on disk is always either the old one or
+// the new one. A write that is refused (read-only file or folder, full disk, the file locked or
+// unreadable) throws Exception "Unable to write to <path>" and leaves the file as it was.
+// A missing or unreadable file reads as empty: every read gives its default.
+class TIniFile {
+ public:
+  explicit TIniFile(std::string path_utf8);
+
+  const std::string& FileName() const { return path_; }
+
+  std::string ReadString(std::string_view section, std::string_view key,
+                         std::string_view defaultValue) const;
+  // Text longer than two characters starting with "0x" or "0X" is hexadecimal (up to 32 bits,
+  // so 0xFF00000F is negative), other text decimal; missing, unconvertible or out-of-range text
+  // gives the default.
+  int32_t ReadInteger(std::string_view section, std::string_view key, int32_t defaultValue) const;
+  // With FormatSettings(); missing or unconvertible text gives the default.
+  double ReadFloat(std::string_view section, std::string_view key, double defaultValue) const;
+  // An integer other than 0 is true.
+  bool ReadBool(std::string_view section, std::string_view key, bool defaultValue) const;
+
+  void WriteString(std::string_view section, std::string_view key, std::string_view value);
+  void WriteInteger(std::string_view section, std::string_view key, int32_t value);
+  // The shortest general form ("3", "2.5").
+  void WriteFloat(std::string_view section, std::string_view key, double value);
+  // 1 or 0.
+  void WriteBool(std::string_view section, std::string_view key, bool value);
+
+ private:
+  [[noreturn]] void RaiseWriteError() const;
+  void SaveBytes(const std::string& bytes) const;
+
+  std::string path_;
+  std::wstring widePath_;
+};
+
+}  // namespace kovra
