@@ -34,6 +34,15 @@ TColor ColorToRGB(TColor color) {
   return color;
 }
 
+int ScreenPixelsPerInch() {
+  static const int ppi = [] {
+    WindowDC screen(nullptr);
+    const int value = screen.Get() ? GetDeviceCaps(screen.Get(), LOGPIXELSY) : 0;
+    return value > 0 ? value : 96;
+  }();
+  return ppi;
+}
+
 COLORREF ToColorRef(TColor color) {
   if (color == clNone) return CLR_NONE;
   if (color == clDefault) return CLR_DEFAULT;
@@ -507,10 +516,18 @@ TCanvasClip::TCanvasClip(TCanvas& canvas, const RECT& r) : dc_(RequireDC(canvas.
 
 TCanvasClip::TCanvasClip(TCanvas& canvas, HRGN region) : dc_(RequireDC(canvas.Handle())) {
   Save();
+  if (!region) return;
+  // Clip regions live in device coordinates; a painter's region is in logical ones.
+  POINT origin{0, 0};
+  LPtoDP(dc_, &origin, 1);
+  RegionHandle device(CreateRectRgn(0, 0, 0, 0));
+  if (!device || CombineRgn(device.Get(), region, nullptr, RGN_COPY) == ERROR)
+    RaiseLastOSError("CombineRgn");
+  OffsetRgn(device.Get(), origin.x, origin.y);
   if (saved_) {
-    ExtSelectClipRgn(dc_, region, RGN_AND);
+    ExtSelectClipRgn(dc_, device.Get(), RGN_AND);
   } else {
-    SelectClipRgn(dc_, region);  // no clip yet: the region is the new clip
+    SelectClipRgn(dc_, device.Get());  // no clip yet: the region is the new clip
   }
 }
 

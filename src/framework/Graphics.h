@@ -37,6 +37,8 @@ COLORREF ToColorRef(TColor color);
 inline TColor FromColorRef(COLORREF ref) {
   return static_cast<TColor>(ref & 0x00FFFFFF);
 }
+// The screen's logical pixels per inch (LOGPIXELSY), read once.
+int ScreenPixelsPerInch();
 
 enum TFontStyle : std::uint8_t { fsBold, fsItalic, fsUnderline, fsStrikeOut };
 
@@ -106,7 +108,7 @@ enum TFontQuality : std::uint8_t {
   fqClearType
 };
 
-// Default face "Tahoma" at 8 points (Height -11 at 96 dpi): present on every Windows and under
+// Default face "Tahoma" at Height -11 (8 points at 96 dpi): present on every Windows and under
 // Wine, where the system font links supply CJK glyphs it lacks.
 class TFont : public TGraphicsObject {
  public:
@@ -154,7 +156,7 @@ class TFont : public TGraphicsObject {
   TFontPitch pitch_ = fpDefault;
   TFontQuality quality_ = fqDefault;
   int orientation_ = 0;
-  int pixelsPerInch_ = 96;
+  int pixelsPerInch_ = ScreenPixelsPerInch();
 };
 
 enum TPenStyle : std::uint8_t {
@@ -330,7 +332,8 @@ class TCanvas : public TObject {
 class TCanvasClip {
  public:
   TCanvasClip(TCanvas& canvas, const RECT& r);
-  TCanvasClip(TCanvas& canvas, HRGN region);  // intersected with the current clip; not taken
+  // `region` is in the canvas's logical coordinates, like the rectangle; it is not taken over.
+  TCanvasClip(TCanvas& canvas, HRGN region);
   ~TCanvasClip();
   TCanvasClip(const TCanvasClip&) = delete;
   TCanvasClip& operator=(const TCanvasClip&) = delete;
@@ -469,8 +472,8 @@ class TIcon : public TGraphic {
 
 // Double buffering for WM_PAINT and WM_PRINTCLIENT: painting goes into an off-screen bitmap that
 // covers `area` (in the target's coordinates, which the painter keeps using) and is copied to the
-// target once. The bitmap is kept between paints and grows as needed. If the painter throws,
-// nothing reaches the target.
+// target once. The bitmap is kept between paints and grows as needed, and is not cleared: the
+// painter owns every pixel of the area. If the painter throws, nothing reaches the target.
 class TPaintBuffer {
  public:
   void Paint(HDC target, const RECT& area, const std::function<void(TCanvas&)>& painter);

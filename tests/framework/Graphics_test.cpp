@@ -500,6 +500,16 @@ TEST(PaintBufferTest, PaintsInTargetCoordinatesAndCopiesOnlyTheArea) {
                std::runtime_error);
   EXPECT_EQ(At(target, 0, 0), clWhite) << "nothing half-painted reaches the target";
 
+  buffer.Paint(target.Canvas().Handle(), RECT{20, 0, 30, 10}, [](TCanvas& c) {
+    c.FillRect(RECT{20, 0, 30, 10});                   // painters own every pixel of the area
+    RegionHandle corner(CreateRectRgn(20, 0, 23, 3));  // logical, like everything else
+    TCanvasClip clip(c, corner.Get());
+    c.Brush().SetColor(clMaroon);
+    c.FillRect(RECT{20, 0, 30, 10});
+  });
+  EXPECT_EQ(At(target, 21, 1), clMaroon);
+  EXPECT_EQ(At(target, 24, 1), clWhite) << "clipped away";
+
   buffer.Paint(target.Canvas().Handle(), RECT{0, 0, 5, 5}, [](TCanvas& c) {
     c.FillRect(RECT{0, 0, 5, 5});  // a fresh canvas state: the default white brush
   });
