@@ -1,0 +1,593 @@
+// TRzCustomEdit and TRzEdit.
+#include "controls/RzEdit.h"
+
+#include <uxtheme.h>
+#include <vsstyle.h>
+
+#include "framework/Handles.h"
+
+namespace kovra {
+
+namespace {
+
+class ThemeScope {
+ public:
+  ThemeScope(HWND wnd, const wchar_t* classes) : theme_(OpenThemeData(wnd, classes)) {}
+  ~ThemeScope() {
+    if (theme_) CloseThemeData(theme_);
+  }
+  ThemeScope(const ThemeScope&) = delete;
+  ThemeScope& operator=(const ThemeScope&) = delete;
+  HTHEME Get() const { return theme_; }
+
+ private:
+  HTHEME theme_;
+};
+
+// The window DC of the non-client area, released on every path.
+class WindowDCScope {
+ public:
+  explicit WindowDCScope(HWND wnd) : wnd_(wnd), dc_(GetWindowDC(wnd)) {}
+  ~WindowDCScope() {
+    if (dc_) ReleaseDC(wnd_, dc_);
+  }
+  WindowDCScope(const WindowDCScope&) = delete;
+  WindowDCScope& operator=(const WindowDCScope&) = delete;
+  HDC Get() const { return dc_; }
+
+ private:
+  HWND wnd_;
+  HDC dc_;
+};
+
+}  // namespace
+
+TRzCustomEdit::TRzCustomEdit(TComponent* owner) : TCustomMaskEdit(owner) {}
+
+TRzCustomEdit::~TRzCustomEdit() {
+  Destroying();
+  SetFrameController(nullptr);
+}
+
+// ---- colours ----
+
+TColor TRzCustomEdit::StateColor() const {
+  if (!Enabled()) return disabledColor_;
+  if (Focused()) return IsReadOnly() && readOnlyColorOnFocus_ ? readOnlyColor_ : focusColor_;
+  if (IsReadOnly()) return readOnlyColor_;
+  return normalColor_;
+}
+
+void TRzCustomEdit::UpdateColors() {
+  if (IsLoading()) return;
+  updatingColor_ = true;
+  struct Clear {
+    bool& flag;
+    ~Clear() { flag = false; }
+  } clear{updatingColor_};
+  SetColor(StateColor());
+}
+
+// A colour set from outside (the user, a form, the parent) becomes the resting colour; the
+// focus colour follows it unless it was chosen separately.
+void TRzCustomEdit::CMColorChanged(TMessage& m) {
+  TCustomMaskEdit::CMColorChanged(m);
+  if (!updatingColor_) {
+    if (focusColor_ == normalColor_) focusColor_ = Color();
+    normalColor_ = Color();
+  }
+  if (frameVisible_ && !ThemedFraming()) RepaintFrame();
+}
+
+void TRzCustomEdit::SetDisabledColor(TColor value) {
+  if (value == disabledColor_) return;
+  disabledColor_ = value;
+  if (!Enabled()) UpdateColors();
+}
+
+void TRzCustomEdit::SetFocusColor(TColor value) {
+  if (value == focusColor_) return;
+  focusColor_ = value;
+  if (Focused()) UpdateColors();
+}
+
+void TRzCustomEdit::SetReadOnlyColor(TColor value) {
+  if (value == readOnlyColor_) return;
+  readOnlyColor_ = value;
+  if (IsReadOnly()) UpdateColors();
+}
+
+void TRzCustomEdit::SetReadOnlyColorOnFocus(bool value) {
+  if (value == readOnlyColorOnFocus_) return;
+  readOnlyColorOnFocus_ = value;
+  if (Focused()) UpdateColors();
+}
+
+void TRzCustomEdit::SetReadOnly(bool value) {
+  if (value == ReadOnly()) return;
+  TCustomMaskEdit::SetReadOnly(value);
+  ReadOnlyChanged();
+}
+
+void TRzCustomEdit::ReadOnlyChanged() {
+  if (IsReadOnly())
+    HideDropButton();
+  else
+    RestoreDropButton();
+  UpdateColors();
+  if (HandleAllocated()) SendMessageW(WindowHandle(), WM_NCPAINT, 1, 0);
+}
+
+void TRzCustomEdit::CMEnabledChanged(TMessage& m) {
+  TCustomMaskEdit::CMEnabledChanged(m);
+  UpdateColors();
+}
+
+void TRzCustomEdit::Loaded() {
+  TCustomMaskEdit::Loaded();
+  UpdateColors();
+  UpdateFrame(false, false);
+}
+
+// ---- frame properties ----
+
+void TRzCustomEdit::SetAlignment(TAlignment value) {
+  TCustomMaskEdit::SetAlignment(value);
+}
+
+void TRzCustomEdit::SetFrameColor(TColor value) {
+  if (value == frameColor_) return;
+  frameColor_ = value;
+  RepaintFrame();
+}
+
+void TRzCustomEdit::SetFrameHotColor(TColor value) {
+  if (value == frameHotColor_) return;
+  frameHotColor_ = value;
+  RepaintFrame();
+}
+
+void TRzCustomEdit::SetFrameHotStyle(TFrameStyle value) {
+  if (value == frameHotStyle_ || !IsFrameStyle(value)) return;
+  frameHotStyle_ = value;
+  RepaintFrame();
+}
+
+void TRzCustomEdit::SetFrameSides(TSides value) {
+  if (value == frameSides_) return;
+  frameSides_ = value;
+  RepaintFrame();
+}
+
+void TRzCustomEdit::SetFrameStyle(TFrameStyle value) {
+  if (value == frameStyle_ || !IsFrameStyle(value)) return;
+  frameStyle_ = value;
+  RepaintFrame();
+}
+
+void TRzCustomEdit::SetFrameHotTrack(bool value) {
+  if (value == frameHotTrack_) return;
+  frameHotTrack_ = value;
+  if (value) {
+    SetFrameVisible(true);
+    if (!IsLoading()) frameSides_ = kAllSides;
+  }
+  RepaintFrame();
+  Invalidate();
+}
+
+// The system edit lays out its border when created, so a frame change rebuilds the window.
+void TRzCustomEdit::SetFrameVisible(bool value) {
+  if (value == frameVisible_) return;
+  frameVisible_ = value;
+  if (value) SetCtl3D(true);
+  RecreateWnd();
+}
+
+// Either way the frame must be painted again: a stale custom frame would otherwise stay under
+// the themed border, and the other way round.
+void TRzCustomEdit::SetFramingPreference(TFramingPreference value) {
+  if (value == framingPreference_) return;
+  framingPreference_ = value;
+  RepaintFrame();
+}
+
+void TRzCustomEdit::SetFlatButtons(bool value) {
+  if (value == flatButtons_) return;
+  flatButtons_ = value;
+  RepaintFrame();
+}
+
+void TRzCustomEdit::SetFlatButtonColor(TColor value) {
+  if (value == flatButtonColor_) return;
+  flatButtonColor_ = value;
+  RepaintFrame();
+}
+
+bool TRzCustomEdit::ThemedFraming() const {
+  return framingPreference_ == fpXPThemes && ThemesActive();
+}
+
+void TRzCustomEdit::RepaintFrame() {
+  if (HandleAllocated()) InvalidateNonClientFrame(WindowHandle());
+}
+
+void TRzCustomEdit::ReadFrameFlat(bool value) {
+  if (!value) return;
+  SetFrameHotTrack(true);
+  SetFrameStyle(fsStatus);
+  SetFrameHotStyle(fsLowered);
+}
+
+void TRzCustomEdit::ReadFrameFocusStyle(std::string_view styleName) {
+  TFrameStyle style;
+  if (FrameStyleFromName(styleName, style)) SetFrameHotStyle(style);
+}
+
+void TRzCustomEdit::InvalidKeyBeep() const {
+  if (beepOnInvalidKey_) MessageBeep(0);
+}
+
+// ---- text hint ----
+
+void TRzCustomEdit::SetTextHint(std::string_view value) {
+  if (value == textHint_) return;
+  textHint_ = value;
+  if (!IsLoading()) ApplyTextHint(textHint_);
+}
+
+void TRzCustomEdit::SetTextHintVisibleOnFocus(bool value) {
+  if (value == textHintVisibleOnFocus_) return;
+  textHintVisibleOnFocus_ = value;
+  if (!IsLoading()) ApplyTextHint(textHint_);
+}
+
+void TRzCustomEdit::ApplyTextHint(std::string_view text) {
+  if (!HandleAllocated() || !ThemesActive()) return;
+  const std::wstring wide = Wide(text);
+  SendMessageW(WindowHandle(), EM_SETCUEBANNER, textHintVisibleOnFocus_ ? TRUE : FALSE,
+               reinterpret_cast<LPARAM>(wide.c_str()));
+}
+
+// ---- window ----
+
+void TRzCustomEdit::CreateParams(TCreateParams& params) {
+  TCustomMaskEdit::CreateParams(params);
+  params.Style |= WS_CLIPCHILDREN;
+  params.Style &= ~static_cast<DWORD>(ES_MULTILINE);
+}
+
+void TRzCustomEdit::CreateWnd() {
+  TCustomMaskEdit::CreateWnd();
+  ApplyTextHint(textHint_);
+}
+
+void TRzCustomEdit::WMSize(TMessage& m) {
+  TCustomMaskEdit::WMSize(m);
+  if (frameVisible_ && !ThemedFraming()) RepaintFrame();
+}
+
+// ---- hot tracking and focus ----
+
+void TRzCustomEdit::RedrawFrameRegion(const RECT* r) {
+  if (HandleAllocated())
+    RedrawWindow(WindowHandle(), r, nullptr, RDW_FRAME | RDW_NOERASE | RDW_INVALIDATE);
+}
+
+void TRzCustomEdit::UpdateFrame(bool viaMouse, bool inside) {
+  if (viaMouse)
+    overControl_ = inside;
+  else
+    inControl_ = inside;
+  if (dropButtonShown_ && (flatButtons_ || frameHotTrack_ || ThemesActive()) &&
+      buttonState_ == dbsUp) {
+    if (frameHotTrack_) {
+      RedrawFrameRegion(nullptr);
+    } else {
+      // Only the button strip changes; it lies right of the client area.
+      const int cx = GetSystemMetrics(SM_CXVSCROLL);
+      const RECT strip{ClientWidth(), -2, ClientWidth() + cx + 2, ClientHeight() + 2};
+      RedrawFrameRegion(&strip);
+    }
+  } else if (frameHotTrack_) {
+    RepaintFrame();
+  }
+  UpdateColors();
+}
+
+void TRzCustomEdit::CMMouseEnter(TMessage& m) {
+  if (m.LParam != 0 && m.LParam != reinterpret_cast<LPARAM>(static_cast<TControl*>(this))) return;
+  TCustomMaskEdit::CMMouseEnter(m);
+  UpdateFrame(true, true);
+}
+
+void TRzCustomEdit::CMMouseLeave(TMessage& m) {
+  if (m.LParam != 0 && m.LParam != reinterpret_cast<LPARAM>(static_cast<TControl*>(this))) return;
+  TCustomMaskEdit::CMMouseLeave(m);
+  UpdateFrame(true, false);
+}
+
+void TRzCustomEdit::WMSetFocus(TMessage& m) {
+  UpdateFrame(false, true);
+  TCustomMaskEdit::WMSetFocus(m);
+}
+
+void TRzCustomEdit::WMKillFocus(TMessage& m) {
+  TCustomMaskEdit::WMKillFocus(m);
+  UpdateFrame(false, false);
+  ReleaseDropButton();
+}
+
+// ---- keys ----
+
+bool TRzCustomEdit::DoKeyPress(wchar_t& key) {
+  if (TCustomMaskEdit::DoKeyPress(key)) return true;
+  if (tabOnEnter_ && key == L'\r') {
+    key = 0;
+    PostMessageW(Handle(), WM_KEYDOWN, VK_TAB, 0);
+    return true;
+  }
+  return false;
+}
+
+bool TRzCustomEdit::DoKeyDown(WORD& key, TShiftState shift) {
+  if (TCustomMaskEdit::DoKeyDown(key, shift)) return true;
+  const TShiftState modifiers = shift & (ssShift | ssAlt | ssCtrl);
+  if (dropButtonShown_ &&
+      ((key == VK_DOWN && modifiers == ssAlt) || (key == VK_F4 && modifiers == 0))) {
+    DropDown();
+    key = 0;
+    return true;
+  }
+  return false;
+}
+
+// ---- drop button ----
+
+RECT TRzCustomEdit::DropButtonRect() const {
+  if (!dropButtonShown_ || !HandleAllocated()) return RECT{};
+  RECT w;
+  GetWindowRect(WindowHandle(), &w);
+  OffsetRect(&w, -w.left, -w.top);
+  InflateRect(&w, ThemesActive() ? -1 : -2, ThemesActive() ? -1 : -2);
+  const int cx = GetSystemMetrics(SM_CXVSCROLL);
+  return RECT{w.right - cx, w.top, w.right, w.bottom};
+}
+
+void TRzCustomEdit::SetDropButtonRequested(bool value) {
+  if (value == dropButtonRequested_) return;
+  dropButtonRequested_ = value;
+  SetDropButtonShown(value);
+}
+
+void TRzCustomEdit::SetDropButtonShown(bool value) {
+  if (value == dropButtonShown_) return;
+  dropButtonShown_ = value;
+  RecreateWnd();
+}
+
+void TRzCustomEdit::HideDropButton() {
+  if (dropButtonShown_) SetDropButtonShown(false);
+}
+
+void TRzCustomEdit::RestoreDropButton() {
+  if (dropButtonRequested_) SetDropButtonShown(true);
+}
+
+void TRzCustomEdit::SetButtonState(TRzDropButtonState value) {
+  if (value == buttonState_) return;
+  buttonState_ = value;
+  RedrawFrameRegion(nullptr);
+}
+
+void TRzCustomEdit::DoDropDown() {
+  if (OnDropDown) OnDropDown(this);
+}
+
+void TRzCustomEdit::DoCloseUp() {
+  if (OnCloseUp) OnCloseUp(this);
+}
+
+// The capture stays with the button until the next release or focus loss, so a popup opened
+// by the drop-down sees the release that ends the click.
+void TRzCustomEdit::DropDown() {
+  if (!dropButtonShown_) return;
+  droppedDown_ = true;
+  struct Finish {
+    TRzCustomEdit* self;
+    ~Finish() {
+      self->SetButtonState(dbsUp);
+      self->droppedDown_ = false;
+    }
+  } finish{this};
+  SetCapture(Handle());
+  SetButtonState(dbsDown);
+  DoDropDown();
+  DoCloseUp();
+}
+
+void TRzCustomEdit::ReleaseDropButton() {
+  if (!droppedDown_) SetButtonState(dbsUp);
+  if (HandleAllocated() && GetCapture() == WindowHandle()) ReleaseCapture();
+}
+
+void TRzCustomEdit::DrawDropButton(TCanvas& canvas, RECT r) {
+  const bool hot = inControl_ || overControl_;
+  const bool down = buttonState_ == dbsDown;
+  if (ThemesActive() && !(flatButtons_ && !hot)) {
+    int state = CBXS_NORMAL;
+    if (!Enabled())
+      state = CBXS_DISABLED;
+    else if (down)
+      state = CBXS_PRESSED;
+    else if (hot)
+      state = CBXS_HOT;
+    if (IsVistaOrLater()) {
+      r.top -= 1;
+      r.bottom += 1;
+      r.right += 1;
+    }
+    ThemeScope theme(WindowHandle(), L"COMBOBOX");
+    if (theme.Get()) {
+      DrawThemeBackground(theme.Get(), canvas.Handle(), CP_DROPDOWNBUTTON, state, &r, nullptr);
+      return;
+    }
+  }
+  if (ThemesActive() && flatButtons_) {  // flat and idle under themes
+    canvas.Brush().SetColor(Color());
+    canvas.FillRect(r);
+    PaintDropDownArrow(canvas, r, alkThemed, true);
+    return;
+  }
+  if (!flatButtons_) {
+    UINT state = DFCS_SCROLLCOMBOBOX;
+    if (down) state |= DFCS_FLAT | DFCS_PUSHED;
+    if (!Enabled()) state |= DFCS_INACTIVE;
+    DrawFrameControl(canvas.Handle(), &r, DFC_SCROLL, state);
+    return;
+  }
+  if (hot) {
+    RECT inner = r;
+    if (flatButtonColor_ == clBtnFace) {
+      inner = PaintEdgeLines(canvas, r, down ? clBtnShadow : clBtnHighlight,
+                             down ? clBtnHighlight : clBtnShadow);
+    } else {
+      inner = PaintTintedFrame(canvas, r, flatButtonColor_, down ? fsStatus : fsPopup);
+    }
+    canvas.Brush().SetColor(flatButtonColor_);
+    canvas.FillRect(inner);
+  } else {
+    canvas.Brush().SetColor(StateColor());
+    canvas.FillRect(r);
+  }
+  PaintDropDownArrow(canvas, r, alkClassic, Enabled());
+}
+
+// ---- non-client area ----
+
+void TRzCustomEdit::WMNCCalcSize(TMessage& m) {
+  TCustomMaskEdit::WMNCCalcSize(m);
+  if (!dropButtonShown_) return;
+  auto* r = reinterpret_cast<RECT*>(m.LParam);  // rgrc[0] of NCCALCSIZE_PARAMS, or the RECT
+  const int cx = GetSystemMetrics(SM_CXVSCROLL) - (ThemesActive() ? 1 : 0);
+  r->right -= cx;
+  if (r->right < r->left) r->right = r->left;
+}
+
+void TRzCustomEdit::WMNCHitTest(TMessage& m) {
+  TCustomMaskEdit::WMNCHitTest(m);
+  mouseOverButton_ = false;
+  if (!dropButtonShown_) return;
+  POINT p = MessagePoint(m.LParam);
+  RECT w;
+  GetWindowRect(WindowHandle(), &w);
+  p.x -= w.left;
+  p.y -= w.top;
+  const RECT button = DropButtonRect();
+  if (PtInRect(&button, p)) {
+    mouseOverButton_ = true;
+    m.Result = HTCLIENT;
+  }
+}
+
+void TRzCustomEdit::WMSetCursor(TMessage& m) {
+  if (mouseOverButton_ && LOWORD(m.LParam) == HTCLIENT) {
+    ::SetCursor(LoadCursorW(nullptr, IDC_ARROW));
+    m.Result = TRUE;
+    return;
+  }
+  TCustomMaskEdit::WMSetCursor(m);
+}
+
+void TRzCustomEdit::WMNCPaint(TMessage& m) {
+  TCustomMaskEdit::WMNCPaint(m);
+  PaintNonClient();
+  if (frameVisible_ && !ThemedFraming()) m.Result = 0;
+}
+
+void TRzCustomEdit::PaintNonClient() {
+  if (!HandleAllocated()) return;
+  WindowDCScope dc(WindowHandle());
+  if (!dc.Get()) return;
+  struct Detach {
+    TCanvas& canvas;
+    ~Detach() { canvas.SetHandle(nullptr); }
+  } detach{frameCanvas_};
+  frameCanvas_.SetHandle(dc.Get());
+  RECT w;
+  GetWindowRect(WindowHandle(), &w);
+  const int width = w.right - w.left, height = w.bottom - w.top;
+  if (frameVisible_ && !ThemedFraming()) {
+    const bool hot = frameHotTrack_ && (inControl_ || overControl_);
+    PaintControlFrame(frameCanvas_, width, height, hot ? frameHotStyle_ : frameStyle_, Color(),
+                      hot ? frameHotColor_ : frameColor_, frameSides_, false);
+  }
+  if (!dropButtonShown_) return;
+  RECT ring{0, 0, width, height};
+  if (BorderStyle() == bsSingleBorder)
+    InflateRect(&ring, ThemesActive() ? -1 : -2, ThemesActive() ? -1 : -2);
+  const int saved = SaveDC(dc.Get());
+  struct Restore {
+    HDC dc;
+    int saved;
+    ~Restore() { RestoreDC(dc, saved); }
+  } restore{dc.Get(), saved};
+  IntersectClipRect(dc.Get(), ring.left, ring.top, ring.right, ring.bottom);
+  const int cx = GetSystemMetrics(SM_CXVSCROLL);
+  const RECT button{ring.right - cx, ring.top, ring.right, ring.bottom};
+  DrawDropButton(frameCanvas_, button);
+  ExcludeClipRect(dc.Get(), button.left, button.top, button.right, button.bottom);
+  // What is left of the ring between the text and the border takes the edit's colour.
+  RECT client;
+  GetClientRect(WindowHandle(), &client);
+  MapWindowPoints(WindowHandle(), nullptr, reinterpret_cast<POINT*>(&client), 2);
+  OffsetRect(&client, -w.left, -w.top);
+  ExcludeClipRect(dc.Get(), client.left, client.top, client.right, client.bottom);
+  frameCanvas_.Brush().SetColor(Color());
+  frameCanvas_.FillRect(ring);
+}
+
+bool TRzCustomEdit::NonClientMouse(TMessage& m) {
+  switch (m.Msg) {
+    case WM_LBUTTONDOWN:
+    case WM_LBUTTONDBLCLK:
+      if (!mouseOverButton_ || !dropButtonShown_) return false;
+      if (!Focused()) SetFocus();
+      DropDown();
+      return true;
+    case WM_RBUTTONDOWN:
+    case WM_RBUTTONDBLCLK:
+      return mouseOverButton_ && dropButtonShown_;
+    default:
+      return false;
+  }
+}
+
+void TRzCustomEdit::WndProc(TMessage& m) {
+  if (NonClientMouse(m)) return;
+  if (m.Msg == WM_SYSKEYDOWN && m.WParam == VK_DOWN && dropButtonShown_) {
+    DropDown();
+    return;
+  }
+  TCustomMaskEdit::WndProc(m);
+  switch (m.Msg) {
+    case WM_LBUTTONDOWN:
+      if (!Focused()) ReleaseDropButton();
+      break;
+    case WM_LBUTTONUP:
+      ReleaseDropButton();
+      break;
+    default:
+      break;
+  }
+}
+
+// ---- TRzEdit ----
+
+TRzEdit::TRzEdit(TComponent* owner) : TRzCustomEdit(owner) {}
+
+TRzEdit::~TRzEdit() {
+  Destroying();
+}
+
+}  // namespace kovra
