@@ -12,6 +12,7 @@ constexpr wchar_t kPanelClass[] = L"KovraSimPanel";
 constexpr UINT_PTR kReadyTimer = 1;
 constexpr UINT_PTR kSubclassId = 1;
 constexpr int kFirstControlId = 1000;
+constexpr size_t kMaxFieldChars = 4096;
 
 // Panels pass their children's notifications on, so the page hears every control.
 LRESULT CALLBACK PanelProc(HWND wnd, UINT msg, WPARAM wParam, LPARAM lParam) {
@@ -330,6 +331,17 @@ LRESULT TradePage::HandleMessage(UINT msg, WPARAM wParam, LPARAM lParam) {
   return DefWindowProcW(wnd_, msg, wParam, lParam);
 }
 
+// A text from another program is journaled and kept only up to kMaxFieldChars: a field of a
+// real page holds a few characters, and an edit control slows to a crawl on huge single lines.
+LRESULT TradePage::OnSetTextFromOutside(Control& control, WPARAM wParam, LPARAM lParam) {
+  const auto* text = reinterpret_cast<const wchar_t*>(lParam);
+  std::wstring kept = text ? std::wstring(text, wcsnlen(text, kMaxFieldChars)) : std::wstring();
+  host_.Record("SETTEXT", {spec_.name, std::to_string(control.position), Narrow(kept)});
+  host_.Strike(SimEvent::kSetText);
+  if (!IsWindow(control.wnd)) return FALSE;
+  return DefSubclassProc(control.wnd, WM_SETTEXT, wParam, reinterpret_cast<LPARAM>(kept.c_str()));
+}
+
 // Buttons act on a button-down followed by a button-up inside them, as a press of the mouse
 // does, and also when both messages are sent from another program with coordinates (0, 0).
 LRESULT TradePage::HandleControl(Control& control, UINT msg, WPARAM wParam, LPARAM lParam) {
@@ -337,14 +349,7 @@ LRESULT TradePage::HandleControl(Control& control, UINT msg, WPARAM wParam, LPAR
   const ControlSpec& spec = spec_.controls[control.position];
   switch (msg) {
     case WM_SETTEXT:
-      if (!settingOwnText_) {
-        const wchar_t* text = reinterpret_cast<const wchar_t*>(lParam);
-        host_.Record("SETTEXT", {spec_.name, std::to_string(control.position),
-                                 text ? Narrow(std::wstring_view(text, wcsnlen(text, 65536)))
-                                      : std::string()});
-        host_.Strike(SimEvent::kSetText);
-        if (!IsWindow(wnd)) return FALSE;
-      }
+      if (!settingOwnText_) return OnSetTextFromOutside(control, wParam, lParam);
       break;
     case WM_LBUTTONDOWN:
       if (spec.kind == ControlKind::kButton) control.pressed = true;

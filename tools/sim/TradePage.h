@@ -59,6 +59,7 @@ class TradePage {
                                       DWORD_PTR data);
   LRESULT HandleMessage(UINT msg, WPARAM wParam, LPARAM lParam);
   LRESULT HandleControl(Control& control, UINT msg, WPARAM wParam, LPARAM lParam);
+  LRESULT OnSetTextFromOutside(Control& control, WPARAM wParam, LPARAM lParam);
   void CreateControls(int count);
   HWND CreateControl(const ControlSpec& spec, HWND parent, int position);
   void OnCommand(HWND from, int code);
