@@ -108,6 +108,7 @@ void TControl::UpdateBoundsFields(int left, int top, int width, int height) {
 void TControl::SetAlign(TAlign align) {
   if (align == align_) return;
   align_ = align;
+  alignPlaced_ = false;
   RequestAlign();
 }
 
@@ -268,8 +269,9 @@ bool TControl::MouseCapture() const {
 void TControl::SetMouseCapture(bool capture) {
   if (capture == MouseCapture()) return;
   if (!capture) {
-    ReleaseCapture();  // WM_CAPTURECHANGED clears the parent's record
+    // Forgotten first, so that the parent's WM_CAPTURECHANGED does not cancel this control.
     if (parent_ && parent_->captureControl_ == this) parent_->captureControl_ = nullptr;
+    ReleaseCapture();
     return;
   }
   if (IsWindowed()) {
@@ -370,9 +372,9 @@ void TControl::WMLButtonDblClk(TMessage& m) {
 }
 
 void TControl::WMLButtonUp(TMessage& m) {
-  if (controlStyle_ & csCaptureMouse) SetMouseCapture(false);
   const bool clicked = (controlState_ & csClicked) != 0;
   controlState_ &= ~(csClicked | csLButtonDown);
+  if (controlStyle_ & csCaptureMouse) SetMouseCapture(false);
   const POINT p = MessagePoint(m.LParam);
   const RECT client = ClientRect();
   MouseButtonUp(m, mbLeft);

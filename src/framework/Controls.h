@@ -110,6 +110,8 @@ class TControl : public TComponent {
   // Origin of this control's client area in the nearest window's client coordinates.
   POINT ClientOrigin() const;
 
+  // Aligned controls keep their order: one newly given an alignment goes innermost (after the
+  // ones already aligned that way); moving an aligned control past another reorders the two.
   TAlign Align() const { return align_; }
   void SetAlign(TAlign align);
 
@@ -238,6 +240,7 @@ class TControl : public TComponent {
   TWinControl* parent_ = nullptr;
   int left_ = 0, top_ = 0, width_ = 0, height_ = 0;
   TAlign align_ = alNone;
+  bool alignPlaced_ = false;  // laid out at least once under align_
   bool visible_ = true;
   bool enabled_ = true;
   TColor color_ = clWindow;
@@ -300,6 +303,7 @@ class TWinControl : public TControl, public TWindowObject {
   // The visible, enabled child (windowless ones included) under a client point, topmost first.
   TControl* ControlAtPos(POINT p, bool allowDisabled = false) const;
 
+  std::string Text() const override;
   RECT ClientRect() const override;
   bool Showing() const override;
   void SetBounds(int left, int top, int width, int height) override;

@@ -1,5 +1,6 @@
 // TWinControl and TCustomControl: windowed controls, their children, painting, focus and keys.
 #include <algorithm>
+#include <climits>
 #include <unordered_map>
 
 #include "framework/Application.h"
@@ -254,6 +255,10 @@ void TWinControl::Loaded() {
 
 // ---- bounds and alignment ----
 
+std::string TWinControl::Text() const {
+  return HandleAllocated() ? WindowText(WindowHandle()) : StoredText();
+}
+
 RECT TWinControl::ClientRect() const {
   RECT r{0, 0, Width(), Height()};
   if (HandleAllocated()) GetClientRect(WindowHandle(), &r);
@@ -306,20 +311,26 @@ void TWinControl::AlignControls(TControl*, RECT& rect) {
     std::vector<TControl*> list;
     for (TControl* c : controls_)
       if (c->Align() == align && c->Visible()) list.push_back(c);
-    // Where aligned controls already stand decides their order; ties keep z-order.
-    std::stable_sort(list.begin(), list.end(), [align](TControl* a, TControl* b) {
+    // Where aligned controls already stand decides their order; newcomers go innermost and
+    // ties keep z-order.
+    auto key = [align](const TControl* c) -> long long {
+      const bool outerFirst = align == alTop || align == alLeft;
+      if (!c->alignPlaced_) return outerFirst ? LLONG_MAX : LLONG_MIN;
       switch (align) {
         case alTop:
-          return a->Top() < b->Top();
+          return c->Top();
         case alBottom:
-          return a->Top() + a->Height() > b->Top() + b->Height();
+          return c->Top() + c->Height();
         case alLeft:
-          return a->Left() < b->Left();
+          return c->Left();
         case alRight:
-          return a->Left() + a->Width() > b->Left() + b->Width();
+          return c->Left() + c->Width();
         default:
-          return false;
+          return 0;
       }
+    };
+    std::stable_sort(list.begin(), list.end(), [&](TControl* a, TControl* b) {
+      return align == alBottom || align == alRight ? key(a) > key(b) : key(a) < key(b);
     });
     for (TControl* c : list) {
       const int w = std::max<int>(rect.right - rect.left, 0);
@@ -345,6 +356,7 @@ void TWinControl::AlignControls(TControl*, RECT& rect) {
           c->SetBounds(rect.left, rect.top, w, h);
           break;
       }
+      c->alignPlaced_ = true;
     }
   }
 }
