@@ -1,0 +1,277 @@
+// Forms on real windows: modal showing, closing handlers, keyboard navigation, styles.
+#include "framework/Forms.h"
+
+#include <gtest/gtest.h>
+
+#include <chrono>
+#include <memory>
+
+#include "framework/Application.h"
+#include "framework/Timers.h"
+
+namespace kovra {
+namespace {
+
+// Bounded polling through the framework's own loop step, so keys go through its preprocessing.
+template <class Condition>
+bool PumpUntil(Condition&& condition,
+               std::chrono::milliseconds timeout = std::chrono::seconds(10)) {
+  const auto deadline = std::chrono::steady_clock::now() + timeout;
+  for (;;) {
+    Application().ProcessMessages();
+    if (condition()) return true;
+    if (std::chrono::steady_clock::now() >= deadline) return false;
+    MsgWaitForMultipleObjects(0, nullptr, FALSE, 5, QS_ALLINPUT);
+  }
+}
+
+// A focusable framework control that can claim dialog keys like a default or cancel button.
+class Field : public TCustomControl {
+ public:
+  explicit Field(TComponent* owner, UINT claims = 0) : TCustomControl(owner), claims_(claims) {
+    SetTabStop(true);
+  }
+  int dialogKeys = 0;
+
+ protected:
+  void CMDialogKey(TMessage& m) override {
+    if (claims_ && m.WParam == claims_) {
+      ++dialogKeys;
+      m.Result = 1;
+    }
+  }
+
+ private:
+  UINT claims_;
+};
+
+std::unique_ptr<TForm> NewForm(TFormBorderStyle style = bsSizeable) {
+  auto form = std::make_unique<TForm>();
+  form->SetBorderStyle(style);
+  form->SetBounds(50, 50, 240, 160);
+  return form;
+}
+
+TEST(FormsModal, ModalResultFromATimerEndsTheNestedLoop) {
+  auto owner = NewForm();
+  owner->Show();
+  auto dialog = NewForm(bsDialog);
+  TTimer timer(dialog.get());
+  timer.SetInterval(20);
+  int ticks = 0;
+  bool ownerDisabledDuring = false;
+  int levelDuring = -1;
+  timer.OnTimer = [&](TObject*) {
+    ++ticks;
+    ownerDisabledDuring = !IsWindowEnabled(owner->Handle());
+    levelDuring = Application().ModalLevel();
+    dialog->SetModalResult(mrOk);
+  };
+  EXPECT_EQ(dialog->ShowModal(), mrOk);
+  EXPECT_GE(ticks, 1);
+  EXPECT_TRUE(ownerDisabledDuring);
+  EXPECT_EQ(levelDuring, 1);
+  EXPECT_EQ(Application().ModalLevel(), 0);
+  EXPECT_TRUE(IsWindowEnabled(owner->Handle()));
+  EXPECT_FALSE(dialog->Visible());
+  EXPECT_FALSE(IsWindowVisible(dialog->Handle()));
+  EXPECT_FALSE(dialog->IsModal());
+  EXPECT_THROW(owner->ShowModal(), EInvalidOperation);  // already visible
+}
+
+TEST(FormsModal, CloseQueryCanRefuseAndModalsNest) {
+  auto outer = NewForm(bsDialog);
+  auto inner = NewForm(bsDialog);
+  int queries = 0;
+  outer->OnCloseQuery = [&](TObject*, bool& canClose) { canClose = ++queries > 1; };
+  TModalResult innerResult = -1;
+  bool outerStillModal = false;
+  TTimer step(nullptr);
+  step.SetInterval(15);
+  int stage = 0;
+  step.OnTimer = [&](TObject*) {
+    ++stage;
+    if (stage == 1) {
+      step.SetEnabled(false);
+      inner->OnShow = [&](TObject*) { PostMessageW(inner->Handle(), WM_CLOSE, 0, 0); };
+      innerResult = inner->ShowModal();
+      outerStillModal = outer->IsModal();
+      step.SetEnabled(true);
+    } else if (stage == 2 || stage == 3) {
+      PostMessageW(outer->Handle(), WM_CLOSE, 0, 0);  // the first is refused
+    }
+  };
+  EXPECT_EQ(outer->ShowModal(), mrCancel);
+  EXPECT_EQ(innerResult, mrCancel);
+  EXPECT_TRUE(outerStillModal);
+  EXPECT_EQ(queries, 2);
+}
+
+TEST(FormsClose, CloseActionsHideKeepOrFree) {
+  auto form = NewForm();
+  form->Show();
+  TCloseAction next = caNone;
+  int closes = 0;
+  form->OnClose = [&](TObject* sender, TCloseAction& action) {
+    EXPECT_EQ(sender, form.get());
+    EXPECT_EQ(action, caHide);
+    action = next;
+    ++closes;
+  };
+  form->Close();
+  EXPECT_TRUE(IsWindowVisible(form->Handle()));
+  next = caHide;
+  form->Close();
+  EXPECT_FALSE(IsWindowVisible(form->Handle()));
+  EXPECT_EQ(closes, 2);
+
+  // caFree from inside the form's own WM_CLOSE: freed only after that message unwinds.
+  bool destroyed = false;
+  auto* freed = new TForm();
+  freed->OnDestroy = [&](TObject*) { destroyed = true; };
+  freed->OnClose = [&](TObject*, TCloseAction& action) { action = caFree; };
+  freed->Show();
+  SendMessageW(freed->Handle(), WM_CLOSE, 0, 0);
+  EXPECT_FALSE(destroyed);
+  EXPECT_TRUE(PumpUntil([&] { return destroyed; }));
+}
+
+TEST(FormsKeyboard, TabMovesFocusInTabOrderSkippingNonStops) {
+  auto form = NewForm();
+  auto* a = new Field(form.get());
+  auto* b = new Field(form.get());
+  auto* c = new Field(form.get());
+  auto* skipped = new Field(form.get());
+  for (auto* f : {a, b, skipped, c}) {
+    f->SetBounds(0, 0, 20, 20);
+    f->SetParent(form.get());
+  }
+  skipped->SetTabStop(false);
+  form->Show();
+  SetForegroundWindow(form->Handle());
+  ASSERT_TRUE(PumpUntil([&] { return a->Focused(); }));
+  EXPECT_EQ(form->ActiveControl(), a);
+  auto pressTab = [&](bool shift) {
+    BYTE keys[256];
+    GetKeyboardState(keys);
+    keys[VK_SHIFT] = shift ? 0x80 : 0;
+    SetKeyboardState(keys);
+    PostMessageW(GetFocus(), WM_KEYDOWN, VK_TAB, 0);
+    PumpUntil([] { return false; }, std::chrono::milliseconds(30));
+    keys[VK_SHIFT] = 0;
+    SetKeyboardState(keys);
+  };
+  pressTab(false);
+  EXPECT_TRUE(b->Focused());
+  pressTab(false);
+  EXPECT_TRUE(c->Focused());
+  pressTab(false);
+  EXPECT_TRUE(a->Focused());  // wraps
+  pressTab(true);
+  EXPECT_TRUE(c->Focused());
+  c->SetTabOrder(0);
+  pressTab(false);
+  EXPECT_TRUE(a->Focused());
+  EXPECT_EQ(form->ActiveControl(), a);
+}
+
+TEST(FormsKeyboard, EnterAndEscapeAreOfferedAsDialogKeys) {
+  auto form = NewForm();
+  auto* focus = new Field(form.get());
+  auto* defaultButton = new Field(form.get(), VK_RETURN);
+  auto* cancelButton = new Field(form.get(), VK_ESCAPE);
+  WORD keyDown = 0;
+  focus->OnKeyDown = [&](TObject*, WORD& key, TShiftState) { keyDown = key; };
+  for (auto* f : {focus, defaultButton, cancelButton}) f->SetParent(form.get());
+  form->Show();
+  SetForegroundWindow(form->Handle());
+  focus->SetFocus();
+  ASSERT_TRUE(PumpUntil([&] { return focus->Focused(); }));
+  PostMessageW(focus->Handle(), WM_KEYDOWN, VK_RETURN, 0);
+  PostMessageW(focus->Handle(), WM_KEYDOWN, VK_ESCAPE, 0);
+  PostMessageW(focus->Handle(), WM_KEYDOWN, 'A', 0);
+  ASSERT_TRUE(PumpUntil([&] { return keyDown == 'A'; }));
+  EXPECT_EQ(defaultButton->dialogKeys, 1);
+  EXPECT_EQ(cancelButton->dialogKeys, 1);
+  EXPECT_TRUE(focus->Focused());  // claimed keys never reached the focused control
+}
+
+TEST(FormsKeyboard, KeyPreviewSeesKeysFirstAndCanSwallowThem) {
+  auto form = NewForm();
+  auto* field = new Field(form.get());
+  field->SetParent(form.get());
+  form->SetKeyPreview(true);
+  std::string order;
+  form->OnKeyPress = [&](TObject*, wchar_t& key) {
+    order += "form ";
+    if (key == L'x') key = 0;
+  };
+  field->OnKeyPress = [&](TObject*, wchar_t&) { order += "field "; };
+  form->Show();
+  SendMessageW(field->Handle(), WM_CHAR, L'a', 0);
+  SendMessageW(field->Handle(), WM_CHAR, L'x', 0);
+  EXPECT_EQ(order, "form field form ");
+}
+
+TEST(FormsStyles, BorderStylesPositionParentAndTransparency) {
+  auto form = NewForm(bsNone);
+  auto* child = new Field(form.get());
+  child->SetParent(form.get());
+  HWND wnd = form->Handle();
+  EXPECT_TRUE(GetWindowLongPtrW(wnd, GWL_STYLE) & WS_POPUP);
+  EXPECT_FALSE((GetWindowLongPtrW(wnd, GWL_STYLE) & WS_CAPTION) == WS_CAPTION);
+  EXPECT_EQ(GetWindow(wnd, GW_OWNER), Application().Handle());
+
+  form->SetBorderStyle(bsToolWindow);  // recreates, keeping the child
+  EXPECT_NE(form->Handle(), wnd);
+  EXPECT_TRUE(GetWindowLongPtrW(form->Handle(), GWL_EXSTYLE) & WS_EX_TOOLWINDOW);
+  EXPECT_EQ(GetParent(child->Handle()), form->Handle());
+  form->SetBorderStyle(bsDialog);
+  EXPECT_TRUE(GetWindowLongPtrW(form->Handle(), GWL_EXSTYLE) & WS_EX_DLGMODALFRAME);
+
+  auto bar = NewForm(bsNone);
+  bar->SetParentWindow(GetDesktopWindow());
+  bar->SetFormStyle(fsStayOnTop);
+  bar->SetTransparentColorValue(clSilver);
+  bar->SetTransparentColor(true);
+  bar->SetPosition(poScreenCenter);
+  bar->Show();
+  HWND barWnd = bar->Handle();
+  EXPECT_EQ(GetWindow(barWnd, GW_OWNER), nullptr);
+  EXPECT_TRUE(GetWindowLongPtrW(barWnd, GWL_EXSTYLE) & WS_EX_TOPMOST);
+  EXPECT_TRUE(GetWindowLongPtrW(barWnd, GWL_EXSTYLE) & WS_EX_LAYERED);
+  COLORREF key = 0;
+  DWORD flags = 0;
+  ASSERT_TRUE(GetLayeredWindowAttributes(barWnd, &key, nullptr, &flags));
+  EXPECT_EQ(key, static_cast<COLORREF>(clSilver));
+  EXPECT_TRUE(flags & LWA_COLORKEY);
+  RECT r;
+  GetWindowRect(barWnd, &r);
+  EXPECT_EQ(r.left, (GetSystemMetrics(SM_CXSCREEN) - 240) / 2);
+  EXPECT_EQ(r.top, (GetSystemMetrics(SM_CYSCREEN) - 160) / 2);
+  bar->SetTransparentColor(false);
+  EXPECT_FALSE(GetWindowLongPtrW(barWnd, GWL_EXSTYLE) & WS_EX_LAYERED);
+}
+
+TEST(FormsStyles, ClientSizeAndEventsOfCreationAndShowing) {
+  auto form = NewForm(bsSingle);
+  std::string events;
+  form->OnCreate = [&](TObject*) { events += "create "; };
+  form->OnShow = [&](TObject*) { events += "show "; };
+  form->OnHide = [&](TObject*) { events += "hide "; };
+  form->OnDestroy = [&](TObject*) { events += "destroy"; };
+  form->SetClientWidth(200);
+  form->SetClientHeight(100);
+  form->Show();
+  form->Hide();
+  form->Show();
+  RECT client;
+  GetClientRect(form->Handle(), &client);
+  EXPECT_EQ(client.right, 200);
+  EXPECT_EQ(client.bottom, 100);
+  form.reset();
+  EXPECT_EQ(events, "create show hide show destroy");
+}
+
+}  // namespace
+}  // namespace kovra
