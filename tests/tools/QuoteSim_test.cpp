@@ -17,12 +17,22 @@ TEST(QuoteSim, ShowsTheGivenTitleAndTakesAnyNewOne) {
   EXPECT_EQ(quote.Title(), "]][[ 大智慧 [");
 }
 
+TEST(QuoteSim, TakesTheLongestTitleFromItsCommandLine) {
+  std::string title = "[";
+  for (int i = 0; i < 4093; ++i) title += "股";
+  QuoteSim quote(title + "]");
+  EXPECT_EQ(quote.Title(), title + "]");
+}
+
 TEST(QuoteSim, ASecondInstanceSetsTheRunningOnesTitleAndExits) {
   QuoteSim quote;
   TestProcess setter(SimPath(L"QuoteSim.exe"), {L"--set-title", L"大智慧 - [000001 平安]"});
   EXPECT_EQ(setter.WaitExit(), 0);
   EXPECT_EQ(quote.Title(), "大智慧 - [000001 平安]");
   EXPECT_TRUE(quote.Process().Running());
+  quote.Process().Kill();
+  TestProcess lonely(SimPath(L"QuoteSim.exe"), {L"--set-title", L"x"});
+  EXPECT_EQ(lonely.WaitExit(), 1);
 }
 
 }  // namespace

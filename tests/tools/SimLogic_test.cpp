@@ -58,11 +58,16 @@ TEST(TradeOptionsParsing, RejectsWhatItCannotHonour) {
   }
 }
 
-TEST(QuoteOptionsParsing, SetTitleMayBeAnyText) {
+TEST(QuoteOptionsParsing, TitlesMayBeAnyTextOfUpTo4095Characters) {
   QuoteOptions o;
   std::string error;
   ASSERT_TRUE(ParseQuoteOptions({"--set-title", "]] [--x"}, o, error)) << error;
   EXPECT_EQ(o.setTitle, "]] [--x");
+  std::string longest;
+  for (int i = 0; i < 4095; ++i) longest += "股";
+  ASSERT_TRUE(ParseQuoteOptions({"--title", longest}, o, error)) << error;
+  EXPECT_EQ(o.title, longest);
+  EXPECT_FALSE(ParseQuoteOptions({"--title", longest + "x"}, o, error));
   EXPECT_FALSE(ParseQuoteOptions({"--bogus"}, o, error));
 }
 

@@ -9,7 +9,7 @@ namespace kovra::sim {
 namespace {
 
 constexpr int kMaxMs = 600000;  // ten minutes: longer than any test waits
-constexpr size_t kMaxText = 4095;
+constexpr size_t kMaxTextChars = 4095;
 
 bool ParseInt(std::string_view text, int min, int max, int& out) {
   int value = 0;
@@ -38,9 +38,16 @@ struct OptionSpec {
   Setter set;
 };
 
+// Characters, not bytes: a title of 4,095 Chinese characters is a fair test of a reader.
+size_t Utf8Chars(std::string_view text) {
+  size_t count = 0;
+  for (char c : text) count += (static_cast<unsigned char>(c) & 0xC0) != 0x80;
+  return count;
+}
+
 bool Text(std::string_view value, std::string& out, std::string& error) {
-  if (value.size() > kMaxText) {
-    error = "text longer than 4095 bytes";
+  if (Utf8Chars(value) > kMaxTextChars) {
+    error = "text longer than 4095 characters";
     return false;
   }
   out = std::string(value);
