@@ -133,6 +133,7 @@ void TApplication::CancelScheduledDelete(TObject* object) {
 void TApplication::Run() {
   Initialize();
   if (!mainForm_) return;
+  terminated_ = false;  // a quit still queued ends this run as well
   if (showMainForm_) {
     ShowWindow(Handle(), SW_SHOWNOACTIVATE);
     mainForm_->Show();

@@ -1,6 +1,7 @@
 // Components: named objects with an owner that frees them, loading state and free notification.
 // A component belongs to its owner: the owner's destructor frees every component it still owns,
-// newest first, and a component freed earlier leaves its owner's list itself.
+// newest first, and a component freed earlier leaves its owner's list itself. So a component
+// with an owner is created with new; one without an owner may live anywhere.
 #pragma once
 
 #include <cstdint>
