@@ -160,13 +160,16 @@ TEST(TradeSimFaults, LateReadinessAndAChangedCode) {
   EXPECT_TRUE(WaitUntil([&] { return WindowTextUtf8(controls[18]).empty(); }));
   EXPECT_EQ(WindowTextUtf8(controls[3]), "");
   PostChars(controls[0], "1");
-  EXPECT_FALSE(sim.WaitForEvent("READY", "buy").event.empty());
   EXPECT_TRUE(WaitUntil([&] { return WindowTextUtf8(controls[18]) == "100000.00"; }));
-  EXPECT_EQ(sim.WaitForJournal([](const JournalEntry& e) {
-                 return e.event == "READY" && e.Field(1) == "600001";
-               })
-                .event,
-            "READY");
+  auto readyFor = [&](const char* code) {
+    return sim
+        .WaitForJournal(
+            [&](const JournalEntry& e) { return e.event == "READY" && e.Field(1) == code; })
+        .event;
+  };
+  EXPECT_EQ(readyFor("600001"), "READY");
+  SendMessageW(controls[0], WM_SETTEXT, 0, reinterpret_cast<LPARAM>(L"000001"));
+  EXPECT_EQ(readyFor("000001"), "READY");
 }
 
 TEST(TradeSimRobustness, OddBytesHugeTextsAndCloseAreSurvived) {

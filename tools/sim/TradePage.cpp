@@ -13,6 +13,7 @@ constexpr UINT_PTR kReadyTimer = 1;
 constexpr UINT_PTR kSubclassId = 1;
 constexpr int kFirstControlId = 1000;
 constexpr size_t kMaxFieldChars = 4096;
+constexpr LRESULT kMaxPendingOrders = 1000;
 
 // Panels pass their children's notifications on, so the page hears every control.
 LRESULT CALLBACK PanelProc(HWND wnd, UINT msg, WPARAM wParam, LPARAM lParam) {
@@ -189,15 +190,17 @@ void TradePage::ClearFigures() {
   }
 }
 
+// A complete code (typed, or set from outside) starts the page's lookup; any other change
+// takes the figures away again.
 void TradePage::OnCodeChanged() {
   std::string code = TextAt(Position(ControlRole::kCode));
   bool complete = static_cast<int>(Wide(code).size()) >= host_.Options().codeLength;
-  if (complete == codeComplete_) return;
-  if (!complete) {
-    ClearFigures();
-    return;
+  if (!complete || code != completedCode_) {
+    if (codeComplete_) ClearFigures();
   }
+  if (!complete || codeComplete_) return;
   codeComplete_ = true;
+  completedCode_ = code;
   host_.Record("CODE", {spec_.name, code});
   host_.Strike(SimEvent::kCode);
   int delay = host_.Options().readyDelayMs;
@@ -256,6 +259,10 @@ void TradePage::OnButton(int position) {
 void TradePage::AddPendingOrder(PageKind kind, const std::string& summary) {
   HWND list = At(Position(ControlRole::kOrderList));
   if (!list) return;
+  // A long benchmark places many orders; the oldest make way.
+  while (SendMessageW(list, LB_GETCOUNT, 0, 0) >= kMaxPendingOrders) {
+    SendMessageW(list, LB_DELETESTRING, 0, 0);
+  }
   auto index = SendMessageW(list, LB_ADDSTRING, 0, reinterpret_cast<LPARAM>(Wide(summary).c_str()));
   if (index >= 0) SendMessageW(list, LB_SETITEMDATA, index, static_cast<LPARAM>(kind));
   UpdatePendingCount();

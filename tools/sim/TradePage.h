@@ -80,6 +80,7 @@ class TradePage {
   HWND wnd_ = nullptr;
   std::vector<std::unique_ptr<Control>> controls_;
   bool codeComplete_ = false;
+  std::string completedCode_;
   bool settingOwnText_ = false;
 };
 
