@@ -1,13 +1,12 @@
-// On Windows the colour arithmetic sees the user's real scheme.
-#include <windows.h>
+// On Windows the colour arithmetic sees the user's real scheme, through the framework's conversion.
+#include "framework/Graphics.h"
 
 #include "controls/RzColorMath.h"
 
 namespace kovra {
 
 TColor ResolveColor(TColor color) {
-  if (!IsSystemColor(color)) return color;
-  return static_cast<TColor>(GetSysColor(color & 0xFF));
+  return ColorToRGB(color);
 }
 
 }  // namespace kovra

@@ -1,0 +1,27 @@
+#include "controls/RzCommonText.h"
+
+namespace kovra {
+
+// '&' never occurs inside a multi-byte UTF-8 sequence, so working on bytes is safe.
+std::string StripAccelerators(std::string_view text) {
+  std::string out;
+  out.reserve(text.size());
+  for (std::size_t i = 0; i < text.size(); ++i) {
+    const bool last = i + 1 == text.size();
+    if (text[i] != '&' || last) {
+      out += text[i];
+    } else if (text[i + 1] == '&') {
+      out += '&';
+      ++i;
+    }
+  }
+  return out;
+}
+
+char FirstNonBlankChar(std::string_view text) {
+  for (char c : text)
+    if (static_cast<unsigned char>(c) > ' ') return c;
+  return '\0';
+}
+
+}  // namespace kovra
