@@ -96,21 +96,21 @@ TEST(PageTables, KeepThePositionsCallersRelyOn) {
   };
   for (Expect e : {Expect{PageKind::kBuy, 18, 3, 7, 10}, Expect{PageKind::kMargin, 19, 2, 3, 5},
                    Expect{PageKind::kSell, 17, 3, 7, 9}}) {
-    const PageSpec& page = PageFor(e.kind);
+    const PageTable& page = PageFor(e.kind);
     EXPECT_EQ(PositionOf(page, ControlRole::kFigure), e.figure) << page.name;
     EXPECT_EQ(PositionOf(page, ControlRole::kPrice), e.price) << page.name;
     EXPECT_EQ(PositionOf(page, ControlRole::kQuantity), e.quantity) << page.name;
     EXPECT_EQ(PositionOf(page, ControlRole::kOrderButton), e.button) << page.name;
     EXPECT_EQ(ParentPosition(page, PositionOf(page, ControlRole::kCode)), -1) << page.name;
   }
-  const PageSpec& cancel = PageFor(PageKind::kCancel);
+  const PageTable& cancel = PageFor(PageKind::kCancel);
   EXPECT_EQ(cancel.controls[12].role, ControlRole::kCancelButton);
   EXPECT_EQ(cancel.controls[9].role, ControlRole::kCancelButton);
   EXPECT_EQ(ParentPosition(cancel, PositionOf(cancel, ControlRole::kOrderList)), -1);
 }
 
 TEST(PageTables, NestingIsWellFormed) {
-  for (const PageSpec& page : AllPages()) {
+  for (const PageTable& page : AllPages()) {
     EXPECT_EQ(PageForKey(page.key), &page);
     for (size_t i = 0; i < page.controls.size(); ++i) {
       int parent = ParentPosition(page, static_cast<int>(i));

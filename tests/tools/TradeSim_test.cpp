@@ -85,12 +85,12 @@ TEST(TradeSimPages, OrderPagesShowFiguresAtTheirPositionsOnceTheCodeIsTyped) {
 
 TEST(TradeSimPages, EveryPageEnumeratesExactlyAsItsTable) {
   TradeSim sim;
-  for (const sim::PageSpec& spec : sim::AllPages()) {
-    SCOPED_TRACE(spec.name);
-    std::vector<HWND> controls = Descendants(sim.Page(spec.key));
-    ASSERT_EQ(controls.size(), spec.controls.size());
+  for (const sim::PageTable& table : sim::AllPages()) {
+    SCOPED_TRACE(table.name);
+    std::vector<HWND> controls = Descendants(sim.Page(table.key));
+    ASSERT_EQ(controls.size(), table.controls.size());
     for (size_t i = 0; i < controls.size(); ++i) {
-      const sim::ControlSpec& control = spec.controls[i];
+      const sim::ControlEntry& control = table.controls[i];
       const wchar_t* expected = L"Static";
       if (control.kind == sim::ControlKind::kEdit) expected = L"Edit";
       if (control.kind == sim::ControlKind::kButton) expected = L"Button";
@@ -98,8 +98,8 @@ TEST(TradeSimPages, EveryPageEnumeratesExactlyAsItsTable) {
       if (control.kind == sim::ControlKind::kListBox) expected = L"ListBox";
       if (control.kind == sim::ControlKind::kPanel) expected = L"KovraSimPanel";
       EXPECT_TRUE(IsClass(controls[i], expected)) << "position " << i;
-      int parent = sim::ParentPosition(spec, static_cast<int>(i));
-      EXPECT_EQ(GetParent(controls[i]), parent < 0 ? sim.Page(spec.key) : controls[parent])
+      int parent = sim::ParentPosition(table, static_cast<int>(i));
+      EXPECT_EQ(GetParent(controls[i]), parent < 0 ? sim.Page(table.key) : controls[parent])
           << "position " << i;
     }
   }

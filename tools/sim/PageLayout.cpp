@@ -7,7 +7,7 @@ using K = ControlKind;
 using R = ControlRole;
 
 // Buy page: price 3, quantity 7, order button 10, funds 18.
-constexpr ControlSpec kBuy[] = {
+constexpr ControlEntry kBuy[] = {
     {K::kEdit, R::kCode, 0, "", 100, 40, 120, 22},                  // 0
     {K::kStatic, R::kLabel, 0, "证券代码", 20, 44, 76, 18},         // 1
     {K::kStatic, R::kReadyText, 0, "模拟股票", 100, 70, 120, 18},   // 2
@@ -31,7 +31,7 @@ constexpr ControlSpec kBuy[] = {
 };
 
 // Margin-buy page: price 2, quantity 3, order button 5, buyable quantity 19.
-constexpr ControlSpec kMargin[] = {
+constexpr ControlEntry kMargin[] = {
     {K::kEdit, R::kCode, 0, "", 100, 40, 120, 22},                   // 0
     {K::kStatic, R::kReadyText, 0, "模拟股票", 100, 70, 120, 18},    // 1
     {K::kEdit, R::kPrice, 0, "", 100, 96, 120, 22},                  // 2
@@ -56,7 +56,7 @@ constexpr ControlSpec kMargin[] = {
 };
 
 // Sell page: price 3, quantity 7, order button 9, sellable quantity 17.
-constexpr ControlSpec kSell[] = {
+constexpr ControlEntry kSell[] = {
     {K::kEdit, R::kCode, 0, "", 100, 40, 120, 22},                 // 0
     {K::kStatic, R::kLabel, 0, "证券代码", 20, 44, 76, 18},        // 1
     {K::kStatic, R::kReadyText, 0, "模拟股票", 100, 70, 120, 18},  // 2
@@ -79,7 +79,7 @@ constexpr ControlSpec kSell[] = {
 };
 
 // Withdrawal page: "全选" at 12 and "撤单" at 9, pressed in that order to withdraw everything.
-constexpr ControlSpec kCancel[] = {
+constexpr ControlEntry kCancel[] = {
     {K::kListBox, R::kOrderList, 0, "", 10, 40, 580, 200},           // 0
     {K::kStatic, R::kLabel, 0, "可撤委托", 10, 14, 100, 18},         // 1
     {K::kStatic, R::kLabel, 0, "共 0 笔", 120, 14, 100, 18},         // 2
@@ -96,7 +96,7 @@ constexpr ControlSpec kCancel[] = {
     {K::kStatic, R::kLabel, 0, "代码", 380, 14, 36, 18},             // 13
 };
 
-constexpr PageSpec kPages[] = {
+constexpr PageTable kPages[] = {
     {PageKind::kBuy, "buy", "买入股票", 0x70, kBuy},
     {PageKind::kSell, "sell", "卖出股票", 0x71, kSell},
     {PageKind::kCancel, "cancel", "撤单", 0x72, kCancel},
@@ -105,32 +105,32 @@ constexpr PageSpec kPages[] = {
 
 }  // namespace
 
-std::span<const PageSpec> AllPages() {
+std::span<const PageTable> AllPages() {
   return kPages;
 }
 
-const PageSpec& PageFor(PageKind kind) {
+const PageTable& PageFor(PageKind kind) {
   for (const auto& page : kPages) {
     if (page.kind == kind) return page;
   }
   return kPages[0];
 }
 
-const PageSpec* PageForKey(unsigned key) {
+const PageTable* PageForKey(unsigned key) {
   for (const auto& page : kPages) {
     if (page.key == key) return &page;
   }
   return nullptr;
 }
 
-int PositionOf(const PageSpec& page, ControlRole role) {
+int PositionOf(const PageTable& page, ControlRole role) {
   for (size_t i = 0; i < page.controls.size(); ++i) {
     if (page.controls[i].role == role) return static_cast<int>(i);
   }
   return -1;
 }
 
-int ParentPosition(const PageSpec& page, int position) {
+int ParentPosition(const PageTable& page, int position) {
   if (position < 0 || position >= static_cast<int>(page.controls.size())) return -1;
   int depth = page.controls[position].depth;
   for (int i = position - 1; i >= 0; --i) {

@@ -26,7 +26,7 @@ enum class ControlRole : uint8_t {
   kOrderList,     // the withdrawal page's list, focused when the page opens
 };
 
-struct ControlSpec {
+struct ControlEntry {
   ControlKind kind;
   ControlRole role;
   int depth;  // 0: direct child of the page; n: inside the nearest earlier panel of depth n-1
@@ -34,24 +34,24 @@ struct ControlSpec {
   int x, y, width, height;  // relative to the parent
 };
 
-struct PageSpec {
+struct PageTable {
   PageKind kind;
   const char* name;   // in the journal: buy, sell, cancel, margin
   const char* title;  // caption shown on the page
   unsigned key;       // the virtual-key code that opens it
-  std::span<const ControlSpec> controls;
+  std::span<const ControlEntry> controls;
 };
 
 inline constexpr int kPageWidth = 600;
 inline constexpr int kPageHeight = 360;
 
-std::span<const PageSpec> AllPages();
-const PageSpec& PageFor(PageKind kind);
+std::span<const PageTable> AllPages();
+const PageTable& PageFor(PageKind kind);
 // The page opened by virtual-key code `key`, or null.
-const PageSpec* PageForKey(unsigned key);
+const PageTable* PageForKey(unsigned key);
 // The first position of `role` on `page`, or -1.
-int PositionOf(const PageSpec& page, ControlRole role);
+int PositionOf(const PageTable& page, ControlRole role);
 // Position of the panel holding the control at `position`, or -1 for a direct child.
-int ParentPosition(const PageSpec& page, int position);
+int ParentPosition(const PageTable& page, int position);
 
 }  // namespace kovra::sim

@@ -33,7 +33,7 @@ bool ParseEvent(std::string_view text, SimEvent& out) {
 
 // A table of options: each takes a value (or none) and stores it, reporting what was wrong.
 using Setter = std::function<bool(std::string_view value, std::string& error)>;
-struct OptionSpec {
+struct OptionRule {
   bool takesValue;
   Setter set;
 };
@@ -60,7 +60,7 @@ bool Number(std::string_view value, int min, int max, int& out, std::string& err
   return false;
 }
 
-bool Parse(const std::vector<std::string>& args, const std::map<std::string, OptionSpec>& specs,
+bool Parse(const std::vector<std::string>& args, const std::map<std::string, OptionRule>& rules,
            std::string& error) {
   for (size_t i = 0; i < args.size(); ++i) {
     std::string_view arg = args[i];
@@ -69,8 +69,8 @@ bool Parse(const std::vector<std::string>& args, const std::map<std::string, Opt
       inlineValue = arg.substr(eq + 1);
       arg = arg.substr(0, eq);
     }
-    auto it = specs.find(std::string(arg));
-    if (it == specs.end()) {
+    auto it = rules.find(std::string(arg));
+    if (it == rules.end()) {
       error = "unknown option: " + std::string(arg.substr(0, 200));
       return false;
     }
@@ -126,11 +126,11 @@ const std::string& TradeOptions::PriceFor(PageKind kind) const {
 bool ParseTradeOptions(const std::vector<std::string>& args, TradeOptions& out,
                        std::string& error) {
   auto text = [](std::string& field) {
-    return OptionSpec{true,
+    return OptionRule{true,
                       [&field](std::string_view v, std::string& e) { return Text(v, field, e); }};
   };
   auto optionalText = [](std::optional<std::string>& field) {
-    return OptionSpec{true, [&field](std::string_view v, std::string& e) {
+    return OptionRule{true, [&field](std::string_view v, std::string& e) {
                         std::string s;
                         if (!Text(v, s, e)) return false;
                         field = std::move(s);
@@ -138,24 +138,24 @@ bool ParseTradeOptions(const std::vector<std::string>& args, TradeOptions& out,
                       }};
   };
   auto number = [](int& field, int min, int max) {
-    return OptionSpec{true, [&field, min, max](std::string_view v, std::string& e) {
+    return OptionRule{true, [&field, min, max](std::string_view v, std::string& e) {
                         return Number(v, min, max, field, e);
                       }};
   };
   auto event = [](SimEvent& field) {
-    return OptionSpec{true, [&field](std::string_view v, std::string& e) {
+    return OptionRule{true, [&field](std::string_view v, std::string& e) {
                         if (ParseEvent(v, field)) return true;
                         e = "expects key, code, settext or click";
                         return false;
                       }};
   };
   auto flag = [](auto& field, auto value) {
-    return OptionSpec{false, [&field, value](std::string_view, std::string&) {
+    return OptionRule{false, [&field, value](std::string_view, std::string&) {
                         field = value;
                         return true;
                       }};
   };
-  std::map<std::string, OptionSpec> specs{
+  std::map<std::string, OptionRule> rules{
       {"--journal", text(out.journal)},
       {"--title", text(out.title)},
       {"--funds", text(out.funds)},
@@ -175,7 +175,7 @@ bool ParseTradeOptions(const std::vector<std::string>& args, TradeOptions& out,
       {"--short-page", number(out.shortPage, 1, 255)},
       {"--help", flag(out.help, true)},
   };
-  if (!Parse(args, specs, error)) return false;
+  if (!Parse(args, rules, error)) return false;
   if ((out.hangMs > 0) != (out.hangOn != SimEvent::kNone)) {
     error = "--hang and --hang-on go together";
     return false;
@@ -185,7 +185,7 @@ bool ParseTradeOptions(const std::vector<std::string>& args, TradeOptions& out,
 
 bool ParseQuoteOptions(const std::vector<std::string>& args, QuoteOptions& out,
                        std::string& error) {
-  std::map<std::string, OptionSpec> specs{
+  std::map<std::string, OptionRule> rules{
       {"--title",
        {true, [&out](std::string_view v, std::string& e) { return Text(v, out.title, e); }}},
       {"--set-title",
@@ -198,7 +198,7 @@ bool ParseQuoteOptions(const std::vector<std::string>& args, QuoteOptions& out,
         }}},
       {"--help", {false, [&out](std::string_view, std::string&) { return out.help = true; }}},
   };
-  return Parse(args, specs, error);
+  return Parse(args, rules, error);
 }
 
 std::string TradeUsage() {

@@ -58,25 +58,25 @@ bool TradePage::RegisterClasses(HINSTANCE instance) {
   return RegisterClassW(&wc) != 0;
 }
 
-TradePage::TradePage(PageHost& host, const PageSpec& spec, HWND parent, int maxControls)
-    : host_(host), spec_(spec) {
+TradePage::TradePage(PageHost& host, const PageTable& table, HWND parent, int maxControls)
+    : host_(host), table_(table) {
   // The page's id is its function key, so GetDlgItem(main window, VK_F1) finds the buy page.
-  CreateWindowExW(WS_EX_CONTROLPARENT, kPageClass, Wide(spec.title).c_str(),
+  CreateWindowExW(WS_EX_CONTROLPARENT, kPageClass, Wide(table.title).c_str(),
                   WS_CHILD | WS_CLIPCHILDREN, 0, 0, kPageWidth, kPageHeight, parent,
-                  reinterpret_cast<HMENU>(static_cast<INT_PTR>(spec.key)),
+                  reinterpret_cast<HMENU>(static_cast<INT_PTR>(table.key)),
                   GetModuleHandleW(nullptr), this);
   if (!wnd_) return;
-  int count = static_cast<int>(spec.controls.size());
+  int count = static_cast<int>(table.controls.size());
   if (maxControls > 0 && maxControls < count) count = maxControls;
   CreateControls(count);
 }
 
 void TradePage::CreateControls(int count) {
   for (int i = 0; i < count; ++i) {
-    int parentPosition = ParentPosition(spec_, i);
+    int parentPosition = ParentPosition(table_, i);
     HWND parent = parentPosition >= 0 ? At(parentPosition) : wnd_;
     auto control = std::make_unique<Control>(Control{this, i});
-    control->wnd = CreateControl(spec_.controls[i], parent, i);
+    control->wnd = CreateControl(table_.controls[i], parent, i);
     if (control->wnd) {
       SetWindowSubclass(control->wnd, ControlProc, kSubclassId,
                         reinterpret_cast<DWORD_PTR>(control.get()));
@@ -85,12 +85,12 @@ void TradePage::CreateControls(int count) {
   }
 }
 
-HWND TradePage::CreateControl(const ControlSpec& spec, HWND parent, int position) {
+HWND TradePage::CreateControl(const ControlEntry& entry, HWND parent, int position) {
   const wchar_t* cls = L"STATIC";
   DWORD style = WS_CHILD | WS_VISIBLE;
   DWORD exStyle = 0;
-  std::wstring text = Wide(spec.text);
-  switch (spec.kind) {
+  std::wstring text = Wide(entry.text);
+  switch (entry.kind) {
     case ControlKind::kStatic:
       style |= SS_LEFT | SS_NOPREFIX;
       break;
@@ -118,20 +118,20 @@ HWND TradePage::CreateControl(const ControlSpec& spec, HWND parent, int position
       exStyle = WS_EX_CONTROLPARENT | WS_EX_STATICEDGE;
       break;
   }
-  bool textInWindow = spec.kind != ControlKind::kCombo && spec.role != ControlRole::kReadyText;
+  bool textInWindow = entry.kind != ControlKind::kCombo && entry.role != ControlRole::kReadyText;
   HWND wnd =
-      CreateWindowExW(exStyle, cls, textInWindow ? text.c_str() : L"", style, spec.x, spec.y,
-                      spec.width, spec.height, parent,
+      CreateWindowExW(exStyle, cls, textInWindow ? text.c_str() : L"", style, entry.x, entry.y,
+                      entry.width, entry.height, parent,
                       reinterpret_cast<HMENU>(static_cast<INT_PTR>(kFirstControlId + position)),
                       GetModuleHandleW(nullptr), nullptr);
   if (!wnd) return nullptr;
   SendMessageW(wnd, WM_SETFONT, reinterpret_cast<WPARAM>(host_.Font()), FALSE);
-  if (spec.kind == ControlKind::kCombo) {
+  if (entry.kind == ControlKind::kCombo) {
     SendMessageW(wnd, CB_ADDSTRING, 0, reinterpret_cast<LPARAM>(text.c_str()));
     SendMessageW(wnd, CB_ADDSTRING, 0, reinterpret_cast<LPARAM>(L"市价委托"));
     SendMessageW(wnd, CB_SETCURSEL, 0, 0);
   }
-  if (spec.role == ControlRole::kCode) {
+  if (entry.role == ControlRole::kCode) {
     SendMessageW(wnd, EM_LIMITTEXT, static_cast<WPARAM>(host_.Options().codeLength), 0);
   }
   return wnd;
@@ -143,7 +143,7 @@ HWND TradePage::At(int position) const {
 }
 
 int TradePage::Position(ControlRole role) const {
-  int position = PositionOf(spec_, role);
+  int position = PositionOf(table_, role);
   return At(position) ? position : -1;
 }
 
@@ -161,7 +161,8 @@ void TradePage::SetOwnText(int position, std::string_view text) {
 }
 
 HWND TradePage::FocusTarget() const {
-  ControlRole role = spec_.kind == PageKind::kCancel ? ControlRole::kOrderList : ControlRole::kCode;
+  ControlRole role =
+      table_.kind == PageKind::kCancel ? ControlRole::kOrderList : ControlRole::kCode;
   HWND target = At(Position(role));
   return target ? target : wnd_;
 }
@@ -182,7 +183,7 @@ void TradePage::ClearFigures() {
   KillTimer(wnd_, kReadyTimer);
   codeComplete_ = false;
   for (size_t i = 0; i < controls_.size(); ++i) {
-    ControlRole role = spec_.controls[i].role;
+    ControlRole role = table_.controls[i].role;
     if (role == ControlRole::kPrice || role == ControlRole::kQuantity ||
         role == ControlRole::kFigure || role == ControlRole::kReadyText) {
       SetOwnText(static_cast<int>(i), "");
@@ -201,7 +202,7 @@ void TradePage::OnCodeChanged() {
   if (!complete || codeComplete_) return;
   codeComplete_ = true;
   completedCode_ = code;
-  host_.Record("CODE", {spec_.name, code});
+  host_.Record("CODE", {table_.name, code});
   host_.Strike(SimEvent::kCode);
   int delay = host_.Options().readyDelayMs;
   if (delay == 0) {
@@ -216,42 +217,42 @@ void TradePage::ShowFigures() {
   if (!codeComplete_) return;
   const TradeOptions& options = host_.Options();
   const std::string* figure = &options.funds;
-  if (spec_.kind == PageKind::kMargin) figure = &options.buyable;
-  if (spec_.kind == PageKind::kSell) figure = &options.sellable;
+  if (table_.kind == PageKind::kMargin) figure = &options.buyable;
+  if (table_.kind == PageKind::kSell) figure = &options.sellable;
   for (size_t i = 0; i < controls_.size(); ++i) {
-    const ControlSpec& control = spec_.controls[i];
+    const ControlEntry& control = table_.controls[i];
     int position = static_cast<int>(i);
-    if (control.role == ControlRole::kPrice) SetOwnText(position, options.PriceFor(spec_.kind));
+    if (control.role == ControlRole::kPrice) SetOwnText(position, options.PriceFor(table_.kind));
     if (control.role == ControlRole::kFigure) SetOwnText(position, *figure);
     if (control.role == ControlRole::kReadyText) SetOwnText(position, control.text);
   }
-  host_.Record("READY", {spec_.name, TextAt(Position(ControlRole::kCode))});
+  host_.Record("READY", {table_.name, TextAt(Position(ControlRole::kCode))});
 }
 
 void TradePage::OnButton(int position) {
   host_.Strike(SimEvent::kClick);
   if (!IsWindow(wnd_)) return;
-  const ControlSpec& spec = spec_.controls[position];
-  switch (spec.role) {
+  const ControlEntry& entry = table_.controls[position];
+  switch (entry.role) {
     case ControlRole::kOrderButton: {
       std::string code = TextAt(Position(ControlRole::kCode));
       std::string price = TextAt(Position(ControlRole::kPrice));
       std::string quantity = TextAt(Position(ControlRole::kQuantity));
-      host_.Record("ORDER", {spec_.name, code, price, quantity});
-      host_.OrderPlaced(spec_.kind, std::string(KindCaption(spec_.kind)) + " " + code + " " +
-                                        price + " " + quantity);
+      host_.Record("ORDER", {table_.name, code, price, quantity});
+      host_.OrderPlaced(table_.kind, std::string(KindCaption(table_.kind)) + " " + code + " " +
+                                         price + " " + quantity);
       break;
     }
     case ControlRole::kCancelButton:
       OnCancelButton(position);
       break;
     case ControlRole::kResetButton:
-      host_.Record("CLICK", {spec_.name, std::to_string(position), spec.text});
+      host_.Record("CLICK", {table_.name, std::to_string(position), entry.text});
       SetOwnText(Position(ControlRole::kPrice), "");
       SetOwnText(Position(ControlRole::kQuantity), "");
       break;
     default:
-      host_.Record("CLICK", {spec_.name, std::to_string(position), spec.text});
+      host_.Record("CLICK", {table_.name, std::to_string(position), entry.text});
       break;
   }
 }
@@ -271,7 +272,7 @@ void TradePage::AddPendingOrder(PageKind kind, const std::string& summary) {
 // The withdrawal buttons act on the list of orders placed so far: "全选" selects them all,
 // "撤单" withdraws the selected ones, "全撤" all, "撤买"/"撤卖" one side, "撤尾单" the last one.
 void TradePage::OnCancelButton(int position) {
-  std::string caption = spec_.controls[position].text;
+  std::string caption = table_.controls[position].text;
   HWND list = At(Position(ControlRole::kOrderList));
   int withdrawn = 0;
   if (list) {
@@ -315,10 +316,10 @@ void TradePage::UpdatePendingCount() {
 void TradePage::OnCommand(HWND from, int code) {
   for (auto& control : controls_) {
     if (control->wnd != from) continue;
-    ControlRole role = spec_.controls[control->position].role;
+    ControlRole role = table_.controls[control->position].role;
     if (role == ControlRole::kCode && code == EN_CHANGE) OnCodeChanged();
     // A click by keyboard; mouse clicks are taken from the button messages themselves.
-    if (spec_.controls[control->position].kind == ControlKind::kButton && code == BN_CLICKED &&
+    if (table_.controls[control->position].kind == ControlKind::kButton && code == BN_CLICKED &&
         !control->inButtonUp) {
       OnButton(control->position);
     }
@@ -343,7 +344,7 @@ LRESULT TradePage::HandleMessage(UINT msg, WPARAM wParam, LPARAM lParam) {
 LRESULT TradePage::OnSetTextFromOutside(Control& control, WPARAM wParam, LPARAM lParam) {
   const auto* text = reinterpret_cast<const wchar_t*>(lParam);
   std::wstring kept = text ? std::wstring(text, wcsnlen(text, kMaxFieldChars)) : std::wstring();
-  host_.Record("SETTEXT", {spec_.name, std::to_string(control.position), Narrow(kept)});
+  host_.Record("SETTEXT", {table_.name, std::to_string(control.position), Narrow(kept)});
   host_.Strike(SimEvent::kSetText);
   if (!IsWindow(control.wnd)) return FALSE;
   return DefSubclassProc(control.wnd, WM_SETTEXT, wParam, reinterpret_cast<LPARAM>(kept.c_str()));
@@ -353,16 +354,16 @@ LRESULT TradePage::OnSetTextFromOutside(Control& control, WPARAM wParam, LPARAM 
 // does, and also when both messages are sent from another program with coordinates (0, 0).
 LRESULT TradePage::HandleControl(Control& control, UINT msg, WPARAM wParam, LPARAM lParam) {
   HWND wnd = control.wnd;
-  const ControlSpec& spec = spec_.controls[control.position];
+  const ControlEntry& entry = table_.controls[control.position];
   switch (msg) {
     case WM_SETTEXT:
       if (!settingOwnText_) return OnSetTextFromOutside(control, wParam, lParam);
       break;
     case WM_LBUTTONDOWN:
-      if (spec.kind == ControlKind::kButton) control.pressed = true;
+      if (entry.kind == ControlKind::kButton) control.pressed = true;
       break;
     case WM_LBUTTONUP:
-      if (spec.kind == ControlKind::kButton) {
+      if (entry.kind == ControlKind::kButton) {
         bool wasPressed = control.pressed;
         control.pressed = false;
         control.inButtonUp = true;

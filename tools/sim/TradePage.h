@@ -32,12 +32,12 @@ class TradePage {
   static bool RegisterClasses(HINSTANCE instance);
 
   // Creates the page hidden, with at most `maxControls` descendants (0: all of them).
-  TradePage(PageHost& host, const PageSpec& spec, HWND parent, int maxControls);
+  TradePage(PageHost& host, const PageTable& table, HWND parent, int maxControls);
   TradePage(const TradePage&) = delete;
   TradePage& operator=(const TradePage&) = delete;
 
   HWND Window() const { return wnd_; }
-  const PageSpec& Spec() const { return spec_; }
+  const PageTable& Table() const { return table_; }
   // Clears the page as for a new order, shows it and focuses its first field.
   void Open();
   void Hide();
@@ -61,7 +61,7 @@ class TradePage {
   LRESULT HandleControl(Control& control, UINT msg, WPARAM wParam, LPARAM lParam);
   LRESULT OnSetTextFromOutside(Control& control, WPARAM wParam, LPARAM lParam);
   void CreateControls(int count);
-  HWND CreateControl(const ControlSpec& spec, HWND parent, int position);
+  HWND CreateControl(const ControlEntry& entry, HWND parent, int position);
   void OnCommand(HWND from, int code);
   void OnCodeChanged();
   void ShowFigures();
@@ -76,7 +76,7 @@ class TradePage {
   void SetOwnText(int position, std::string_view text);
 
   PageHost& host_;
-  const PageSpec& spec_;
+  const PageTable& table_;
   HWND wnd_ = nullptr;
   std::vector<std::unique_ptr<Control>> controls_;
   bool codeComplete_ = false;

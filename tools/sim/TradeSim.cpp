@@ -81,8 +81,8 @@ bool TradeClient::Create(HINSTANCE instance, std::string& error) {
     error = "cannot create the main window";
     return false;
   }
-  for (const PageSpec& spec : AllPages()) {
-    pages_.push_back(std::make_unique<TradePage>(*this, spec, wnd_, options_.shortPage));
+  for (const PageTable& table : AllPages()) {
+    pages_.push_back(std::make_unique<TradePage>(*this, table, wnd_, options_.shortPage));
   }
   ShowWindow(pages_.front()->Window(), SW_SHOW);
   ShowWindow(wnd_, SW_SHOWNORMAL);
@@ -118,7 +118,7 @@ void TradeClient::Strike(SimEvent event) {
 
 TradePage* TradeClient::PageOf(PageKind kind) const {
   for (const auto& page : pages_) {
-    if (page->Spec().kind == kind) return page.get();
+    if (page->Table().kind == kind) return page.get();
   }
   return nullptr;
 }
@@ -135,12 +135,12 @@ void TradeClient::Confirm() {
 }
 
 void TradeClient::OpenPage(unsigned key) {
-  const PageSpec* spec = PageForKey(key);
-  if (!spec) return;
-  Record("KEY", {KeyName(key), spec->name});
+  const PageTable* table = PageForKey(key);
+  if (!table) return;
+  Record("KEY", {KeyName(key), table->name});
   Strike(SimEvent::kKey);
   if (!IsWindow(wnd_)) return;
-  TradePage* target = PageOf(spec->kind);
+  TradePage* target = PageOf(table->kind);
   for (const auto& page : pages_) {
     if (page.get() != target) page->Hide();
   }
