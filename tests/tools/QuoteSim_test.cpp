@@ -15,6 +15,8 @@ TEST(QuoteSim, ShowsTheGivenTitleAndTakesAnyNewOne) {
   EXPECT_EQ(quote.Title(), longTitle);
   quote.SetTitle("]][[ 大智慧 [");
   EXPECT_EQ(quote.Title(), "]][[ 大智慧 [");
+  PostMessageW(quote.MainWindow(), WM_CLOSE, 0, 0);
+  EXPECT_EQ(quote.Process().WaitExit(), 0);
 }
 
 TEST(QuoteSim, TakesTheLongestTitleFromItsCommandLine) {
