@@ -80,7 +80,7 @@ std::vector<EventCase> EventCases() {
 TEST(TradeSimFaults, HangStopsAnsweringForItsTimeThenTheActionCompletes) {
   for (const EventCase& c : EventCases()) {
     SCOPED_TRACE(testing::Message() << std::string(c.name, c.name + wcslen(c.name)));
-    TradeSim sim({L"--hang", L"1500", L"--hang-on", c.name});
+    TradeSim sim({L"--hang", L"3000", L"--hang-on", c.name});
     c.prepare(sim);
     ASSERT_TRUE(Answers(sim.MainWindow(), 2000));
     c.trigger(sim);
