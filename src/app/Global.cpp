@@ -4,17 +4,28 @@
 
 #include "app/ExePaths.h"
 #include "app/Ticks.h"
+#include "framework/Application.h"
+#include "framework/runtime/Numbers.h"
 #include "framework/runtime/Text.h"
 
 namespace kovra {
 
 TGlobal* GlobalState = nullptr;
 
-TGlobal::TGlobal() {}
+TGlobal::TGlobal() {
+  // Every number text of the program, the client's fields and the configuration file included,
+  // uses "." whatever the regional settings say.
+  TFormatSettings& formats = FormatSettings();
+  formats.DecimalSeparator = '.';
+  formats.DateSeparator = '-';
+  formats.ShortDateFormat = "yyyy-mm-dd";
+  formats.ShortTimeFormat = "hh:nn:ss";
+}
 
 TGlobal::~TGlobal() = default;
 
 TGlobalStateScope::TGlobalStateScope() {
+  if (GlobalState) throw EInvalidOperation("the shared state exists already");
   GlobalState = new TGlobal();
 }
 
@@ -40,19 +51,6 @@ std::string ExeFileName() {
   }
 }
 
-void PumpMessages() {
-  MSG msg;
-  while (PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE)) {
-    if (msg.message == WM_QUIT) {
-      // The quit belongs to the main loop, which is further out.
-      PostQuitMessage(static_cast<int>(msg.wParam));
-      return;
-    }
-    TranslateMessage(&msg);
-    DispatchMessageW(&msg);
-  }
-}
-
 }  // namespace
 
 const std::string& ExeDir() {
@@ -68,7 +66,7 @@ const std::string& IniPath() {
 void WaitMs(std::uint32_t ms) {
   const std::uint32_t start = GetTickCount();
   for (;;) {
-    PumpMessages();
+    Application().ProcessMessages();
     const std::uint32_t elapsed = TickElapsed(start, GetTickCount());
     if (elapsed >= ms) return;
     MsgWaitForMultipleObjectsEx(0, nullptr, ms - elapsed, QS_ALLINPUT, MWMO_INPUTAVAILABLE);

@@ -40,7 +40,7 @@ class TGlobal : public TObject {
 extern TGlobal* GlobalState;
 
 // Creates GlobalState for its lifetime and frees and clears it after, also when an exception
-// leaves the scope.
+// leaves the scope. There is one: a second scope while one lives throws EInvalidOperation.
 class TGlobalStateScope {
  public:
   TGlobalStateScope();

@@ -1,0 +1,96 @@
+#include "app/Configuration.h"
+
+#include "app/ConfigValues.h"
+#include "app/Global.h"
+#include "app/ProcessFinder.h"
+#include "framework/Application.h"
+#include "framework/IniFiles.h"
+#include "framework/runtime/Numbers.h"
+
+namespace kovra {
+namespace {
+
+constexpr const char* kWindowSection = "MainWindow";
+constexpr const char* kConfigSection = "Config";
+constexpr const char* kTop = "strTop";
+constexpr const char* kLeft = "strLeft";
+constexpr const char* kColor = "COLOR";
+constexpr const char* kTradeSoft = "TradeSoft";
+constexpr const char* kStockSoft = "StockSoft";
+constexpr const char* kBuyAmount = "每次买入金额";
+constexpr const char* kTradeShares = "每次买卖股数";
+constexpr const char* kPriceFloat = "下单价格浮动";
+constexpr const char* kMarginByAmount = "融资按金额";
+constexpr const char* kBuyByAmount = "担保按金额";
+
+constexpr std::int32_t kDefaultBuyAmount = 5;
+constexpr std::int32_t kDefaultTradeShares = 2000;
+constexpr double kDefaultPriceFloat = 3.0;
+
+}  // namespace
+
+void ShowStartupWarning(const std::string& text) {
+  Application().MessageBox(text, Application().Title(), MB_OK);
+}
+
+TBarConfig ReadConfiguration(const std::string& iniPath) {
+  TIniFile ini(iniPath);
+  auto integer = [&](const char* section, const char* key, std::int32_t defaultValue) {
+    return IniInteger(ini.ReadString(section, key, ""), defaultValue);
+  };
+  TBarConfig bar;
+  bar.Top = integer(kWindowSection, kTop, bar.Top);
+  bar.Left = integer(kWindowSection, kLeft, bar.Left);
+  bar.Color = integer(kWindowSection, kColor, bar.Color);
+  TGlobal& state = *GlobalState;
+  state.TradeSoftPath = ini.ReadString(kConfigSection, kTradeSoft, "");
+  state.StockSoftPath = ini.ReadString(kConfigSection, kStockSoft, "");
+  state.BuyAmount = integer(kConfigSection, kBuyAmount, kDefaultBuyAmount);
+  state.TradeShares = integer(kConfigSection, kTradeShares, kDefaultTradeShares);
+  state.PriceFloat = IniFloat(ini.ReadString(kConfigSection, kPriceFloat, ""), kDefaultPriceFloat);
+  state.MarginByAmount = IniFlag(ini.ReadString(kConfigSection, kMarginByAmount, ""), true);
+  state.BuyByAmount = IniFlag(ini.ReadString(kConfigSection, kBuyByAmount, ""), true);
+  return bar;
+}
+
+void LocateApplications(const TWarningEvent& warn) {
+  TGlobal& state = *GlobalState;
+  state.TradePid = FindProcessByPath(state.TradeSoftPath);
+  state.StockPid = FindProcessByPath(state.StockSoftPath);
+  if (warn) {
+    if (state.TradePid == 0) warn("交易软件没有运行!");
+    if (state.StockPid == 0) warn("大智慧股票行情软件没有运行!");
+  }
+  state.StockWnd = FindMainWindow(state.StockPid);
+  state.TradeWnd = FindMainWindow(state.TradePid);
+}
+
+void LoadConfiguration(const std::function<void(const TBarConfig&)>& apply,
+                       const TWarningEvent& warn) {
+  const TBarConfig bar = ReadConfiguration(IniPath());
+  if (apply) apply(bar);
+  LocateApplications(warn);
+}
+
+void StoreConfiguration(const std::string& iniPath, const TBarConfig& bar,
+                        bool marginByAmountChecked, bool buyByAmountChecked) {
+  const TGlobal& state = *GlobalState;
+  TIniFile ini(iniPath);
+  ini.WriteString(kWindowSection, kTop, IntToStr(bar.Top));
+  ini.WriteString(kWindowSection, kLeft, IntToStr(bar.Left));
+  ini.WriteString(kWindowSection, kColor, IntToStr(bar.Color));
+  ini.WriteString(kConfigSection, kTradeSoft, state.TradeSoftPath);
+  ini.WriteString(kConfigSection, kStockSoft, state.StockSoftPath);
+  ini.WriteString(kConfigSection, kBuyAmount, IntToStr(state.BuyAmount));
+  ini.WriteString(kConfigSection, kTradeShares, IntToStr(state.TradeShares));
+  ini.WriteString(kConfigSection, kPriceFloat, IniFloatText(state.PriceFloat));
+  ini.WriteString(kConfigSection, kMarginByAmount, IniFlagText(marginByAmountChecked));
+  ini.WriteString(kConfigSection, kBuyByAmount, IniFlagText(buyByAmountChecked));
+}
+
+std::string ReadIniValue(const std::string& fileName, const std::string& section,
+                         const std::string& key) {
+  return TIniFile(fileName).ReadString(section, key, "");
+}
+
+}  // namespace kovra

@@ -1,0 +1,46 @@
+// The configuration file beside the executable: loaded into GlobalState when the bar is created,
+// stored when it closes; and the start-up search for the two external applications.
+#pragma once
+
+#include <functional>
+#include <string>
+
+#include "framework/runtime/Colors.h"
+
+namespace kovra {
+
+// What the bar itself applies from the file.
+struct TBarConfig {
+  int Top = 100;
+  int Left = 100;
+  TColor Color = clBtnFace;  // all four buttons
+};
+
+// Shows one start-up warning; the default is a message box captioned with the application title.
+using TWarningEvent = std::function<void(const std::string& text)>;
+void ShowStartupWarning(const std::string& text);
+
+// Reads the ten keys in file order; the paths, sizes, offset and flags go into GlobalState and
+// the rest is returned. Missing or unconvertible values give the defaults; nothing is reported.
+TBarConfig ReadConfiguration(const std::string& iniPath);
+
+// Finds both applications by their paths (GlobalState's TradePid, StockPid, TradeWnd, StockWnd).
+// With `warn`, each one not running is reported, the trading client first.
+void LocateApplications(const TWarningEvent& warn = {});
+
+// The bar's creation: read the file, let the bar apply its part (position, colour, the menus'
+// check marks from the flags), then locate the applications with the warnings.
+void LoadConfiguration(const std::function<void(const TBarConfig&)>& apply,
+                       const TWarningEvent& warn = ShowStartupWarning);
+
+// The bar's close: writes the ten keys in file order, each at once. The flags are the by-amount
+// menu items' check marks. Throws Exception("Unable to write to <path>") when the file refuses.
+void StoreConfiguration(const std::string& iniPath, const TBarConfig& bar,
+                        bool marginByAmountChecked, bool buyByAmountChecked);
+
+// One value of an INI file, opened for this read only; empty when the file, section or key is
+// missing.
+std::string ReadIniValue(const std::string& fileName, const std::string& section,
+                         const std::string& key);
+
+}  // namespace kovra
