@@ -47,6 +47,7 @@ void TApplication::Initialize() {
 }
 
 HWND TApplication::Handle() {
+  if (!initialized_) Initialize();  // creates the window
   if (!window_) {
     window_ = std::make_unique<TUtilityWindow>([this](TMessage& m) { return HandleAppMessage(m); },
                                                TUtilityWindow::TopLevel, Wide(title_));

@@ -365,6 +365,7 @@ class TWinControl : public TControl, public TWindowObject {
   virtual void DoExit();
 
   virtual void WMPaint(TMessage& m);
+  virtual void WMPrint(TMessage& m);
   virtual void WMPrintClient(TMessage& m);
   virtual void WMEraseBkgnd(TMessage& m);
   virtual void WMNCPaint(TMessage& m);
@@ -416,6 +417,7 @@ class TWinControl : public TControl, public TWindowObject {
   void RouteMouse(TMessage& m, bool& handled);
   void UpdateMouseHover(TControl* target);
   bool PaintHandler(HDC dc, const RECT& clip);
+  void PrintChildren(HDC dc, LPARAM flags);
   void CollectTabOrder(std::vector<TWinControl*>& out) const;
 
   std::vector<TControl*> controls_;    // z-order, bottom first

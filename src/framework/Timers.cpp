@@ -7,11 +7,13 @@ constexpr UINT_PTR kTimerId = 1;
 }
 
 TTimer::TTimer(TComponent* owner) : TComponent(owner) {
-  window_ = std::make_unique<TUtilityWindow>([this](TMessage& m) {
-    if (m.Msg != WM_TIMER || m.WParam != kTimerId) return false;
-    Timer();
-    return true;
-  });
+  window_ = std::make_unique<TUtilityWindow>(
+      [this](TMessage& m) {
+        if (m.Msg != WM_TIMER || m.WParam != kTimerId) return false;
+        Timer();
+        return true;
+      },
+      TUtilityWindow::MessageOnly, std::wstring(), this);
   UpdateTimer();
 }
 

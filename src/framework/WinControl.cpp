@@ -433,6 +433,36 @@ void TWinControl::WMPaint(TMessage& m) {
   PaintHandler(paint.dc(), paint.area());
 }
 
+// PrintWindow under Wine asks for the client area only; the frame is left to the system and
+// the client is drawn here at its offset, so that a capture holds what the screen shows.
+void TWinControl::WMPrint(TMessage& m) {
+  if (!FrameworkPainted()) {
+    DefaultHandler(m);
+    return;
+  }
+  if ((m.LParam & PRF_CHECKVISIBLE) && !IsWindowVisible(WindowHandle())) return;
+  HDC dc = reinterpret_cast<HDC>(m.WParam);
+  if (m.LParam & PRF_NONCLIENT) {
+    TMessage frame{m.Msg, m.WParam, PRF_NONCLIENT, 0};
+    DefaultHandler(frame);
+  }
+  if (!(m.LParam & PRF_CLIENT)) return;
+  RECT window;
+  GetWindowRect(WindowHandle(), &window);
+  POINT origin{0, 0};
+  ::ClientToScreen(WindowHandle(), &origin);
+  const int saved = SaveDC(dc);
+  struct Restore {
+    HDC dc;
+    int saved;
+    ~Restore() { RestoreDC(dc, saved); }
+  } restore{dc, saved};
+  OffsetViewportOrgEx(dc, origin.x - window.left, origin.y - window.top, nullptr);
+  const RECT client = ClientRect();
+  IntersectClipRect(dc, 0, 0, client.right, client.bottom);
+  Perform(WM_PRINTCLIENT, m.WParam, m.LParam);
+}
+
 void TWinControl::WMPrintClient(TMessage& m) {
   if (!FrameworkPainted()) {
     DefaultHandler(m);
@@ -440,9 +470,30 @@ void TWinControl::WMPrintClient(TMessage& m) {
   }
   HDC dc = reinterpret_cast<HDC>(m.WParam);
   const RECT client = ClientRect();
-  const bool buffered = doubleBuffered_;
-  if (!buffered) EraseBackground(dc, client);
+  if (!doubleBuffered_) EraseBackground(dc, client);
   PaintHandler(dc, client);
+  if (m.LParam & PRF_CHILDREN) PrintChildren(dc, m.LParam);
+}
+
+void TWinControl::PrintChildren(HDC dc, LPARAM flags) {
+  for (TControl* c : std::vector<TControl*>(controls_)) {
+    if (!c->IsWindowed()) continue;
+    auto* child = static_cast<TWinControl*>(c);
+    if (!child->HandleAllocated() || !IsWindowVisible(child->WindowHandle())) continue;
+    RECT r;
+    GetWindowRect(child->WindowHandle(), &r);
+    MapWindowPoints(nullptr, WindowHandle(), reinterpret_cast<POINT*>(&r), 2);
+    const int saved = SaveDC(dc);
+    struct Restore {
+      HDC dc;
+      int saved;
+      ~Restore() { RestoreDC(dc, saved); }
+    } restore{dc, saved};
+    OffsetViewportOrgEx(dc, r.left, r.top, nullptr);
+    IntersectClipRect(dc, 0, 0, r.right - r.left, r.bottom - r.top);
+    SendMessageW(child->WindowHandle(), WM_PRINT, reinterpret_cast<WPARAM>(dc),
+                 (flags & ~PRF_CHECKVISIBLE) | PRF_CLIENT | PRF_NONCLIENT | PRF_CHILDREN);
+  }
 }
 
 void TWinControl::WMEraseBkgnd(TMessage& m) {
@@ -857,6 +908,7 @@ void TWinControl::WndProc(TMessage& m) {
   using Handler = void (TWinControl::*)(TMessage&);
   static const std::unordered_map<UINT, Handler> kHandlers = {
       {WM_PAINT, &TWinControl::WMPaint},
+      {WM_PRINT, &TWinControl::WMPrint},
       {WM_PRINTCLIENT, &TWinControl::WMPrintClient},
       {WM_ERASEBKGND, &TWinControl::WMEraseBkgnd},
       {WM_NCPAINT, &TWinControl::WMNCPaint},

@@ -186,8 +186,8 @@ LRESULT TWindowObject::CallDefault(TMessage& m) {
   return m.Result;
 }
 
-TUtilityWindow::TUtilityWindow(Handler handler, Kind kind, std::wstring caption)
-    : handler_(std::move(handler)) {
+TUtilityWindow::TUtilityWindow(Handler handler, Kind kind, std::wstring caption, TObject* sender)
+    : handler_(std::move(handler)), sender_(sender) {
   TCreateParams params;
   params.ClassName = L"KovraUtilityWindow";
   params.ClassStyle = 0;

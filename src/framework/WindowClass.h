@@ -89,15 +89,19 @@ class TUtilityWindow : public TWindowObject {
   using Handler = std::function<bool(TMessage&)>;
   enum Kind { MessageOnly, TopLevel };
 
-  explicit TUtilityWindow(Handler handler, Kind kind = MessageOnly, std::wstring caption = {});
+  // `sender` is what the application's exception handler is told threw.
+  explicit TUtilityWindow(Handler handler, Kind kind = MessageOnly, std::wstring caption = {},
+                          TObject* sender = nullptr);
   ~TUtilityWindow() override;
   HWND Handle() const { return WindowHandle(); }
 
  protected:
   void HandleWindowMessage(TMessage& m) override;
+  TObject* ExceptionSender() override { return sender_; }
 
  private:
   Handler handler_;
+  TObject* sender_;
 };
 
 }  // namespace kovra

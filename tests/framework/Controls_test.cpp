@@ -209,6 +209,31 @@ TEST(ControlsPainting, WindowlessChildrenArePaintedByTheirParentInZOrder) {
   EXPECT_EQ(PixelOf(wnd, 15, 15), clBlue);
 }
 
+TEST(ControlsPainting, PrintWindowCapturesWindowedChildrenAtTheirPlaces) {
+  auto form = ShownForm(100, 80);
+  form->SetColor(clBlue);
+  auto* panel = new Box(form.get());
+  panel->SetBounds(10, 10, 60, 50);
+  panel->SetColor(clRed);
+  panel->SetParent(form.get());
+  auto* inner = new Box(form.get());
+  inner->SetBounds(20, 20, 10, 10);
+  inner->SetColor(clLime);
+  inner->SetParent(panel);
+  auto* hidden = new Box(form.get());
+  hidden->SetBounds(80, 60, 10, 10);
+  hidden->SetColor(clYellow);
+  hidden->SetParent(form.get());
+  hidden->SetVisible(false);
+  TBitmap shot(100, 80);
+  ASSERT_TRUE(PrintWindow(form->Handle(), shot.Canvas().Handle(), 0));
+  EXPECT_EQ(shot.Canvas().Pixels(5, 5), clBlue);
+  EXPECT_EQ(shot.Canvas().Pixels(12, 12), clRed);
+  EXPECT_EQ(shot.Canvas().Pixels(35, 35), clLime);  // 10 + 20 + 5
+  EXPECT_EQ(shot.Canvas().Pixels(41, 41), clRed);
+  EXPECT_EQ(shot.Canvas().Pixels(85, 65), clBlue);
+}
+
 TEST(ControlsMouse, WindowlessControlsGetClicksAndEnterLeave) {
   auto form = ShownForm(100, 100);
   auto* patch = new Patch(form.get());
