@@ -5,6 +5,8 @@
 #include <algorithm>
 #include <cmath>
 #include <cstdlib>
+#include <cstring>
+#include <memory>
 
 #include "controls/RzCommon.h"
 
@@ -15,11 +17,15 @@ std::uint64_t g_fillCalls = 0;
 
 constexpr int kStrip = 8;
 
-// The bitmap's DC, with every fill counted.
+// The top-left width x height part of the off-screen bitmap, with every fill counted.
 class Surface {
  public:
-  Surface(HDC dc, int width, int height) : dc_(dc), width_(width), height_(height) {}
+  Surface(TBitmap& bitmap, int width, int height)
+      : bitmap_(bitmap), dc_(bitmap.SourceDC()), width_(width), height_(height) {}
   HDC Dc() const { return dc_; }
+  // Call after the GDI drawing that the caller builds on: pending drawing is flushed once here.
+  std::uint32_t* Pixels() const { return bitmap_.ScanLine(0); }
+  std::size_t Stride() const { return static_cast<std::size_t>(bitmap_.Width()); }
   int Width() const { return width_; }
   int Height() const { return height_; }
 
@@ -38,6 +44,7 @@ class Surface {
   void FillAll(TColor rgb) const { Fill(RECT{0, 0, width_, height_}, rgb); }
 
  private:
+  TBitmap& bitmap_;
   HDC dc_;
   int width_, height_;
 };
@@ -72,18 +79,28 @@ void PaintColumns(const Surface& s, int height, int left, int right, TColor from
   });
 }
 
+// Doubling copies straight in the DIB's memory: GDI's blits within one bitmap cost more than
+// the copying itself, and the pixels are ours.
 void ReplicateAcross(const Surface& s, int done) {
-  while (done < s.Width()) {
-    const int n = std::min(done, s.Width() - done);
-    BitBlt(s.Dc(), done, 0, n, s.Height(), s.Dc(), 0, 0, SRCCOPY);
-    done += n;
+  const int w = s.Width();
+  std::uint32_t* const pixels = s.Pixels();
+  for (int y = 0; y < s.Height(); ++y) {
+    std::uint32_t* row = pixels + s.Stride() * static_cast<std::size_t>(y);
+    for (int x = done; x < w;) {
+      const int n = std::min(x, w - x);
+      std::memcpy(row + x, row, sizeof(std::uint32_t) * static_cast<std::size_t>(n));
+      x += n;
+    }
   }
 }
 
 void ReplicateDown(const Surface& s, int done) {
+  const auto rowBytes = sizeof(std::uint32_t) * static_cast<std::size_t>(s.Width());
+  std::uint32_t* const pixels = s.Pixels();
+  auto row = [&](int y) { return pixels + s.Stride() * static_cast<std::size_t>(y); };
   while (done < s.Height()) {
     const int n = std::min(done, s.Height() - done);
-    BitBlt(s.Dc(), 0, done, s.Width(), n, s.Dc(), 0, 0, SRCCOPY);
+    for (int i = 0; i < n; ++i) std::memcpy(row(done + i), row(i), rowBytes);
     done += n;
   }
 }
@@ -151,6 +168,25 @@ void PaintBox(const Surface& s, TColor start, TColor stop, int steps, int hInset
   StretchBlt(s.Dc(), w - 1, 0, -rightW, h, s.Dc(), 0, 0, rightW, h, SRCCOPY);
 }
 
+// The off-screen bitmap is kept between paints (up to full-HD size) so that repainting a control
+// does not allocate and fault in a fresh bitmap each time; gradients use its top-left part.
+constexpr long long kKeptBufferPixels = 1920LL * 1200;
+thread_local std::unique_ptr<TBitmap> t_keptBuffer;
+
+std::unique_ptr<TBitmap> TakeBuffer(int w, int h) {
+  std::unique_ptr<TBitmap> buffer = std::move(t_keptBuffer);
+  if (buffer && buffer->Width() >= w && buffer->Height() >= h) return buffer;
+  const int bw = std::max(w, buffer ? buffer->Width() : 0);
+  const int bh = std::max(h, buffer ? buffer->Height() : 0);
+  if (static_cast<long long>(bw) * bh > kKeptBufferPixels) return std::make_unique<TBitmap>(w, h);
+  return std::make_unique<TBitmap>(bw, bh);
+}
+
+void ReturnBuffer(std::unique_ptr<TBitmap> buffer) {
+  if (static_cast<long long>(buffer->Width()) * buffer->Height() <= kKeptBufferPixels)
+    t_keptBuffer = std::move(buffer);
+}
+
 void Render(const Surface& s, TGradientDirection direction, TColor start, TColor stop, int steps) {
   const int w = s.Width(), h = s.Height();
   switch (direction) {
@@ -183,14 +219,18 @@ void PaintGradientRect(TCanvas& canvas, const RECT& r, TGradientDirection direct
                        TColor stop, int steps) {
   const int w = std::abs(r.right - r.left), h = std::abs(r.bottom - r.top);
   if (w == 0 || h == 0 || !canvas.HandleAllocated()) return;
-  TBitmap buffer(w, h);
-  const Surface surface(buffer.SourceDC(), w, h);
+  std::unique_ptr<TBitmap> buffer = TakeBuffer(w, h);
+  struct GiveBack {
+    std::unique_ptr<TBitmap>& buffer;
+    ~GiveBack() { ReturnBuffer(std::move(buffer)); }
+  } giveBack{buffer};
+  const Surface surface(*buffer, w, h);
   SetROP2(surface.Dc(), R2_COPYPEN);
   Render(surface, direction, ColorToRGB(start), ColorToRGB(stop), std::max(steps, 1));
   if (direction == gdDiagonalUp) {
-    for (int row = 0; row < h / 2; ++row)
-      std::swap_ranges(buffer.ScanLine(row), buffer.ScanLine(row) + w,
-                       buffer.ScanLine(h - 1 - row));
+    std::uint32_t* const pixels = surface.Pixels();
+    auto row = [&](int y) { return pixels + surface.Stride() * static_cast<std::size_t>(y); };
+    for (int y = 0; y < h / 2; ++y) std::swap_ranges(row(y), row(y) + w, row(h - 1 - y));
   }
   BitBlt(canvas.Handle(), std::min(r.left, r.right), std::min(r.top, r.bottom), w, h, surface.Dc(),
          0, 0, SRCCOPY);
