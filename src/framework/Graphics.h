@@ -249,7 +249,8 @@ class TGraphic;
 
 // A canvas over a borrowed DC. Its pen, brush and font are selected lazily by the drawing
 // operations and the DC's own objects are restored when the canvas lets the DC go (SetHandle,
-// Release, destruction). Coordinates are the DC's logical ones.
+// Release, destruction). Coordinates are the DC's logical ones. (windows.h renames TextOut and
+// DrawText to their W forms; the members are renamed alike, which is harmless.)
 class TCanvas : public TObject {
  public:
   TCanvas();

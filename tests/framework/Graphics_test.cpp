@@ -4,8 +4,10 @@
 #include <gtest/gtest.h>
 
 #include <array>
+#include <vector>
 #include <stdexcept>
 
+#include "framework/ImgList.h"
 #include "support/TestPaths.h"
 
 namespace kovra {
@@ -514,6 +516,56 @@ TEST(PaintBufferTest, PaintsInTargetCoordinatesAndCopiesOnlyTheArea) {
     c.FillRect(RECT{0, 0, 5, 5});  // a fresh canvas state: the default white brush
   });
   EXPECT_EQ(At(target, 0, 0), clWhite);
+}
+
+// How many more GDI objects the process may create: fills the handle table with pens, then frees
+// them. The system's own counter (GetGuiResources) reads 0 under Wine.
+int GdiHeadroom() {
+  std::vector<PenHandle> pens;
+  for (;;) {
+    PenHandle pen(CreatePen(PS_SOLID, 1, RGB(0, 0, static_cast<int>(pens.size() & 0xFF))));
+    if (!pen || pens.size() >= 200000) break;
+    pens.push_back(std::move(pen));
+  }
+  return static_cast<int>(pens.size());
+}
+
+// Every object a canvas, bitmap, clip or image list makes for itself is freed again, on the
+// error path too.
+TEST(GdiLeakTest, RepeatedDrawingFreesEveryObjectItMakes) {
+  TImageList list;
+  list.AddMasked(Picture(), clDefault);
+  const TBitmap glyph = Picture();
+  TBitmap target(8, 8);
+  const auto round = [&](int i) {
+    TBitmap scratch(4, 4);
+    TCanvas& c = scratch.Canvas();
+    c.TextOut(0, 0, "字");
+    c.Font().SetHeight(-12 - i % 2);  // replaces a font that is selected
+    c.TextOut(0, 0, "字");
+    c.Pen().SetWidth(1 + i % 2);
+    c.LineTo(3, 3);
+    c.Brush().SetStyle(i % 2 ? bsCross : bsSolid);
+    c.FillRect(RECT{0, 0, 4, 4});
+    RegionHandle earlier(CreateRectRgn(0, 0, 3, 3));
+    SelectClipRgn(c.Handle(), earlier.Get());
+    {
+      TCanvasClip clip(c, RECT{0, 0, 2, 2});
+      c.Draw(0, 0, glyph);
+    }
+    try {
+      TCanvasClip clip(c, RECT{0, 0, 1, 1});
+      TCanvas borrowed(target.Canvas().Handle());
+      borrowed.Rectangle(0, 0, 3, 3);
+      throw std::runtime_error("painting failed");
+    } catch (const std::runtime_error&) {
+    }
+    list.Draw(target.Canvas(), 0, 0, 0, i % 2 == 0);
+  };
+  round(0);
+  const int before = GdiHeadroom();
+  for (int i = 1; i < 100; ++i) ASSERT_NO_THROW(round(i)) << "round " << i;
+  EXPECT_EQ(GdiHeadroom(), before);
 }
 
 }  // namespace
