@@ -40,12 +40,44 @@ TImageList::TImageList(int width, int height)
 }
 
 TImageList::~TImageList() {
+  if (shareImages_) list_.Release();
   while (!links_.empty()) {
     TChangeLink* link = links_.back();
     links_.pop_back();
     link->sender_ = nullptr;
     if (link->OnFree) link->OnFree(this);
   }
+}
+
+void TImageList::SetHandle(HIMAGELIST list) {
+  if (list == list_.Get()) return;
+  int width = 0, height = 0;
+  if (!list || !ImageList_GetIconSize(list, &width, &height))
+    throw EInvalidOperation("Invalid image list handle");
+  if (shareImages_) list_.Release();
+  list_.Reset(list);
+  width_ = width;
+  height_ = height;
+  Changed();
+}
+
+TColor TImageList::BkColor() const {
+  const COLORREF color = ImageList_GetBkColor(list_.Get());
+  return color == CLR_NONE ? clNone : FromColorRef(color);
+}
+
+void TImageList::SetBkColor(TColor color) {
+  const COLORREF ref = color == clNone ? CLR_NONE : ToColorRef(color);
+  if (ImageList_GetBkColor(list_.Get()) == ref) return;
+  ImageList_SetBkColor(list_.Get(), ref);
+  Changed();
+}
+
+void TImageList::Overlay(int index, int overlay) {
+  CheckIndex(index);
+  if (overlay < 0 || overlay > 14) throw EInvalidOperation("Invalid overlay index");
+  if (!ImageList_SetOverlayImage(list_.Get(), index, overlay + 1))
+    throw EInvalidOperation("Cannot set overlay image " + std::to_string(index));
 }
 
 void TImageList::SetSize(int width, int height) {
@@ -124,21 +156,36 @@ void TImageList::Draw(TCanvas& canvas, int x, int y, int index, bool enabled) co
   if (!dc) throw EInvalidOperation("Canvas does not allow drawing");
   if (index < 0 || index >= Count()) return;
   if (!enabled) {
-    DrawDisabled(canvas, x, y, index);
+    DrawDisabled(canvas, x, y, index, 0);
     return;
   }
-  ImageList_DrawEx(list_.Get(), index, dc, x, y, 0, 0, CLR_NONE, CLR_NONE, ILD_TRANSPARENT);
+  // CLR_DEFAULT: the list's own background colour, transparent while it is CLR_NONE.
+  ImageList_DrawEx(list_.Get(), index, dc, x, y, 0, 0, CLR_DEFAULT, CLR_NONE, ILD_NORMAL);
+}
+
+void TImageList::DrawOverlay(TCanvas& canvas, int x, int y, int index, int overlay,
+                             bool enabled) const {
+  HDC dc = canvas.Handle();
+  if (!dc) throw EInvalidOperation("Canvas does not allow drawing");
+  if (index < 0 || index >= Count()) return;
+  const UINT overlayStyle = overlay >= 0 && overlay <= 14 ? INDEXTOOVERLAYMASK(overlay + 1) : 0;
+  if (!enabled) {
+    DrawDisabled(canvas, x, y, index, overlayStyle);
+    return;
+  }
+  ImageList_DrawEx(list_.Get(), index, dc, x, y, 0, 0, CLR_DEFAULT, CLR_NONE,
+                   ILD_NORMAL | overlayStyle);
 }
 
 // The image is drawn once on black and once on white: where the two agree the image is opaque,
 // where they differ by d its coverage is 255 - d. That works alike for masks and alpha channels.
-void TImageList::DrawDisabled(TCanvas& canvas, int x, int y, int index) const {
+void TImageList::DrawDisabled(TCanvas& canvas, int x, int y, int index, UINT overlayStyle) const {
   TBitmap onBlack(width_, height_), onWhite(width_, height_), back(width_, height_);
   for (int row = 0; row < height_; ++row) std::fill_n(onWhite.ScanLine(row), width_, 0xFFFFFFu);
   ImageList_DrawEx(list_.Get(), index, onBlack.SourceDC(), 0, 0, 0, 0, CLR_NONE, CLR_NONE,
-                   ILD_TRANSPARENT);
+                   ILD_TRANSPARENT | overlayStyle);
   ImageList_DrawEx(list_.Get(), index, onWhite.SourceDC(), 0, 0, 0, 0, CLR_NONE, CLR_NONE,
-                   ILD_TRANSPARENT);
+                   ILD_TRANSPARENT | overlayStyle);
   BitBlt(back.SourceDC(), 0, 0, width_, height_, canvas.Handle(), x, y, SRCCOPY);
   for (int row = 0; row < height_; ++row) {
     const std::uint32_t* black = onBlack.ScanLine(row);

@@ -66,7 +66,21 @@ class TImageList : public TObject {
   void Draw(TCanvas& canvas, int x, int y, int index, bool enabled = true) const;
   TIcon GetIcon(int index) const;
 
+  // Overlay `overlay` (0..14) becomes image `index` of the list, for DrawOverlay.
+  void Overlay(int index, int overlay);
+  void DrawOverlay(TCanvas& canvas, int x, int y, int index, int overlay,
+                   bool enabled = true) const;
+
+  // clNone (the default) draws images transparently; another colour fills behind them.
+  TColor BkColor() const;
+  void SetBkColor(TColor color);
+
   HIMAGELIST Handle() const { return list_.Get(); }
+  // Takes over a list made elsewhere (the system image lists, for instance); with ShareImages
+  // set it is never destroyed here. The size becomes the list's own.
+  void SetHandle(HIMAGELIST list);
+  bool ShareImages() const { return shareImages_; }
+  void SetShareImages(bool share) { shareImages_ = share; }
   void RegisterChanges(TChangeLink& link);
   void UnRegisterChanges(TChangeLink& link);
 
@@ -75,11 +89,12 @@ class TImageList : public TObject {
  private:
   void CheckIndex(int index) const;
   void Changed();
-  void DrawDisabled(TCanvas& canvas, int x, int y, int index) const;
+  void DrawDisabled(TCanvas& canvas, int x, int y, int index, UINT overlayStyle) const;
 
   int width_;
   int height_;
   ImageListHandle list_;
+  bool shareImages_ = false;
   std::vector<TChangeLink*> links_;
 };
 

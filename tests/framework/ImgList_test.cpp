@@ -145,5 +145,45 @@ TEST(ImageListTest, ChangeLinksFollowTheListAndOutliveIt) {
   EXPECT_EQ(survivor.Sender(), nullptr);
 }
 
+TEST(ImageListTest, BackgroundColourAndOverlays) {
+  TImageList list;
+  list.AddMasked(Glyph(), clLime);
+  TBitmap dot = Filled(16, 16, clWhite);
+  dot.ScanLine(8)[8] = TBitmap::ColorToPixel(clBlack);
+  list.AddMasked(dot, clWhite);
+  EXPECT_EQ(list.BkColor(), clNone);
+  list.SetBkColor(clNavy);
+  TBitmap target = Filled(16, 16, clYellow);
+  list.Draw(target.Canvas(), 0, 0, 0);
+  EXPECT_EQ(At(target, 0, 15), clNavy) << "the background colour fills the masked pixels";
+  list.SetBkColor(clNone);
+
+  list.Overlay(1, 0);
+  EXPECT_THROW(list.Overlay(1, 15), EInvalidOperation);
+  target = Filled(16, 16, clYellow);
+  list.DrawOverlay(target.Canvas(), 0, 0, 0, 0);
+  EXPECT_EQ(At(target, 8, 8), clBlack) << "overlay drawn over the image";
+  EXPECT_EQ(At(target, 5, 5), clRed);
+  EXPECT_EQ(At(target, 0, 15), clYellow);
+}
+
+TEST(ImageListTest, SharedHandlesOutliveTheirWrapper) {
+  HIMAGELIST raw = ImageList_Create(24, 20, ILC_COLOR32 | ILC_MASK, 1, 1);
+  ASSERT_NE(raw, nullptr);
+  {
+    TImageList shared;
+    shared.SetShareImages(true);
+    shared.SetHandle(raw);
+    EXPECT_EQ(shared.Width(), 24);
+    EXPECT_EQ(shared.Height(), 20);
+    shared.Add(Filled(24, 20, clRed));
+  }
+  EXPECT_EQ(ImageList_GetImageCount(raw), 1) << "still alive after its wrapper";
+  TImageList owner;
+  owner.SetHandle(raw);  // owned from here on
+  EXPECT_EQ(owner.Count(), 1);
+  EXPECT_THROW(owner.SetHandle(nullptr), EInvalidOperation);
+}
+
 }  // namespace
 }  // namespace kovra
