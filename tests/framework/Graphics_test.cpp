@@ -420,6 +420,22 @@ TEST(BitmapTest, AssignCopiesAndHandlesRoundTrip) {
   EXPECT_EQ(fromHandle.Width(), 4);
   EXPECT_EQ(At(fromHandle, 1, 1), clBlue);
   EXPECT_THROW(fromHandle.LoadFromHandle(nullptr), EInvalidGraphic);
+
+  // Resource bitmaps come as paletted, bottom-up DIBs.
+  struct {
+    BITMAPINFOHEADER header{sizeof(BITMAPINFOHEADER), 2, 2, 1, 4, BI_RGB};
+    RGBQUAD colors[16]{{0, 0, 0, 0}, {0, 0, 0xFF, 0}, {0xFF, 0, 0, 0}};
+  } paletted;
+  void* bits = nullptr;
+  BitmapHandle dib(CreateDIBSection(nullptr, reinterpret_cast<BITMAPINFO*>(&paletted),
+                                    DIB_RGB_COLORS, &bits, nullptr, 0));
+  ASSERT_NE(dib.Get(), nullptr);
+  static_cast<std::uint8_t*>(bits)[0] = 0x12;  // bottom row: red, blue
+  static_cast<std::uint8_t*>(bits)[4] = 0x21;  // top row: blue, red
+  fromHandle.LoadFromHandle(dib.Get());
+  EXPECT_EQ(At(fromHandle, 0, 0), clBlue);
+  EXPECT_EQ(At(fromHandle, 0, 1), clRed);
+  EXPECT_EQ(fromHandle.TransparentColor(), clRed) << "the bottom-left pixel";
 }
 
 TEST(BitmapTest, FilesRoundTripAndMalformedFilesAreRefused) {
