@@ -392,6 +392,8 @@ class TBitmap : public TGraphic {
 
   // A canvas over a memory DC of the bitmap's own.
   TCanvas& Canvas();
+  // Once Canvas() or a draw has used it, the handle stays selected into the bitmap's own DC;
+  // APIs that refuse a selected bitmap (image lists, icons) want CopyHandle().
   HBITMAP Handle() const { return bitmap_.Get(); }
   // A new DIB section with the same pixels, owned by the caller.
   BitmapHandle CopyHandle() const;
