@@ -259,6 +259,11 @@ void TRzCustomEdit::CreateParams(TCreateParams& params) {
 
 void TRzCustomEdit::CreateWnd() {
   TCustomMaskEdit::CreateWnd();
+  // The system edit sized its client area before it was subclassed: lay the frame out again
+  // now that the drop button can claim its strip.
+  if (dropButtonShown_)
+    SetWindowPos(WindowHandle(), nullptr, 0, 0, 0, 0,
+                 SWP_NOMOVE | SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE | SWP_FRAMECHANGED);
   ApplyTextHint(textHint_);
 }
 

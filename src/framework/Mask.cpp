@@ -80,6 +80,7 @@ void TCustomEdit::DestroyWnd() {
     savedSelStart_ = SelStart();
     savedSelLength_ = SelLength();
     savedModified_ = Modified();
+    refocusing_ = Focused();
   }
   TWinControl::DestroyWnd();
 }
@@ -261,6 +262,12 @@ void TCustomEdit::CNCommand(TMessage& m) {
 // placed the caret.
 void TCustomEdit::WMSetFocus(TMessage& m) {
   TWinControl::WMSetFocus(m);
+  if (refocusing_) {  // a rebuilt window keeps its selection
+    refocusing_ = false;
+    SendEdit(EM_SETSEL, static_cast<WPARAM>(savedSelStart_),
+             static_cast<LPARAM>(savedSelStart_ + savedSelLength_));
+    return;
+  }
   if (autoSelect_ && HandleAllocated() && GetFocus() == WindowHandle() &&
       !(GetKeyState(VK_LBUTTON) & 0x8000))
     SelectAll();

@@ -104,6 +104,7 @@ class TCustomEdit : public TWinControl {
   // Kept across a window rebuild.
   int savedSelStart_ = 0, savedSelLength_ = 0;
   bool savedModified_ = false;
+  bool refocusing_ = false;  // the window was rebuilt while focused
 };
 
 // The mask grammar: '0' digit, '9' digit or blank, '#' digit, sign or blank, 'L' letter,
