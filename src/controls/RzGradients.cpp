@@ -219,7 +219,18 @@ void PaintGradientRect(TCanvas& canvas, const RECT& r, TGradientDirection direct
                        TColor stop, int steps) {
   const int w = std::abs(r.right - r.left), h = std::abs(r.bottom - r.top);
   if (w == 0 || h == 0 || !canvas.HandleAllocated()) return;
-  std::unique_ptr<TBitmap> buffer = TakeBuffer(w, h);
+  std::unique_ptr<TBitmap> buffer;
+  try {
+    buffer = TakeBuffer(w, h);
+  } catch (const Exception&) {
+    // No bitmap this size (a window stretched across many screens): a plain fill in the start
+    // colour rather than an error out of a paint handler.
+    BrushHandle brush(CreateSolidBrush(ToColorRef(start)));
+    const RECT plain{std::min(r.left, r.right), std::min(r.top, r.bottom),
+                     std::max(r.left, r.right), std::max(r.top, r.bottom)};
+    ::FillRect(canvas.Handle(), &plain, brush.Get());
+    return;
+  }
   struct GiveBack {
     std::unique_ptr<TBitmap>& buffer;
     ~GiveBack() { ReturnBuffer(std::move(buffer)); }

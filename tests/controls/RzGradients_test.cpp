@@ -141,6 +141,10 @@ TEST_F(GradientTest, DegenerateSizesFillPlainlyOrDrawNothing) {
   Reset(1, 1);
   Paint(gdDiagonalDown);
   EXPECT_EQ(At(0, 0), kStart);
+
+  Reset(10, 10);  // too large for any off-screen bitmap: filled plainly, nothing thrown
+  PaintGradientRect(Canvas(), RECT{0, 0, 200000, 200000}, gdVerticalEnd, kStart, kStop);
+  EXPECT_EQ(CountOf(kStart), 100);
 }
 
 TEST_F(GradientTest, DrawsOnlyInsideItsRectangleAndTakesSystemColours) {
