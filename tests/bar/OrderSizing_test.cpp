@@ -130,12 +130,5 @@ TEST_F(OrderSizingTest, ChoicesOutsideOneToSixDoNothing) {
   EXPECT_FALSE(SizeOrder(OrderKind::MarginBuy, -1, "100", "10.00", settings_));
 }
 
-TEST(OrderPage, PositionsOfEachKind) {
-  EXPECT_EQ(OrderPage(OrderKind::Buy).ButtonPos, 10);
-  EXPECT_EQ(OrderPage(OrderKind::MarginBuy).FigurePos, 19);
-  EXPECT_EQ(OrderPage(OrderKind::MarginBuy).QuantityPos, 3);
-  EXPECT_EQ(OrderPage(OrderKind::Sell).Key, 113);
-}
-
 }  // namespace
 }  // namespace kovra
