@@ -1,0 +1,341 @@
+#include "controls/RzTray.h"
+
+#include <algorithm>
+#include <atomic>
+
+#include "framework/Application.h"
+#include "framework/Forms.h"
+
+namespace kovra {
+
+namespace {
+
+TRzTrayIcon::TShellNotifyIcon& ShellHook() {
+  static TRzTrayIcon::TShellNotifyIcon hook;
+  return hook;
+}
+
+// The major version of the shell library; 0 when it cannot tell.
+DWORD ShellMajorVersion() {
+  struct VersionInfo {
+    DWORD cbSize, dwMajorVersion, dwMinorVersion, dwBuildNumber, dwPlatformID;
+  };
+  using GetVersionProc = HRESULT(CALLBACK*)(VersionInfo*);
+  HMODULE shell = GetModuleHandleW(L"shell32.dll");
+  if (!shell) return 0;
+  auto proc = reinterpret_cast<GetVersionProc>(
+      reinterpret_cast<void*>(GetProcAddress(shell, "DllGetVersion")));
+  if (!proc) return 0;
+  VersionInfo info{sizeof(VersionInfo), 0, 0, 0, 0};
+  return SUCCEEDED(proc(&info)) ? info.dwMajorVersion : 0;
+}
+
+UINT NextIconId() {
+  static std::atomic<UINT> next{1};
+  return next++;
+}
+
+// At most `limit` UTF-16 units, never ending inside a surrogate pair.
+std::wstring CutTip(const std::wstring& text, size_t limit) {
+  if (text.size() <= limit) return text;
+  size_t n = limit;
+  if (n > 0 && text[n - 1] >= 0xD800 && text[n - 1] <= 0xDBFF) --n;
+  return text.substr(0, n);
+}
+
+}  // namespace
+
+UINT TaskbarCreatedMessage() {
+  static const UINT message = RegisterWindowMessageW(L"TaskbarCreated");
+  return message;
+}
+
+void TRzTrayIcon::SetShellNotifyIconHook(TShellNotifyIcon hook) {
+  ShellHook() = std::move(hook);
+}
+
+TRzTrayIcon::TRzTrayIcon(TComponent* owner) : TComponent(owner) {
+  UseApplicationIcon();
+  timer_ = std::make_unique<TTimer>();
+  timer_->SetEnabled(false);
+  timer_->SetInterval(1000);
+  timer_->OnTimer = [this](TObject*) { AnimationTick(); };
+  iconsLink_.OnChange = [this](TObject*) { SetIconIndex(iconIndex_); };
+  iconsLink_.OnFree = [this](TObject*) { icons_ = nullptr; };
+  window_ = std::make_unique<TUtilityWindow>([this](TMessage& m) { return HandleMessage(m); },
+                                             TUtilityWindow::TopLevel);
+  newLayout_ = ShellMajorVersion() >= 5;
+
+  data_.cbSize = newLayout_ ? NOTIFYICONDATAW_V2_SIZE : NOTIFYICONDATAW_V1_SIZE;
+  data_.hWnd = window_->Handle();
+  data_.uID = NextIconId();
+  data_.uFlags = NIF_MESSAGE | NIF_ICON;
+  data_.uCallbackMessage = kCallbackMessage;
+  data_.hIcon = icon_.Handle();
+  InstallAppHandlers();
+  UpdateIcon();
+  SetEnabled(true);
+}
+
+TRzTrayIcon::~TRzTrayIcon() {
+  Destroying();
+  DeleteIcon();
+  if (handlersInstalled_) {
+    Application().OnMinimize = nullptr;
+    Application().OnRestore = nullptr;
+  }
+  if (icons_) icons_->UnRegisterChanges(iconsLink_);
+}
+
+BOOL TRzTrayIcon::Notify(DWORD message) {
+  if (const TShellNotifyIcon& hook = ShellHook()) return hook(message, data_);
+  return Shell_NotifyIconW(message, &data_);
+}
+
+void TRzTrayIcon::InstallAppHandlers() {
+  Application().OnMinimize = [this](TObject*) { MinimizeApp(); };
+  Application().OnRestore = [this](TObject*) { RestoreApp(); };
+  handlersInstalled_ = true;
+}
+
+void TRzTrayIcon::UpdateIcon() {
+  data_.hIcon = icon_.Handle();
+  Notify(NIM_MODIFY);
+}
+
+void TRzTrayIcon::AddIcon() {
+  if (enabled_) {
+    if (!Notify(NIM_ADD)) {
+      // The shell refuses an icon it already shows (a spurious restart notice, say); the icon
+      // is there then, and only an icon that cannot be shown at all counts as refused.
+      if (!Notify(NIM_MODIFY)) enabled_ = false;
+    }
+  } else {
+    Notify(NIM_DELETE);
+  }
+  InstallAppHandlers();
+}
+
+void TRzTrayIcon::DeleteIcon() {
+  Notify(NIM_DELETE);
+}
+
+void TRzTrayIcon::SetEnabled(bool value) {
+  if (value == enabled_ && !readding_) return;
+  enabled_ = value;
+  if (!IsLoading()) AddIcon();
+}
+
+void TRzTrayIcon::SetHint(std::string_view value) {
+  if (value == hint_) return;
+  hint_ = value;
+  const std::wstring tip = CutTip(Wide(hint_), newLayout_ ? kNewTipLength : kOldTipLength);
+  std::fill(std::begin(data_.szTip), std::end(data_.szTip), L'\0');
+  std::copy(tip.begin(), tip.end(), data_.szTip);
+  if (hint_.empty())
+    data_.uFlags &= ~NIF_TIP;
+  else
+    data_.uFlags |= NIF_TIP;
+  UpdateIcon();
+}
+
+void TRzTrayIcon::UseApplicationIcon() {
+  if (Application().Icon().Handle()) {
+    icon_.Assign(Application().Icon());
+  } else {
+    // A program without an icon resource still shows the system's application icon.
+    icon_.SetHandle(CopyIcon(LoadIconW(nullptr, IDI_APPLICATION)));
+  }
+}
+
+void TRzTrayIcon::SetIconIndex(int index) {
+  iconIndex_ = index;
+  if (icons_ && index >= 0 && index < icons_->Count())
+    icon_ = icons_->GetIcon(index);
+  else
+    UseApplicationIcon();
+  UpdateIcon();
+}
+
+void TRzTrayIcon::SetIcons(TImageList* list) {
+  if (list == icons_) return;
+  if (icons_) icons_->UnRegisterChanges(iconsLink_);
+  icons_ = list;
+  if (icons_) icons_->RegisterChanges(iconsLink_);
+  if (!IsLoading()) SetIconIndex(iconIndex_);
+}
+
+void TRzTrayIcon::SetPopupMenu(TPopupMenu* menu) {
+  if (menu == popupMenu_) return;
+  if (popupMenu_) RemoveFreeNotification(popupMenu_);
+  popupMenu_ = menu;
+  if (menu) FreeNotification(menu);
+}
+
+void TRzTrayIcon::Notification(TComponent* component, TOperation operation) {
+  TComponent::Notification(component, operation);
+  if (operation == opRemove && component == popupMenu_) popupMenu_ = nullptr;
+}
+
+void TRzTrayIcon::AnimationTick() {
+  if (!icons_ || icons_->Count() == 0) return;
+  int next = iconIndex_ + 1;
+  if (next >= icons_->Count() || next < 0) next = 0;
+  SetIconIndex(next);
+}
+
+void TRzTrayIcon::Loaded() {
+  TComponent::Loaded();
+  if (icons_ && iconIndex_ >= 0 && iconIndex_ < icons_->Count())
+    icon_ = icons_->GetIcon(iconIndex_);
+  else
+    UseApplicationIcon();
+  if (enabled_) AddIcon();
+  if (hideOnStartup_) {
+    Application().SetShowMainForm(false);
+    ShowWindow(Application().Handle(), SW_HIDE);
+  }
+  UpdateIcon();
+}
+
+// ---- messages from the shell ----
+
+bool TRzTrayIcon::HandleMessage(TMessage& m) {
+  if (m.Msg == WM_QUERYENDSESSION) {
+    bool mayEnd = true;
+    if (OnQueryEndSession) OnQueryEndSession(this, mayEnd);
+    m.Result = mayEnd ? TRUE : FALSE;
+    return true;
+  }
+  if (m.Msg == WM_ENDSESSION) {
+    if (OnEndSession) OnEndSession(this);
+    if (m.WParam == TRUE) DeleteIcon();
+    m.Result = 0;
+    return true;
+  }
+  if (m.Msg == kCallbackMessage) {
+    switch (static_cast<UINT>(m.LParam)) {
+      case WM_LBUTTONDOWN:
+        HandleClick(ticLeftClick);
+        break;
+      case WM_LBUTTONUP:
+        HandleClick(ticLeftClickUp);
+        break;
+      case WM_LBUTTONDBLCLK:
+        HandleClick(ticLeftDblClick);
+        break;
+      case WM_RBUTTONDOWN:
+        HandleClick(ticRightClick);
+        break;
+      case WM_RBUTTONUP:
+        HandleClick(ticRightClickUp);
+        break;
+      case WM_RBUTTONDBLCLK:
+        HandleClick(ticRightDblClick);
+        break;
+      case NIN_BALLOONHIDE:
+        if (OnBalloonHintHide) OnBalloonHintHide(this);
+        break;
+      case NIN_BALLOONTIMEOUT:
+        if (OnBalloonHintClose) OnBalloonHintClose(this);
+        break;
+      case NIN_BALLOONUSERCLICK:
+        if (OnBalloonHintClick) OnBalloonHintClick(this);
+        break;
+      default:
+        break;
+    }
+    m.Result = 0;
+    return true;
+  }
+  if (m.Msg == TaskbarCreatedMessage() && m.Msg != 0) {
+    if (enabled_) {
+      readding_ = true;
+      try {
+        SetEnabled(true);
+      } catch (...) {
+        // The next shell restart tries again.
+      }
+      readding_ = false;
+    }
+    m.Result = 0;
+    return true;
+  }
+  return false;
+}
+
+void TRzTrayIcon::HandleClick(TRzTrayIconClicks kind) {
+  if (restoreOn_ == kind) RestoreApp();
+  if (popupMenuOn_ == kind) ShowPopup();
+  const TNotifyEvent* event = nullptr;
+  switch (kind) {
+    case ticLeftClick:
+      event = &OnLButtonDown;
+      break;
+    case ticLeftClickUp:
+      event = &OnLButtonUp;
+      break;
+    case ticLeftDblClick:
+      event = &OnLButtonDblClick;
+      break;
+    case ticRightClick:
+      event = &OnRButtonDown;
+      break;
+    case ticRightClickUp:
+      event = &OnRButtonUp;
+      break;
+    case ticRightDblClick:
+      event = &OnRButtonDblClick;
+      break;
+    case ticNone:
+      break;
+  }
+  if (event && *event) (*event)(this);
+}
+
+void TRzTrayIcon::ShowPopup() {
+  if (!popupMenu_ || inPopup_) return;
+  POINT p{};
+  GetCursorPos(&p);
+  // The menu closes on a click elsewhere only when its window is in the foreground.
+  if (auto* form = dynamic_cast<TForm*>(Owner()))
+    SetForegroundWindow(form->Handle());
+  else
+    SetForegroundWindow(Application().Handle());
+  inPopup_ = true;
+  struct Clear {
+    bool& flag;
+    ~Clear() { flag = false; }
+  } clear{inPopup_};
+  popupMenu_->SetPopupComponent(this);
+  popupMenu_->Popup(p.x, p.y);
+  PostMessageW(window_->Handle(), WM_NULL, 0, 0);
+}
+
+void TRzTrayIcon::RestoreApp() {
+  if (inPopup_ || restoring_) return;
+  restoring_ = true;
+  struct Clear {
+    bool& flag;
+    ~Clear() { flag = false; }
+  } clear{restoring_};
+  Application().Restore();
+  if (enabled_) {
+    HWND app = Application().Handle();
+    ShowWindow(app, SW_RESTORE);
+    SetForegroundWindow(app);
+    if (!Application().ShowMainForm()) {
+      Application().SetShowMainForm(true);
+      if (TForm* main = Application().MainForm()) main->SetVisible(true);
+    }
+  }
+  if (OnRestoreApp) OnRestoreApp(this);
+}
+
+void TRzTrayIcon::MinimizeApp() {
+  Application().Minimize();
+  if (enabled_ && hideOnMinimize_) ShowWindow(Application().Handle(), SW_HIDE);
+  if (OnMinimizeApp) OnMinimizeApp(this);
+}
+
+}  // namespace kovra

@@ -1,0 +1,278 @@
+// The notification-area icon through the real shell: add, modify, delete, re-add after the shell
+// restarts, tooltip limits, icon choice and animation, clicks, minimise/restore and session end.
+#include "controls/RzTray.h"
+
+#include <gtest/gtest.h>
+
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "controls/RzCommon.h"
+#include "framework/Application.h"
+#include "support/Wait.h"
+
+namespace kovra {
+namespace {
+
+using test::WaitUntil;
+
+struct ShellCall {
+  DWORD message;
+  UINT flags;
+  HICON icon;
+  std::wstring tip;
+};
+
+// Records every call the component makes and passes it on to the shell.
+class TrayTest : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    TRzTrayIcon::SetShellNotifyIconHook([this](DWORD message, NOTIFYICONDATAW& data) {
+      calls_.push_back(ShellCall{message, data.uFlags, data.hIcon, data.szTip});
+      if (message == NIM_MODIFY && tray_) indexes_.push_back(tray_->IconIndex());
+      return Shell_NotifyIconW(message, &data);
+    });
+  }
+  void TearDown() override {
+    tray_.reset();
+    TRzTrayIcon::SetShellNotifyIconHook(nullptr);
+    ShowWindow(Application().Handle(), SW_HIDE);
+  }
+
+  TRzTrayIcon& Make() {
+    tray_ = std::make_unique<TRzTrayIcon>();
+    return *tray_;
+  }
+  // Whether the shell holds the icon now: it accepts a change only to an icon it shows.
+  bool ShellShows() const {
+    NOTIFYICONDATAW probe{};
+    probe.cbSize = NOTIFYICONDATAW_V2_SIZE;
+    probe.hWnd = tray_->WindowHandle();
+    probe.uID = tray_->IconId();
+    return Shell_NotifyIconW(NIM_MODIFY, &probe) != FALSE;
+  }
+  int Count(DWORD message) const {
+    int n = 0;
+    for (const ShellCall& c : calls_) n += c.message == message;
+    return n;
+  }
+  void Click(UINT mouseMessage) {
+    SendMessageW(tray_->WindowHandle(), TRzTrayIcon::kCallbackMessage, tray_->IconId(),
+                 mouseMessage);
+  }
+
+  std::unique_ptr<TRzTrayIcon> tray_;
+  std::vector<ShellCall> calls_;
+  std::vector<int> indexes_;
+};
+
+TEST_F(TrayTest, AddedAtCreationRemovedWhenDisabledAndReAddedAfterShellRestart) {
+  TRzTrayIcon& tray = Make();
+  EXPECT_TRUE(tray.Enabled());
+  ASSERT_EQ(Count(NIM_ADD), 1);
+  EXPECT_TRUE(calls_.back().flags & NIF_MESSAGE);
+  EXPECT_TRUE(calls_.back().flags & NIF_ICON);
+  EXPECT_FALSE(calls_.back().flags & NIF_TIP);
+  EXPECT_NE(calls_.back().icon, nullptr);
+  EXPECT_TRUE(ShellShows());
+
+  // The shell restarts: it lost the icon and announces itself; the icon comes back.
+  NOTIFYICONDATAW gone{};
+  gone.cbSize = NOTIFYICONDATAW_V2_SIZE;
+  gone.hWnd = tray.WindowHandle();
+  gone.uID = tray.IconId();
+  ASSERT_TRUE(Shell_NotifyIconW(NIM_DELETE, &gone));
+  EXPECT_FALSE(ShellShows());
+  SendMessageW(tray.WindowHandle(), TaskbarCreatedMessage(), 0, 0);
+  EXPECT_EQ(Count(NIM_ADD), 2);
+  EXPECT_TRUE(ShellShows());
+  EXPECT_TRUE(tray.Enabled());
+
+  // A restart notice while the icon is still there keeps it, and keeps it enabled.
+  SendMessageW(tray.WindowHandle(), TaskbarCreatedMessage(), 0, 0);
+  EXPECT_TRUE(tray.Enabled());
+  EXPECT_TRUE(ShellShows());
+
+  tray.SetEnabled(false);
+  EXPECT_EQ(calls_.back().message, static_cast<DWORD>(NIM_DELETE));
+  EXPECT_FALSE(ShellShows());
+  const int adds = Count(NIM_ADD);
+  SendMessageW(tray.WindowHandle(), TaskbarCreatedMessage(), 0, 0);
+  EXPECT_EQ(Count(NIM_ADD), adds);
+  EXPECT_FALSE(ShellShows());
+
+  tray.SetEnabled(true);
+  EXPECT_TRUE(ShellShows());
+  tray_.reset();
+  EXPECT_EQ(calls_.back().message, static_cast<DWORD>(NIM_DELETE));
+}
+
+TEST_F(TrayTest, RefusedAddLeavesTheIconDisabled) {
+  TRzTrayIcon::SetShellNotifyIconHook([this](DWORD message, NOTIFYICONDATAW&) {
+    calls_.push_back(ShellCall{message, 0, nullptr, {}});
+    return message == NIM_DELETE;
+  });
+  TRzTrayIcon& tray = Make();
+  EXPECT_FALSE(tray.Enabled());
+  EXPECT_EQ(Count(NIM_ADD), 1);
+}
+
+TEST_F(TrayTest, HintIsCutToTheShellsLimitAndSetsTheTipFlag) {
+  TRzTrayIcon& tray = Make();
+  tray.SetHint(std::string(200, 'h'));
+  ASSERT_TRUE(tray.NewShellLayout());  // Wine's shell reports version 6
+  EXPECT_EQ(tray.TipText(), std::wstring(127, L'h'));
+  EXPECT_EQ(calls_.back().message, static_cast<DWORD>(NIM_MODIFY));
+  EXPECT_TRUE(calls_.back().flags & NIF_TIP);
+
+  // A character outside the basic plane straddling the limit is dropped whole.
+  tray.SetHint(std::string(126, 'a') + "\xF0\x9F\x98\x80");
+  EXPECT_EQ(tray.TipText(), std::wstring(126, L'a'));
+
+  tray.SetHint("");
+  EXPECT_FALSE(calls_.back().flags & NIF_TIP);
+  EXPECT_EQ(tray.TipText(), L"");
+}
+
+// Three 16 x 16 icons filled red, green and blue.
+std::unique_ptr<TImageList> ThreeColours() {
+  auto list = std::make_unique<TImageList>(16, 16);
+  for (TColor c : {clRed, clLime, clBlue}) {
+    TBitmap bmp(16, 16);
+    bmp.Canvas().Brush().SetColor(c);
+    bmp.Canvas().FillRect(RECT{0, 0, 16, 16});
+    list->Add(bmp);
+  }
+  return list;
+}
+
+TColor IconCentre(const TIcon& icon) {
+  TBitmap bmp(16, 16);
+  bmp.Canvas().Brush().SetColor(clWhite);
+  bmp.Canvas().FillRect(RECT{0, 0, 16, 16});
+  DrawIconEx(bmp.Canvas().Handle(), 0, 0, icon.Handle(), 16, 16, 0, nullptr, DI_NORMAL);
+  return BitmapPixel(bmp, 8, 8);
+}
+
+TEST_F(TrayTest, IconComesFromTheListOrFromTheApplication) {
+  auto list = ThreeColours();
+  TRzTrayIcon& tray = Make();
+  const TColor appIcon = IconCentre(tray.Icon());
+  tray.SetIcons(list.get());
+  EXPECT_EQ(IconCentre(tray.Icon()), clRed);
+  tray.SetIconIndex(2);
+  EXPECT_EQ(IconCentre(tray.Icon()), clBlue);
+  EXPECT_EQ(calls_.back().icon, tray.Icon().Handle());
+  tray.SetIconIndex(3);  // past the end
+  EXPECT_EQ(IconCentre(tray.Icon()), appIcon);
+  tray.SetIconIndex(1);
+  list.reset();  // the list goes away: the component forgets it
+  EXPECT_EQ(tray.Icons(), nullptr);
+  tray.SetIconIndex(1);
+  EXPECT_EQ(IconCentre(tray.Icon()), appIcon);
+}
+
+TEST_F(TrayTest, AnimationCyclesThroughTheImagesAndWraps) {
+  auto list = ThreeColours();
+  TRzTrayIcon& tray = Make();
+  tray.SetIcons(list.get());
+  tray.SetInterval(10);
+  indexes_.clear();
+  tray.SetAnimate(true);
+  EXPECT_TRUE(tray.Animate());
+  ASSERT_TRUE(WaitUntil([&] { return indexes_.size() >= 5; }));
+  tray.SetAnimate(false);
+  EXPECT_EQ(std::vector<int>(indexes_.begin(), indexes_.begin() + 5),
+            (std::vector<int>{1, 2, 0, 1, 2}));
+}
+
+TEST_F(TrayTest, ClicksRunTheirActionThenTheirEvent) {
+  TRzTrayIcon& tray = Make();
+  std::vector<std::string> seen;
+  tray.OnLButtonDown = [&](TObject*) { seen.push_back("ldown"); };
+  tray.OnLButtonUp = [&](TObject*) { seen.push_back("lup"); };
+  tray.OnLButtonDblClick = [&](TObject*) { seen.push_back("ldbl"); };
+  tray.OnRButtonDown = [&](TObject*) { seen.push_back("rdown"); };
+  tray.OnRButtonUp = [&](TObject*) { seen.push_back("rup"); };
+  tray.OnRButtonDblClick = [&](TObject*) { seen.push_back("rdbl"); };
+  tray.OnRestoreApp = [&](TObject*) { seen.push_back("restore"); };
+  tray.OnBalloonHintClick = [&](TObject*) { seen.push_back("balloon"); };
+  for (UINT m : std::initializer_list<UINT>{WM_LBUTTONDOWN, WM_LBUTTONUP, WM_LBUTTONDBLCLK,
+                                            WM_RBUTTONDOWN, WM_RBUTTONUP, WM_RBUTTONDBLCLK,
+                                            NIN_BALLOONUSERCLICK, WM_MOUSEMOVE})
+    Click(m);
+  EXPECT_EQ(seen, (std::vector<std::string>{"ldown", "lup", "restore", "ldbl", "rdown", "rup",
+                                            "rdbl", "balloon"}));
+
+  // A right click without a menu does nothing more; with RestoreOn moved, the double click
+  // only reports itself.
+  seen.clear();
+  tray.SetRestoreOn(ticRightClickUp);
+  Click(WM_LBUTTONDBLCLK);
+  Click(WM_RBUTTONUP);
+  EXPECT_EQ(seen, (std::vector<std::string>{"ldbl", "restore", "rup"}));
+}
+
+TEST_F(TrayTest, MinimiseHidesTheTaskbarWindowAndARestoreClickBringsItBack) {
+  TRzTrayIcon& tray = Make();
+  int minimised = 0, restored = 0;
+  tray.OnMinimizeApp = [&](TObject*) { ++minimised; };
+  tray.OnRestoreApp = [&](TObject*) { ++restored; };
+  HWND app = Application().Handle();
+
+  Application().Minimize();
+  EXPECT_EQ(minimised, 1);
+  EXPECT_FALSE(IsWindowVisible(app));
+  EXPECT_TRUE(IsIconic(app));
+
+  Click(WM_LBUTTONDBLCLK);
+  EXPECT_EQ(restored, 1);  // the application's own restore notice does not run it twice
+  EXPECT_TRUE(IsWindowVisible(app));
+  EXPECT_FALSE(IsIconic(app));
+
+  tray.SetHideOnMinimize(false);
+  Application().Minimize();
+  EXPECT_TRUE(IsWindowVisible(app));
+  Application().Restore();
+  EXPECT_EQ(restored, 2);
+}
+
+TEST_F(TrayTest, RestoreClickWhileThePopupIsOpenDoesNothing) {
+  TRzTrayIcon& tray = Make();
+  TPopupMenu menu;
+  int restored = 0, popups = 0;
+  tray.OnRestoreApp = [&](TObject*) { ++restored; };
+  tray.SetPopupMenu(&menu);
+  tray.SetPopupMenuOn(ticRightClickUp);
+  // The menu has no items, so it closes at once; the click arrives while it is "open".
+  menu.OnPopup = [&](TObject*) {
+    ++popups;
+    Click(WM_LBUTTONDBLCLK);
+  };
+  Click(WM_RBUTTONUP);
+  EXPECT_EQ(popups, 1);
+  EXPECT_EQ(restored, 0);
+  Click(WM_LBUTTONDBLCLK);
+  EXPECT_EQ(restored, 1);
+}
+
+TEST_F(TrayTest, SessionEndAsksThenRemovesTheIcon) {
+  TRzTrayIcon& tray = Make();
+  bool answer = false;
+  tray.OnQueryEndSession = [&](TObject*, bool& mayEnd) { mayEnd = answer; };
+  EXPECT_EQ(SendMessageW(tray.WindowHandle(), WM_QUERYENDSESSION, 0, 0), FALSE);
+  answer = true;
+  EXPECT_EQ(SendMessageW(tray.WindowHandle(), WM_QUERYENDSESSION, 0, 0), TRUE);
+
+  int ended = 0;
+  tray.OnEndSession = [&](TObject*) { ++ended; };
+  SendMessageW(tray.WindowHandle(), WM_ENDSESSION, FALSE, 0);  // cancelled after all
+  EXPECT_TRUE(ShellShows());
+  SendMessageW(tray.WindowHandle(), WM_ENDSESSION, TRUE, 0);
+  EXPECT_EQ(ended, 2);
+  EXPECT_FALSE(ShellShows());
+}
+
+}  // namespace
+}  // namespace kovra
