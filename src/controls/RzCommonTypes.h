@@ -76,13 +76,4 @@ enum TRzHotTrackColorType : std::uint8_t { htctComplement, htctActual };
 enum TRzButtonHotTrackStyle : std::uint8_t { htsInterior, htsFrame };
 enum TRzGroupBarGradientPath : std::uint8_t { gpTopToBottom, gpBottomToTop };
 
-// A rectangle as the frame routines see it: right and bottom exclusive. Kept here rather than
-// using RECT so that the arithmetic stays free of the Windows headers; it is layout-compatible.
-struct TRzRect {
-  int left = 0, top = 0, right = 0, bottom = 0;
-  constexpr int Width() const { return right - left; }
-  constexpr int Height() const { return bottom - top; }
-  friend constexpr bool operator==(const TRzRect&, const TRzRect&) = default;
-};
-
 }  // namespace kovra
