@@ -539,7 +539,8 @@ UINT TRzButton::CaptionFormat() const {
   }
 }
 
-void TRzButton::PaintThemedFace(TCanvas& canvas, const RECT& r) {
+// Leaves `r` at the part's content rectangle, so a down pattern keeps the themed edge.
+void TRzButton::PaintThemedFace(TCanvas& canvas, RECT& r) {
   int state = PBS_NORMAL;
   if (!Enabled())
     state = PBS_DISABLED;
@@ -554,8 +555,12 @@ void TRzButton::PaintThemedFace(TCanvas& canvas, const RECT& r) {
   RECT area = r;
   DrawThemeParentBackground(WindowHandle(), canvas.Handle(), &area);
   ThemeScope theme(WindowHandle(), L"BUTTON");
-  if (theme.Get())
-    DrawThemeBackground(theme.Get(), canvas.Handle(), BP_PUSHBUTTON, state, &r, nullptr);
+  if (!theme.Get()) return;
+  DrawThemeBackground(theme.Get(), canvas.Handle(), BP_PUSHBUTTON, state, &r, nullptr);
+  RECT content;
+  if (SUCCEEDED(GetThemeBackgroundContentRect(theme.Get(), canvas.Handle(), BP_PUSHBUTTON, state,
+                                              &r, &content)))
+    r = content;
 }
 
 void TRzButton::PaintClassicFace(TCanvas& canvas, RECT& r) {

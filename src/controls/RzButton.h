@@ -167,7 +167,7 @@ class TRzButton : public TRzCustomButton {
   void ButtonPressed() override;
   void Paint() override;
   // The face (frame and fill) into `r`, which shrinks to what is left inside.
-  void PaintThemedFace(TCanvas& canvas, const RECT& r);
+  void PaintThemedFace(TCanvas& canvas, RECT& r);
   void PaintClassicFace(TCanvas& canvas, RECT& r);
   void PaintHotTrackFace(TCanvas& canvas, RECT& r);
   void PaintDownPattern(TCanvas& canvas, const RECT& r);

@@ -245,8 +245,34 @@ void TRzCustomEdit::SetTextHintVisibleOnFocus(bool value) {
 void TRzCustomEdit::ApplyTextHint(std::string_view text) {
   if (!HandleAllocated() || !ThemesActive()) return;
   const std::wstring wide = Wide(text);
-  SendMessageW(WindowHandle(), EM_SETCUEBANNER, textHintVisibleOnFocus_ ? TRUE : FALSE,
-               reinterpret_cast<LPARAM>(wide.c_str()));
+  const bool taken =
+      SendMessageW(WindowHandle(), EM_SETCUEBANNER, textHintVisibleOnFocus_ ? TRUE : FALSE,
+                   reinterpret_cast<LPARAM>(wide.c_str())) != FALSE;
+  // An edit without cue banners (an older common-controls edit) gets the hint from us.
+  paintsOwnHint_ = !taken && !text.empty();
+  Invalidate();
+}
+
+void TRzCustomEdit::PaintOwnHint() {
+  if (!paintsOwnHint_ || textHint_.empty() || !HandleAllocated()) return;
+  HWND wnd = WindowHandle();
+  if (GetWindowTextLengthW(wnd) > 0 || (Focused() && !textHintVisibleOnFocus_)) return;
+  RECT r;
+  SendMessageW(wnd, EM_GETRECT, 0, reinterpret_cast<LPARAM>(&r));
+  WindowDC dc(wnd);
+  if (!dc.Get()) return;
+  HideCaret(wnd);
+  {
+    SelectObjectScope font(dc.Get(), Font().Handle());
+    SetTextColor(dc.Get(), ToColorRef(clGrayText));
+    SetBkMode(dc.Get(), TRANSPARENT);
+    const std::wstring hint = Wide(textHint_);
+    UINT format = DT_SINGLELINE | DT_NOPREFIX | DT_END_ELLIPSIS;
+    if (Alignment() == taCenter) format |= DT_CENTER;
+    if (Alignment() == taRightJustify) format |= DT_RIGHT;
+    DrawTextW(dc.Get(), hint.c_str(), static_cast<int>(hint.size()), &r, format);
+  }
+  ShowCaret(wnd);
 }
 
 // ---- window ----
@@ -315,12 +341,14 @@ void TRzCustomEdit::CMMouseLeave(TMessage& m) {
 void TRzCustomEdit::WMSetFocus(TMessage& m) {
   UpdateFrame(false, true);
   TCustomMaskEdit::WMSetFocus(m);
+  if (paintsOwnHint_) Invalidate();
 }
 
 void TRzCustomEdit::WMKillFocus(TMessage& m) {
   TCustomMaskEdit::WMKillFocus(m);
   UpdateFrame(false, false);
   ReleaseDropButton();
+  if (paintsOwnHint_) Invalidate();
 }
 
 // ---- keys ----
@@ -576,6 +604,9 @@ void TRzCustomEdit::WndProc(TMessage& m) {
   }
   TCustomMaskEdit::WndProc(m);
   switch (m.Msg) {
+    case WM_PAINT:
+      PaintOwnHint();
+      break;
     case WM_LBUTTONDOWN:
       if (!Focused()) ReleaseDropButton();
       break;

@@ -152,6 +152,7 @@ class TRzCustomEdit : public TCustomMaskEdit, public TRzFrameControllerClient {
 
  private:
   void PaintNonClient();
+  void PaintOwnHint();
   void RedrawFrameRegion(const RECT* r);
   TColor StateColor() const;
   bool NonClientMouse(TMessage& m);
@@ -173,6 +174,7 @@ class TRzCustomEdit : public TCustomMaskEdit, public TRzFrameControllerClient {
   bool readOnlyColorOnFocus_ = false;
   std::string textHint_;
   bool textHintVisibleOnFocus_ = false;
+  bool paintsOwnHint_ = false;
   bool dropButtonRequested_ = false;
   bool dropButtonShown_ = false;
   bool mouseOverButton_ = false;

@@ -382,6 +382,23 @@ TEST_F(ButtonTest, GlyphLayoutPlacesTheGlyphBesideOrAboveTheCaption) {
   EXPECT_EQ(b->GlyphRect().left, (5 + 115 - 16 + 1) / 2);
 }
 
+TEST_F(ButtonTest, ImageListImageIsDrawnAndItsRemovalForgotten) {
+  auto* b = Add<TRzBitBtn>(10, 10, "Img");
+  b->SetThemeAware(false);
+  auto list = std::make_unique<TImageList>(16, 16);
+  TBitmap picture(16, 16);
+  picture.Canvas().Brush().SetColor(clTeal);
+  picture.Canvas().FillRect(RECT{0, 0, 16, 16});
+  list->Add(picture);
+  b->SetImages(list.get());
+  b->SetImageIndex(0);
+  EXPECT_EQ(GlyphCentre(*b), clTeal);
+  list.reset();
+  EXPECT_EQ(b->Images(), nullptr);
+  Capture(*b);  // paints without the list
+  EXPECT_EQ(b->PaintedCell(), -1);
+}
+
 TEST_F(ButtonTest, StockKindSetsCaptionDefaultAndModalResultUntilOneIsChanged) {
   auto* b = Add<TRzBitBtn>(10, 10, "edited");
   b->SetKind(bkOK);

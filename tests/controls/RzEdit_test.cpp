@@ -181,6 +181,41 @@ TEST_F(RzEditTest, ThemedFramingHidesTheCustomFrame) {
   EXPECT_NE(BitmapPixel(shot, 0, shot.Height() / 2), clRed);
 }
 
+// ---- cue text ----
+
+// Grey pixels inside the border, where text goes: the hint in grey text (smoothed or not),
+// neither the white ground nor the black caret.
+int HintPixels(const TBitmap& b) {
+  int n = 0;
+  for (int y = 3; y < b.Height() - 3; ++y)
+    for (int x = 3; x < b.Width() - 3; ++x) {
+      const TColor c = BitmapPixel(b, x, y);
+      n += RedOf(c) == GreenOf(c) && GreenOf(c) == BlueOf(c) && RedOf(c) > 40 && RedOf(c) < 235;
+    }
+  return n;
+}
+
+TEST_F(RzEditTest, TextHintShowsOnlyWhileTheEditIsEmptyAndUnfocused) {
+  if (!ThemesActive()) GTEST_SKIP() << "cue text needs visual themes";
+  Focus(*second_);
+  first_->SetTextHint("Code");
+  Application().ProcessMessages();
+  EXPECT_GT(HintPixels(CaptureWindow(*first_)), 5);
+  Focus(*first_);
+  EXPECT_EQ(HintPixels(CaptureWindow(*first_)), 0);
+  first_->SetTextHintVisibleOnFocus(true);
+  Application().ProcessMessages();
+  EXPECT_GT(HintPixels(CaptureWindow(*first_)), 5);
+  // With text in the box the hint leaves no trace: the same pixels as without one.
+  first_->SetText("6");
+  Application().ProcessMessages();
+  const TBitmap withHint = CaptureWindow(*first_);
+  first_->SetTextHint("");
+  Application().ProcessMessages();
+  const TBitmap without = CaptureWindow(*first_);
+  EXPECT_EQ(HintPixels(withHint), HintPixels(without));
+}
+
 // ---- drop button ----
 
 class DropEdit : public TRzEdit {
