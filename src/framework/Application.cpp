@@ -181,7 +181,9 @@ void TApplication::ProcessMessages() {
 }
 
 void TApplication::HandleMessage() {
-  if (!ProcessMessage()) WaitMessage();
+  // Unlike WaitMessage, this also wakes for input someone else peeked at without removing.
+  if (!ProcessMessage())
+    MsgWaitForMultipleObjectsEx(0, nullptr, INFINITE, QS_ALLINPUT, MWMO_INPUTAVAILABLE);
 }
 
 void TApplication::Terminate() {

@@ -427,6 +427,51 @@ TEST(ControlsOwnership, ParentsFreeTheirChildrenAndFreedChildrenLeave) {
   EXPECT_THROW(form->SetParent(static_cast<TWinControl*>(form.get())), EInvalidOperation);
 }
 
+TEST(ControlsOwnership, LoadingDefersLoadedUntilTheOwnerEndsIt) {
+  struct Part : TControl {
+    Part(TComponent* owner, std::string* log, const char* name) : TControl(owner), log_(log) {
+      SetName(name);
+    }
+    void Loaded() override {
+      TControl::Loaded();
+      *log_ += Name() + (IsLoading() ? "(loading) " : " ");
+    }
+    std::string* log_;
+  };
+  std::string log;
+  TComponent owner;
+  owner.BeginLoading();
+  auto* a = new Part(&owner, &log, "a");
+  auto* b = new Part(&owner, &log, "b");
+  EXPECT_TRUE(a->IsLoading());
+  EXPECT_EQ(log, "");
+  owner.EndLoading();
+  EXPECT_EQ(log, "a b ");
+  EXPECT_FALSE(b->IsLoading());
+  EXPECT_EQ(owner.FindComponent("b"), b);
+  EXPECT_EQ(owner.FindComponent(""), nullptr);
+  owner.EndLoading();  // once only
+  EXPECT_EQ(log, "a b ");
+
+  // Free notification runs both ways and is undone when either side goes first.
+  struct Watcher : TComponent {
+    TComponent* seen = nullptr;
+    void Notification(TComponent* c, TOperation op) override {
+      if (op == opRemove) seen = c;
+    }
+  } watcher;
+  auto* watched = new TComponent(nullptr);
+  watcher.FreeNotification(watched);
+  delete watched;
+  EXPECT_EQ(watcher.seen, watched);
+  {
+    Watcher early;
+    watched = new TComponent(nullptr);
+    early.FreeNotification(watched);
+  }
+  delete watched;  // must not reach the freed watcher
+}
+
 TEST(ControlsWindow, ChildWithoutParentWindowIsRefused) {
   Box orphan(nullptr);
   EXPECT_THROW(orphan.Handle(), EInvalidOperation);
