@@ -1,22 +1,25 @@
-// Program entry: the application object, its title and the main window.
+// Program entry: the application, the shared state, the bar as the main window, the loop.
 #include <windows.h>
 
+#include "app/Global.h"
+#include "bar/UnitMain.h"
 #include "framework/Application.h"
-#include "framework/Forms.h"
 
 int WINAPI wWinMain(HINSTANCE, HINSTANCE, PWSTR, int) {
   using namespace kovra;
+  int exitCode = 0;
   try {
+    ExeDir();  // fixed before anything can change the process's view of itself
+    IniPath();
     Application().Initialize();
+    // Freed and cleared when the loop ends, also when an exception leaves it.
+    TGlobalStateScope globalState;
     Application().SetTitle("Kovra");
-    // A plain framework form stands in for the bar window until that exists.
-    TForm* form = Application().CreateForm<TForm>();
-    form->SetCaption("Kovra");
-    form->SetPosition(poScreenCenter);
+    Application().CreateForm<TFormMain>();
     Application().Run();
   } catch (...) {
     Application().HandleException(nullptr);
-    return 1;
+    exitCode = 1;
   }
-  return 0;
+  return exitCode;
 }

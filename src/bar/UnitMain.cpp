@@ -1,0 +1,317 @@
+#include "bar/UnitMain.h"
+
+#include "app/Configuration.h"
+#include "app/Global.h"
+#include "bar/OrderDriver.h"
+#include "controls/RzButton.h"
+#include "controls/RzEdit.h"
+#include "controls/RzPanel.h"
+#include "controls/RzTray.h"
+#include "framework/Application.h"
+#include "framework/Menus.h"
+#include "framework/Timers.h"
+
+namespace kovra {
+namespace {
+
+constexpr const char* kFontName = "微软雅黑";
+constexpr int kFontHeight = -12;  // 12-pixel characters
+constexpr int kStockFontHeight = -14;
+constexpr int kButtonWidth = 37;
+constexpr int kStockBoxWidth = 77;
+constexpr int kSizingChoice = 6;  // a plain click sizes by the configured amount or shares
+
+void UseBarFont(TFont& font, TColor color, bool bold, int height = kFontHeight) {
+  font.SetName(kFontName);
+  font.SetHeight(height);
+  font.SetCharset(ANSI_CHARSET);
+  font.SetColor(color);
+  font.SetStyle(bold ? TFontStyles{fsBold} : TFontStyles{});
+}
+
+}  // namespace
+
+TFormMain::TFormMain(TComponent* owner) : TForm(owner) {
+  SetName("FormMain");
+  SetBorderStyle(bsNone);
+  SetFormStyle(fsStayOnTop);
+  SetCaption("Kovra");
+  SetTransparentColorValue(kKeyColor);
+  SetTransparentColor(true);
+  UseBarFont(Font(), clWindowText, false);
+  SetBounds(Left(), Top(), kWidth, kHeight);
+  BuildMenus();
+  BuildControls();
+  watcher_ = std::make_unique<TStockWatcher>();
+  watcher_->OnDisplay = [this](TObject*, const std::string& text) { rzEdit1_->SetText(text); };
+  tmr1_ = new TTimer(this);
+  tmr1_->SetName("tmr1");
+  tmr1_->SetInterval(kWatchIntervalMs);
+  tmr1_->OnTimer = [this](TObject* sender) { tmr1Timer(sender); };
+  rzTrayIcon1_ = new TRzTrayIcon(this);
+  rzTrayIcon1_->SetName("RzTrayIcon1");
+  OnCreate = [this](TObject* sender) { FormCreate(sender); };
+  OnClose = [this](TObject* sender, TCloseAction& action) { FormClose(sender, action); };
+}
+
+TFormMain::~TFormMain() {
+  Destroying();
+  // The watcher's display callback points into this form's controls.
+  if (tmr1_) tmr1_->SetEnabled(false);
+}
+
+void TFormMain::CreateParams(TCreateParams& params) {
+  TForm::CreateParams(params);
+  params.ExStyle |= kExtraExStyle;
+  // A top-level window of its own: minimising the application leaves the bar alone.
+  params.WndParent = GetDesktopWindow();
+}
+
+void TFormMain::BuildMenus() {
+  pmrzBuy_ = new TPopupMenu(this);
+  pmrzBuy_->SetName("pmrzBuy");
+  AddItem(pmrzBuy_, "N1", "融资全仓买", &TFormMain::N1Click);
+  AddItem(pmrzBuy_, "N2", "融资半仓买", &TFormMain::N2Click);
+  AddItem(pmrzBuy_, "N3", "融资买三分之一仓", &TFormMain::N3Click);
+  AddItem(pmrzBuy_, "N4", "融资买四分之一仓", &TFormMain::N4Click);
+  AddItem(pmrzBuy_, "N5", "融资买五分之一仓", &TFormMain::N5Click);
+  n6_ = AddItem(pmrzBuy_, "N6", "融资按股数买", &TFormMain::N6Click);
+  n7_ = AddItem(pmrzBuy_, "N7", "融资按金额买", &TFormMain::N7Click);
+
+  pmBuy_ = new TPopupMenu(this);
+  pmBuy_->SetName("pmBuy");
+  AddItem(pmBuy_, "MenuItem1", "全仓买", &TFormMain::MenuItem1Click);
+  AddItem(pmBuy_, "MenuItem2", "半仓买", &TFormMain::MenuItem2Click);
+  AddItem(pmBuy_, "MenuItem3", "买三分之一仓", &TFormMain::MenuItem3Click);
+  AddItem(pmBuy_, "MenuItem4", "买四分之一仓", &TFormMain::MenuItem4Click);
+  AddItem(pmBuy_, "MenuItem5", "买五分之一仓", &TFormMain::MenuItem5Click);
+  menuItem6_ = AddItem(pmBuy_, "MenuItem6", "按股数买", &TFormMain::MenuItem6Click);
+  menuItem7_ = AddItem(pmBuy_, "MenuItem7", "按金额买", &TFormMain::MenuItem7Click);
+
+  pmSell_ = new TPopupMenu(this);
+  pmSell_->SetName("pmSell");
+  AddItem(pmSell_, "N8", "全仓卖", &TFormMain::N8Click);
+  AddItem(pmSell_, "N9", "半仓卖", &TFormMain::N9Click);
+  AddItem(pmSell_, "N10", "卖三分之一仓", &TFormMain::N10Click);
+  AddItem(pmSell_, "N11", "卖四分之一仓", &TFormMain::N11Click);
+  AddItem(pmSell_, "N12", "卖五分之一仓", &TFormMain::N12Click);
+
+  pmMain_ = new TPopupMenu(this);
+  pmMain_->SetName("pmMain");
+  AddItem(pmMain_, "N15", "设置", &TFormMain::N15Click);
+  AddItem(pmMain_, "N14", "退出", &TFormMain::N14Click);
+}
+
+TMenuItem* TFormMain::AddItem(TPopupMenu* menu, const char* name, const char* caption,
+                              void (TFormMain::*handler)(TObject*)) {
+  auto* item = new TMenuItem();
+  item->SetName(name);
+  item->SetCaption(caption);
+  item->OnClick = [this, handler](TObject* sender) { (this->*handler)(sender); };
+  menu->Items().Add(item);  // the menu's item tree owns it
+  return item;
+}
+
+void TFormMain::BuildControls() {
+  rzpnl1_ = new TRzPanel(this);
+  rzpnl1_->SetName("rzpnl1");
+  rzpnl1_->SetParent(this);
+  rzpnl1_->SetBorderInner(fsLowered);
+  rzpnl1_->SetVisualStyle(vsClassic);
+  rzpnl1_->SetAlign(alClient);
+
+  // Left-aligned controls line up in the order they are aligned.
+  rzButton1_ = AddButton("RzButton1", "融买", kButtonWidth, clRed, false, pmrzBuy_);
+  rzButton2_ = AddButton("RzButton2", "买", kButtonWidth, clRed, true, pmBuy_);
+
+  rzEdit1_ = new TRzEdit(this);
+  rzEdit1_->SetName("RzEdit1");
+  rzEdit1_->SetParent(rzpnl1_);
+  rzEdit1_->SetWidth(kStockBoxWidth);
+  rzEdit1_->SetAlign(alLeft);
+  rzEdit1_->SetAlignment(taCenter);
+  rzEdit1_->SetParentFont(false);
+  UseBarFont(rzEdit1_->Font(), clYellow, true, kStockFontHeight);
+  rzEdit1_->SetReadOnly(true);
+  rzEdit1_->SetColor(clInactiveCaptionText);
+  rzEdit1_->SetReadOnlyColor(clInactiveCaptionText);
+  rzEdit1_->SetPopupMenu(pmMain_);
+  rzEdit1_->OnMouseDown = [this](TObject* sender, TMouseButton button, TShiftState shift, int x,
+                                 int y) { RzEdit1MouseDown(sender, button, shift, x, y); };
+
+  rzButton3_ = AddButton("RzButton3", "卖", kButtonWidth, clGreen, true, pmSell_);
+  rzButton4_ = AddButton("RzButton4", "撤单", kButtonWidth, clFuchsia, true, nullptr);
+
+  rzButton1_->OnClick = [this](TObject* sender) { RzButton1Click(sender); };
+  rzButton2_->OnClick = [this](TObject* sender) { RzButton2Click(sender); };
+  rzButton3_->OnClick = [this](TObject* sender) { RzButton3Click(sender); };
+  rzButton4_->OnClick = [this](TObject* sender) { RzButton4Click(sender); };
+}
+
+TRzButton* TFormMain::AddButton(const char* name, const char* caption, int width, TColor fontColor,
+                                bool bold, TPopupMenu* menu) {
+  auto* button = new TRzButton(this);
+  button->SetName(name);
+  button->SetParent(rzpnl1_);
+  button->SetCaption(caption);
+  button->SetWidth(width);
+  button->SetAlign(alLeft);
+  button->SetParentFont(false);
+  UseBarFont(button->Font(), fontColor, bold);
+  button->SetPopupMenu(menu);
+  return button;
+}
+
+// ---- creation and close ----
+
+void TFormMain::FormCreate(TObject*) {
+  SetBounds(Left(), Top(), kWidth, kHeight);
+  LoadConfiguration([this](const TBarConfig& config) { ApplyConfig(config); });
+  Application().SetExStyle(WS_EX_TOOLWINDOW);
+}
+
+void TFormMain::ApplyConfig(const TBarConfig& config) {
+  SetBounds(config.Left, config.Top, kWidth, kHeight);
+  SetButtonColor(config.Color);
+  const TGlobal& state = *GlobalState;
+  n7_->SetChecked(state.MarginByAmount);
+  n6_->SetChecked(!state.MarginByAmount);
+  menuItem7_->SetChecked(state.BuyByAmount);
+  menuItem6_->SetChecked(!state.BuyByAmount);
+}
+
+void TFormMain::FormClose(TObject*, TCloseAction&) {
+  // A refused write throws: the close is abandoned and the bar stays open.
+  StoreConfiguration(IniPath(), CurrentBarConfig(), n7_->Checked(), menuItem7_->Checked());
+}
+
+TBarConfig TFormMain::CurrentBarConfig() {
+  TBarConfig config;
+  config.Left = Left();
+  config.Top = Top();
+  // The system's move loop may have moved the window without the fields hearing of it.
+  RECT r;
+  if (HandleAllocated() && GetWindowRect(WindowHandle(), &r)) {
+    config.Left = r.left;
+    config.Top = r.top;
+  }
+  config.Color = ButtonColor();
+  return config;
+}
+
+TColor TFormMain::ButtonColor() const {
+  return rzButton1_->Color();
+}
+
+void TFormMain::SetButtonColor(TColor color) {
+  rzButton1_->SetColor(color);
+  for (TRzButton* button : {rzButton2_, rzButton3_, rzButton4_})
+    button->SetColor(rzButton1_->Color());
+}
+
+// ---- the buttons ----
+
+void TFormMain::RzButton1Click(TObject*) {
+  OrderDriver().PlaceOrder(OrderKind::MarginBuy, kSizingChoice);
+}
+void TFormMain::RzButton2Click(TObject*) {
+  OrderDriver().PlaceOrder(OrderKind::Buy, kSizingChoice);
+}
+void TFormMain::RzButton3Click(TObject*) {
+  OrderDriver().PlaceOrder(OrderKind::Sell, kSizingChoice);
+}
+void TFormMain::RzButton4Click(TObject*) {
+  OrderDriver().CancelOrders();
+}
+
+void TFormMain::RzEdit1MouseDown(TObject*, TMouseButton button, TShiftState, int, int) {
+  if (button != mbLeft) return;
+  ReleaseCapture();
+  SendMessageW(Handle(), WM_SYSCOMMAND, kMoveCommand, 0);
+  // Hiding and showing again repaints the bar cleanly at its new place.
+  SetVisible(false);
+  SetVisible(true);
+}
+
+void TFormMain::tmr1Timer(TObject*) {
+  watcher_->Tick();
+}
+
+// ---- the menus ----
+
+void TFormMain::N1Click(TObject*) {
+  OrderDriver().PlaceOrder(OrderKind::MarginBuy, 1);
+}
+void TFormMain::N2Click(TObject*) {
+  OrderDriver().PlaceOrder(OrderKind::MarginBuy, 2);
+}
+void TFormMain::N3Click(TObject*) {
+  OrderDriver().PlaceOrder(OrderKind::MarginBuy, 3);
+}
+void TFormMain::N4Click(TObject*) {
+  OrderDriver().PlaceOrder(OrderKind::MarginBuy, 4);
+}
+void TFormMain::N5Click(TObject*) {
+  OrderDriver().PlaceOrder(OrderKind::MarginBuy, 5);
+}
+void TFormMain::N6Click(TObject*) {
+  GlobalState->MarginByAmount = FlipPair(n6_, n7_, n7_);
+}
+void TFormMain::N7Click(TObject*) {
+  GlobalState->MarginByAmount = FlipPair(n7_, n6_, n7_);
+}
+
+void TFormMain::N8Click(TObject*) {
+  OrderDriver().PlaceOrder(OrderKind::Sell, 1);
+}
+void TFormMain::N9Click(TObject*) {
+  OrderDriver().PlaceOrder(OrderKind::Sell, 2);
+}
+void TFormMain::N10Click(TObject*) {
+  OrderDriver().PlaceOrder(OrderKind::Sell, 3);
+}
+void TFormMain::N11Click(TObject*) {
+  OrderDriver().PlaceOrder(OrderKind::Sell, 4);
+}
+void TFormMain::N12Click(TObject*) {
+  OrderDriver().PlaceOrder(OrderKind::Sell, 5);
+}
+
+void TFormMain::N14Click(TObject*) {
+  Close();
+}
+
+void TFormMain::N15Click(TObject*) {
+  // The applications may have been started or restarted since the bar came up.
+  LocateApplications();
+}
+
+void TFormMain::MenuItem1Click(TObject*) {
+  OrderDriver().PlaceOrder(OrderKind::Buy, 1);
+}
+void TFormMain::MenuItem2Click(TObject*) {
+  OrderDriver().PlaceOrder(OrderKind::Buy, 2);
+}
+void TFormMain::MenuItem3Click(TObject*) {
+  OrderDriver().PlaceOrder(OrderKind::Buy, 3);
+}
+void TFormMain::MenuItem4Click(TObject*) {
+  OrderDriver().PlaceOrder(OrderKind::Buy, 4);
+}
+void TFormMain::MenuItem5Click(TObject*) {
+  OrderDriver().PlaceOrder(OrderKind::Buy, 5);
+}
+void TFormMain::MenuItem6Click(TObject*) {
+  GlobalState->BuyByAmount = FlipPair(menuItem6_, menuItem7_, menuItem7_);
+}
+void TFormMain::MenuItem7Click(TObject*) {
+  GlobalState->BuyByAmount = FlipPair(menuItem7_, menuItem6_, menuItem7_);
+}
+
+bool TFormMain::FlipPair(TMenuItem* clicked, TMenuItem* partner, TMenuItem* byAmount) {
+  clicked->SetChecked(!clicked->Checked());
+  partner->SetChecked(!clicked->Checked());
+  return byAmount->Checked();
+}
+
+}  // namespace kovra

@@ -1,0 +1,130 @@
+// The bar: the program's main window. A borderless, top-most strip with "融买", "买", the stock
+// box, "卖" and "撤单", their popup menus, the once-a-second stock watcher and the tray icon.
+// Creating it loads the configuration; closing it stores the configuration.
+#pragma once
+
+#include <windows.h>
+
+#include <memory>
+
+#include "app/StockWatcher.h"
+#include "bar/OrderSizing.h"
+#include "framework/Forms.h"
+
+namespace kovra {
+
+class TRzPanel;
+class TRzButton;
+class TRzEdit;
+class TRzTrayIcon;
+class TPopupMenu;
+class TMenuItem;
+class TTimer;
+struct TBarConfig;
+
+class TFormMain : public TForm {
+ public:
+  static constexpr int kWidth = 232;
+  static constexpr int kHeight = 30;
+  // Topmost, accepts dropped files, tool window (no taskbar button).
+  static constexpr DWORD kExtraExStyle = WS_EX_TOPMOST | WS_EX_ACCEPTFILES | WS_EX_TOOLWINDOW;
+  // SC_MOVE plus one: the system's move loop, ended by releasing the button.
+  static constexpr WPARAM kMoveCommand = 0xF011;
+  static constexpr UINT kWatchIntervalMs = 1000;
+  static constexpr TColor kKeyColor = clSilver;
+
+  explicit TFormMain(TComponent* owner = nullptr);
+  ~TFormMain() override;
+
+  TRzPanel* rzpnl1() const { return rzpnl1_; }
+  TRzButton* RzButton1() const { return rzButton1_; }
+  TRzButton* RzButton2() const { return rzButton2_; }
+  TRzEdit* RzEdit1() const { return rzEdit1_; }
+  TRzButton* RzButton3() const { return rzButton3_; }
+  TRzButton* RzButton4() const { return rzButton4_; }
+  TPopupMenu* pmrzBuy() const { return pmrzBuy_; }
+  TPopupMenu* pmBuy() const { return pmBuy_; }
+  TPopupMenu* pmSell() const { return pmSell_; }
+  TPopupMenu* pmMain() const { return pmMain_; }
+  TTimer* tmr1() const { return tmr1_; }
+  TRzTrayIcon* RzTrayIcon1() const { return rzTrayIcon1_; }
+  TMenuItem* N6() const { return n6_; }
+  TMenuItem* N7() const { return n7_; }
+  TMenuItem* MenuItem6() const { return menuItem6_; }
+  TMenuItem* MenuItem7() const { return menuItem7_; }
+
+  // The four buttons always share one colour; the first one's is the one stored.
+  TColor ButtonColor() const;
+  void SetButtonColor(TColor color);
+
+  // What the close stores: the window's place on screen now and the buttons' colour.
+  TBarConfig CurrentBarConfig();
+
+  void FormCreate(TObject* sender);
+  void FormClose(TObject* sender, TCloseAction& action);
+  void RzButton1Click(TObject* sender);
+  void RzButton2Click(TObject* sender);
+  void RzButton3Click(TObject* sender);
+  void RzButton4Click(TObject* sender);
+  void RzEdit1MouseDown(TObject* sender, TMouseButton button, TShiftState shift, int x, int y);
+  void tmr1Timer(TObject* sender);
+  // pmrzBuy: choices 1 to 5, then the by-shares / by-amount pair.
+  void N1Click(TObject* sender);
+  void N2Click(TObject* sender);
+  void N3Click(TObject* sender);
+  void N4Click(TObject* sender);
+  void N5Click(TObject* sender);
+  void N6Click(TObject* sender);
+  void N7Click(TObject* sender);
+  // pmSell: choices 1 to 5.
+  void N8Click(TObject* sender);
+  void N9Click(TObject* sender);
+  void N10Click(TObject* sender);
+  void N11Click(TObject* sender);
+  void N12Click(TObject* sender);
+  // pmMain: "退出" and "设置".
+  void N14Click(TObject* sender);
+  void N15Click(TObject* sender);
+  // pmBuy: choices 1 to 5, then the by-shares / by-amount pair.
+  void MenuItem1Click(TObject* sender);
+  void MenuItem2Click(TObject* sender);
+  void MenuItem3Click(TObject* sender);
+  void MenuItem4Click(TObject* sender);
+  void MenuItem5Click(TObject* sender);
+  void MenuItem6Click(TObject* sender);
+  void MenuItem7Click(TObject* sender);
+
+ protected:
+  void CreateParams(TCreateParams& params) override;
+
+ private:
+  void BuildControls();
+  void BuildMenus();
+  TRzButton* AddButton(const char* name, const char* caption, int width, TColor fontColor,
+                       bool bold, TPopupMenu* menu);
+  TMenuItem* AddItem(TPopupMenu* menu, const char* name, const char* caption,
+                     void (TFormMain::*handler)(TObject*));
+  void ApplyConfig(const TBarConfig& config);
+  // Inverts `clicked`, gives `partner` the opposite mark and returns the "按金额" item's mark.
+  static bool FlipPair(TMenuItem* clicked, TMenuItem* partner, TMenuItem* byAmount);
+
+  TRzPanel* rzpnl1_ = nullptr;
+  TRzButton* rzButton1_ = nullptr;
+  TRzButton* rzButton2_ = nullptr;
+  TRzEdit* rzEdit1_ = nullptr;
+  TRzButton* rzButton3_ = nullptr;
+  TRzButton* rzButton4_ = nullptr;
+  TPopupMenu* pmrzBuy_ = nullptr;
+  TPopupMenu* pmBuy_ = nullptr;
+  TPopupMenu* pmSell_ = nullptr;
+  TPopupMenu* pmMain_ = nullptr;
+  TMenuItem* n6_ = nullptr;
+  TMenuItem* n7_ = nullptr;
+  TMenuItem* menuItem6_ = nullptr;
+  TMenuItem* menuItem7_ = nullptr;
+  TTimer* tmr1_ = nullptr;
+  TRzTrayIcon* rzTrayIcon1_ = nullptr;
+  std::unique_ptr<TStockWatcher> watcher_;
+};
+
+}  // namespace kovra

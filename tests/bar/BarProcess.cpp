@@ -1,0 +1,233 @@
+#include "BarProcess.h"
+
+#include <algorithm>
+#include <stdexcept>
+
+#include "framework/runtime/Text.h"
+#include "support/Sim.h"
+#include "support/Wait.h"
+
+namespace kovra::test {
+namespace {
+
+struct WindowsOf {
+  DWORD pid;
+  const wchar_t* className;
+  std::vector<HWND> found;
+};
+
+// The visible top-level windows of `pid` with the class `className`.
+std::vector<HWND> TopLevelWindows(DWORD pid, const wchar_t* className) {
+  WindowsOf search{pid, className, {}};
+  EnumWindows(
+      [](HWND wnd, LPARAM param) -> BOOL {
+        auto& s = *reinterpret_cast<WindowsOf*>(param);
+        DWORD owner = 0;
+        GetWindowThreadProcessId(wnd, &owner);
+        wchar_t name[64] = {};
+        GetClassNameW(wnd, name, 64);
+        if (owner == s.pid && IsWindowVisible(wnd) && wcscmp(name, s.className) == 0)
+          s.found.push_back(wnd);
+        return TRUE;
+      },
+      reinterpret_cast<LPARAM>(&search));
+  return search.found;
+}
+
+POINT Centre(HWND control) {
+  RECT r;
+  GetWindowRect(control, &r);
+  return POINT{(r.left + r.right) / 2, (r.top + r.bottom) / 2};
+}
+
+INPUT MouseInput(DWORD flags, POINT at = {}) {
+  INPUT in{};
+  in.type = INPUT_MOUSE;
+  in.mi.dwFlags = flags;
+  if (flags & MOUSEEVENTF_ABSOLUTE) {
+    in.mi.dx = MulDiv(at.x, 65535, GetSystemMetrics(SM_CXSCREEN) - 1);
+    in.mi.dy = MulDiv(at.y, 65535, GetSystemMetrics(SM_CYSCREEN) - 1);
+  }
+  return in;
+}
+
+void Send(std::vector<INPUT> inputs) {
+  SendInput(static_cast<UINT>(inputs.size()), inputs.data(), sizeof(INPUT));
+}
+
+bool InMoveLoop(HWND wnd) {
+  GUITHREADINFO info{};
+  info.cbSize = sizeof info;
+  return GetGUIThreadInfo(GetWindowThreadProcessId(wnd, nullptr), &info) &&
+         (info.flags & GUI_INMOVESIZE) != 0;
+}
+
+}  // namespace
+
+std::wstring Wide(std::string_view utf8) {
+  const std::u16string text = Utf8ToUtf16(utf8);
+  return std::wstring(text.begin(), text.end());
+}
+
+std::string Narrow(std::wstring_view wide) {
+  return Utf16ToUtf8(
+      std::u16string_view(reinterpret_cast<const char16_t*>(wide.data()), wide.size()));
+}
+
+// ---- the folder ----
+
+BarFolder::BarFolder() {
+  if (!CopyFileW((BinDir() + L"Kovra.exe").c_str(), (Path() + L"Kovra.exe").c_str(), FALSE))
+    throw std::runtime_error("cannot copy Kovra.exe");
+}
+
+void BarFolder::WriteIni(const char* section, const char* key, std::string_view value) const {
+  if (!WritePrivateProfileStringW(Wide(section).c_str(), Wide(key).c_str(), Wide(value).c_str(),
+                                  IniPath().c_str()))
+    throw std::runtime_error("cannot write Kovra.ini");
+}
+
+std::string BarFolder::ReadIni(const char* section, const char* key) const {
+  wchar_t buffer[2048];
+  const DWORD n = GetPrivateProfileStringW(Wide(section).c_str(), Wide(key).c_str(), L"<none>",
+                                           buffer, 2048, IniPath().c_str());
+  return Narrow(std::wstring_view(buffer, n));
+}
+
+void BarFolder::WriteCodeTable(const char* key, std::string_view value) const {
+  if (!WritePrivateProfileStringW(L"代码表", Wide(key).c_str(), Wide(value).c_str(),
+                                  (Path() + L"股票代码表.ini").c_str()))
+    throw std::runtime_error("cannot write the code table");
+}
+
+void BarFolder::UseSimulators() const {
+  WriteIni("Config", "TradeSoft", Narrow(SimPath(L"TradeSim.exe")));
+  WriteIni("Config", "StockSoft", Narrow(SimPath(L"QuoteSim.exe")));
+}
+
+// ---- the program ----
+
+BarProcess::BarProcess(const BarFolder& folder)
+    : process_(folder.Path() + L"Kovra.exe", {}, folder.Path()) {}
+
+void BarProcess::WaitForBar() {
+  bar_ = process_.WaitForWindow(L"KovraForm");
+  if (!bar_) throw std::runtime_error("the bar did not show");
+  HWND panel = GetWindow(bar_, GW_CHILD);
+  controls_.clear();
+  for (HWND child = GetWindow(panel, GW_CHILD); child; child = GetWindow(child, GW_HWNDNEXT))
+    controls_.push_back(child);
+  std::sort(controls_.begin(), controls_.end(), [](HWND a, HWND b) {
+    RECT ra, rb;
+    GetWindowRect(a, &ra);
+    GetWindowRect(b, &rb);
+    return ra.left < rb.left;
+  });
+  if (controls_.size() != 5) throw std::runtime_error("the bar does not hold five controls");
+}
+
+RECT BarProcess::BarRect() const {
+  RECT r{};
+  GetWindowRect(bar_, &r);
+  return r;
+}
+
+std::string BarProcess::Display() const {
+  return WindowTextUtf8(Control(2));
+}
+
+MessageBoxInfo BarProcess::WaitForMessageBox(DWORD timeoutMs) const {
+  MessageBoxInfo box;
+  WaitUntil(
+      [&] {
+        auto boxes = TopLevelWindows(process_.Pid(), L"#32770");
+        if (!boxes.empty()) box.window = boxes.front();
+        return box.window != nullptr;
+      },
+      std::chrono::milliseconds(timeoutMs));
+  if (!box.window) return box;
+  box.caption = WindowTextUtf8(box.window);
+  for (HWND child : Descendants(box.window)) {
+    wchar_t name[16] = {};
+    GetClassNameW(child, name, 16);
+    const std::string text = WindowTextUtf8(child);
+    if (_wcsicmp(name, L"Static") == 0 && !text.empty()) box.text = text;
+  }
+  return box;
+}
+
+void BarProcess::Dismiss(const MessageBoxInfo& box) {
+  PostMessageW(box.window, WM_COMMAND, MAKEWPARAM(IDOK, BN_CLICKED),
+               reinterpret_cast<LPARAM>(GetDlgItem(box.window, IDOK)));
+  WaitUntil([&] { return !IsWindow(box.window) || !IsWindowVisible(box.window); });
+}
+
+void BarProcess::Click(HWND control, int times) const {
+  const POINT p = Centre(control);
+  SetCursorPos(p.x, p.y);
+  std::vector<INPUT> inputs;
+  for (int i = 0; i < times; ++i) {
+    inputs.push_back(MouseInput(MOUSEEVENTF_LEFTDOWN));
+    inputs.push_back(MouseInput(MOUSEEVENTF_LEFTUP));
+  }
+  Send(inputs);
+}
+
+void BarProcess::RightClick(HWND control) const {
+  const POINT p = Centre(control);
+  SetCursorPos(p.x, p.y);
+  Send({MouseInput(MOUSEEVENTF_RIGHTDOWN), MouseInput(MOUSEEVENTF_RIGHTUP)});
+}
+
+bool BarProcess::MenuOpen() {
+  HWND menu = FindWindowW(L"#32768", nullptr);
+  return menu && IsWindowVisible(menu);
+}
+
+void BarProcess::PressKey(WORD key) {
+  INPUT in[2]{};
+  in[0].type = in[1].type = INPUT_KEYBOARD;
+  in[0].ki.wVk = in[1].ki.wVk = key;
+  in[1].ki.dwFlags = KEYEVENTF_KEYUP;
+  SendInput(2, in, sizeof(INPUT));
+}
+
+void BarProcess::ChooseMenuItem(HWND control, int index) const {
+  RightClick(control);
+  if (!WaitUntil([] { return MenuOpen(); })) throw std::runtime_error("no popup menu opened");
+  PressKey(VK_HOME);
+  for (int i = 0; i < index; ++i) PressKey(VK_DOWN);
+  PressKey(VK_RETURN);
+  WaitUntil([] { return !MenuOpen(); });
+}
+
+void BarProcess::Drag(HWND control, int dx, int dy) const {
+  const POINT start = Centre(control);
+  SetCursorPos(start.x, start.y);
+  Send({MouseInput(MOUSEEVENTF_LEFTDOWN)});
+  // Moves made before the system's move loop runs would not count.
+  WaitUntil([&] { return InMoveLoop(bar_); }, std::chrono::seconds(5));
+  constexpr int kSteps = 4;
+  for (int i = 1; i <= kSteps; ++i) {
+    const POINT at{start.x + dx * i / kSteps, start.y + dy * i / kSteps};
+    Send({MouseInput(MOUSEEVENTF_MOVE | MOUSEEVENTF_ABSOLUTE, at)});
+    WaitUntil([&] {
+      POINT now;
+      return GetCursorPos(&now) && now.x == at.x && now.y == at.y;
+    });
+  }
+  Send({MouseInput(MOUSEEVENTF_LEFTUP)});
+  WaitUntil([&] { return !InMoveLoop(bar_); }, std::chrono::seconds(5));
+}
+
+bool BarProcess::Responsive(UINT timeoutMs) const {
+  DWORD_PTR result = 0;
+  return SendMessageTimeoutW(bar_, WM_NULL, 0, 0, SMTO_ABORTIFHUNG, timeoutMs, &result) != 0;
+}
+
+int BarProcess::Exit() {
+  ChooseMenuItem(Control(2), 1);
+  return process_.WaitExit();
+}
+
+}  // namespace kovra::test

@@ -1,0 +1,248 @@
+// The real Kovra.exe beside the simulated trading client and quote application, driven as a user
+// would: clicks on its buttons, its popup menus, a drag, its exit; read back from the client's
+// journal, the program's windows and the configuration it leaves behind.
+#include <gtest/gtest.h>
+
+#include <functional>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "BarProcess.h"
+#include "support/Sim.h"
+#include "support/Wait.h"
+
+namespace kovra::test {
+namespace {
+
+constexpr int kBuyButton = 1, kMarginButton = 0, kStockBox = 2, kSellButton = 3, kCancelButton = 4;
+
+std::vector<JournalEntry> Events(const TradeSim& sim, std::string_view event) {
+  std::vector<JournalEntry> found;
+  for (auto& entry : sim.Journal())
+    if (entry.event == event) found.push_back(std::move(entry));
+  return found;
+}
+
+class BarTest : public testing::Test {
+ protected:
+  // The simulators as the worked example has them: funds 100000, buyable 9700, sellable 2350,
+  // price 10.00 (10.30 on the sell page); then the bar, showing stock 600000.
+  void StartAll(std::vector<std::wstring> tradeOptions = {}) {
+    tradeOptions.insert(tradeOptions.end(), {L"--sell-price", L"10.30"});
+    trade_ = std::make_unique<TradeSim>(tradeOptions);
+    quote_ = std::make_unique<QuoteSim>("大智慧 - [600000]");
+    folder_.UseSimulators();
+    folder_.WriteCodeTable("600000", "600000");
+    StartBar();
+    ASSERT_TRUE(WaitUntil([&] { return bar_->Display() == "600000"; }));
+  }
+
+  void StartBar() {
+    bar_ = std::make_unique<BarProcess>(folder_);
+    bar_->WaitForBar();
+  }
+
+  // One order through `act`; returns its ORDER line (event empty when none came).
+  JournalEntry Order(const std::function<void()>& act, int timeoutMs = 10000) {
+    const size_t before = Events(*trade_, "ORDER").size();
+    act();
+    WaitUntil([&] { return Events(*trade_, "ORDER").size() > before; },
+              std::chrono::milliseconds(timeoutMs));
+    auto orders = Events(*trade_, "ORDER");
+    return orders.size() > before ? orders.back() : JournalEntry{};
+  }
+  JournalEntry ClickOrder(int button) {
+    return Order([&] { bar_->Click(bar_->Control(button)); });
+  }
+  JournalEntry MenuOrder(int button, int item) {
+    return Order([&] { bar_->ChooseMenuItem(bar_->Control(button), item); });
+  }
+  void ExpectOrder(const JournalEntry& order, const char* page, const char* price,
+                   const char* quantity) {
+    EXPECT_EQ(order.event, "ORDER");
+    EXPECT_EQ(order.Field(0), page);
+    EXPECT_EQ(order.Field(1), "600000");
+    EXPECT_EQ(order.Field(2), price);
+    EXPECT_EQ(order.Field(3), quantity) << page;
+  }
+
+  BarFolder folder_;
+  std::unique_ptr<TradeSim> trade_;
+  std::unique_ptr<QuoteSim> quote_;
+  std::unique_ptr<BarProcess> bar_;
+};
+
+TEST_F(BarTest, WorkedExampleThroughTheButtonsAndMenus) {
+  StartAll();
+  const char* buys[] = {"9700", "4800", "3200", "2400", "1900"};
+  const char* margins[] = {"9400", "4700", "3100", "2300", "1800"};
+  const char* sells[] = {"2350", "1100", "700", "500", "400"};
+  for (int item = 0; item < 5; ++item) {
+    ExpectOrder(MenuOrder(kBuyButton, item), "buy", "10.30", buys[item]);
+    ExpectOrder(MenuOrder(kMarginButton, item), "margin", "10.30", margins[item]);
+    ExpectOrder(MenuOrder(kSellButton, item), "sell", "10.00", sells[item]);
+  }
+  // A plain click is choice 6: by amount at first, by shares once a pair item flipped it. Both
+  // items of a pair flip it, each time.
+  ExpectOrder(ClickOrder(kBuyButton), "buy", "10.30", "4800");
+  ExpectOrder(ClickOrder(kMarginButton), "margin", "10.30", "4800");
+  ExpectOrder(ClickOrder(kSellButton), "sell", "10.00", "2000");
+  bar_->ChooseMenuItem(bar_->Control(kBuyButton), 5);     // "按股数买"
+  bar_->ChooseMenuItem(bar_->Control(kMarginButton), 6);  // "融资按金额买"
+  ExpectOrder(ClickOrder(kBuyButton), "buy", "10.30", "2000");
+  ExpectOrder(ClickOrder(kMarginButton), "margin", "10.30", "2000");
+  bar_->ChooseMenuItem(bar_->Control(kBuyButton), 5);
+  bar_->ChooseMenuItem(bar_->Control(kMarginButton), 5);  // "融资按股数买"
+  ExpectOrder(ClickOrder(kBuyButton), "buy", "10.30", "4800");
+  ExpectOrder(ClickOrder(kMarginButton), "margin", "10.30", "4800");
+}
+
+TEST_F(BarTest, CancelPressesSelectAllThenWithdraw) {
+  StartAll();
+  ExpectOrder(ClickOrder(kBuyButton), "buy", "10.30", "4800");
+  bar_->Click(bar_->Control(kCancelButton));
+  ASSERT_TRUE(WaitUntil([&] { return Events(*trade_, "CANCEL").size() >= 2; }));
+  const auto cancels = Events(*trade_, "CANCEL");
+  EXPECT_EQ(cancels[0].Field(0), "12");
+  EXPECT_EQ(cancels[1].Field(0), "9");
+  EXPECT_EQ(cancels[1].Field(2), "1");  // the one order placed
+}
+
+TEST_F(BarTest, ADoubleClickDuringAnActionPlacesOneOrder) {
+  StartAll();
+  ExpectOrder(Order([&] { bar_->Click(bar_->Control(kBuyButton), 2); }), "buy", "10.30", "4800");
+  // Whatever the second click started would have ended before a later cancel does.
+  bar_->Click(bar_->Control(kCancelButton));
+  ASSERT_TRUE(WaitUntil([&] { return Events(*trade_, "CANCEL").size() >= 2; }));
+  EXPECT_EQ(Events(*trade_, "ORDER").size(), 1u);
+  EXPECT_EQ(Events(*trade_, "KEY").size(), 2u);  // F1 once, F3 once
+}
+
+TEST_F(BarTest, StaysResponsiveWhileTheClientHangsAndSurvivesItsExit) {
+  StartAll({L"--hang", L"3000", L"--hang-on", L"code", L"--exit-on", L"settext"});
+  bar_->Click(bar_->Control(kBuyButton));
+  ASSERT_TRUE(trade_->WaitForEvent("HANG").event == "HANG");
+  for (int i = 0; i < 5; ++i) EXPECT_TRUE(bar_->Responsive());
+  ASSERT_TRUE(trade_->WaitForEvent("EXIT").event == "EXIT");
+  ASSERT_EQ(trade_->Process().WaitExit(), 3);
+  EXPECT_TRUE(bar_->Responsive());
+  bar_->Click(bar_->Control(kSellButton));  // a client that is gone: nothing happens
+  EXPECT_TRUE(WaitUntil([&] { return bar_->Responsive(); }));
+  EXPECT_TRUE(bar_->Process().Running());
+  EXPECT_EQ(bar_->Exit(), 0);
+}
+
+TEST_F(BarTest, RightButtonOnTheStockBoxOpensTheMenuWithoutDragging) {
+  StartAll();
+  const RECT before = bar_->BarRect();
+  bar_->RightClick(bar_->Control(kStockBox));
+  ASSERT_TRUE(WaitUntil([] { return BarProcess::MenuOpen(); }));
+  BarProcess::PressKey(VK_ESCAPE);
+  EXPECT_TRUE(WaitUntil([] { return !BarProcess::MenuOpen(); }));
+  const RECT after = bar_->BarRect();
+  EXPECT_EQ(after.left, before.left);
+  EXPECT_EQ(after.top, before.top);
+  EXPECT_TRUE(bar_->Process().Running());
+}
+
+TEST_F(BarTest, PositionColourAndFlagsAreStoredAtExitAndRestoredAtTheNextStart) {
+  folder_.WriteIni("MainWindow", "COLOR", "255");
+  StartAll();
+  const RECT start = bar_->BarRect();
+  EXPECT_EQ(start.left, 100);
+  EXPECT_EQ(start.top, 100);
+  bar_->Drag(bar_->Control(kStockBox), 60, 40);
+  const RECT moved = bar_->BarRect();
+  EXPECT_EQ(moved.left, 160);
+  EXPECT_EQ(moved.top, 140);
+  EXPECT_EQ(moved.right - moved.left, 232);
+  bar_->ChooseMenuItem(bar_->Control(kBuyButton), 5);     // by shares
+  bar_->ChooseMenuItem(bar_->Control(kMarginButton), 5);  // by shares
+  ASSERT_EQ(bar_->Exit(), 0);
+
+  EXPECT_EQ(folder_.ReadIni("MainWindow", "strTop"), std::to_string(moved.top));
+  EXPECT_EQ(folder_.ReadIni("MainWindow", "strLeft"), std::to_string(moved.left));
+  EXPECT_EQ(folder_.ReadIni("MainWindow", "COLOR"), "255");
+  EXPECT_EQ(folder_.ReadIni("Config", "融资按金额"), "0");
+  EXPECT_EQ(folder_.ReadIni("Config", "担保按金额"), "0");
+
+  StartBar();
+  const RECT restored = bar_->BarRect();
+  EXPECT_EQ(restored.left, moved.left);
+  EXPECT_EQ(restored.top, moved.top);
+  ASSERT_TRUE(WaitUntil([&] { return bar_->Display() == "600000"; }));
+  ExpectOrder(ClickOrder(kBuyButton), "buy", "10.30", "2000");
+  ExpectOrder(ClickOrder(kMarginButton), "margin", "10.30", "2000");
+}
+
+TEST_F(BarTest, FirstRunWarnsInOrderThenStoresTheDefaults) {
+  bar_ = std::make_unique<BarProcess>(folder_);
+  const MessageBoxInfo first = bar_->WaitForMessageBox();
+  ASSERT_NE(first.window, nullptr);
+  EXPECT_EQ(first.caption, "Kovra");
+  EXPECT_EQ(first.text, "交易软件没有运行!");
+  BarProcess::Dismiss(first);
+  const MessageBoxInfo second = bar_->WaitForMessageBox();
+  ASSERT_NE(second.window, nullptr);
+  EXPECT_EQ(second.caption, "Kovra");
+  EXPECT_EQ(second.text, "大智慧股票行情软件没有运行!");
+  BarProcess::Dismiss(second);
+
+  bar_->WaitForBar();
+  const RECT r = bar_->BarRect();
+  EXPECT_EQ(r.left, 100);
+  EXPECT_EQ(r.top, 100);
+  EXPECT_EQ(r.right - r.left, 232);
+  EXPECT_EQ(r.bottom - r.top, 30);
+  const LONG_PTR exStyle = GetWindowLongPtrW(bar_->Bar(), GWL_EXSTYLE);
+  EXPECT_EQ(exStyle & 0x98, 0x98);  // topmost, accepts files, tool window
+  EXPECT_TRUE(exStyle & WS_EX_LAYERED);
+  EXPECT_EQ(GetWindow(bar_->Bar(), GW_OWNER), nullptr);
+  EXPECT_EQ(bar_->Display(), "");
+  ASSERT_EQ(bar_->Exit(), 0);
+
+  EXPECT_EQ(folder_.ReadIni("MainWindow", "strTop"), "100");
+  EXPECT_EQ(folder_.ReadIni("MainWindow", "strLeft"), "100");
+  EXPECT_EQ(folder_.ReadIni("MainWindow", "COLOR"), "-16777201");
+  EXPECT_EQ(folder_.ReadIni("Config", "TradeSoft"), "");
+  EXPECT_EQ(folder_.ReadIni("Config", "每次买入金额"), "5");
+  EXPECT_EQ(folder_.ReadIni("Config", "每次买卖股数"), "2000");
+  EXPECT_EQ(folder_.ReadIni("Config", "下单价格浮动"), "3");
+  EXPECT_EQ(folder_.ReadIni("Config", "融资按金额"), "1");
+  EXPECT_EQ(folder_.ReadIni("Config", "担保按金额"), "1");
+}
+
+TEST_F(BarTest, ARefusedWriteAtCloseIsReportedAndTheBarStaysOpen) {
+  StartAll();
+  folder_.WriteIni("MainWindow", "strTop", "7");
+  ASSERT_TRUE(SetFileAttributesW(folder_.IniPath().c_str(), FILE_ATTRIBUTE_READONLY));
+  bar_->ChooseMenuItem(bar_->Control(kStockBox), 1);
+  const MessageBoxInfo box = bar_->WaitForMessageBox();
+  ASSERT_NE(box.window, nullptr);
+  EXPECT_EQ(box.caption, "Kovra");
+  EXPECT_EQ(box.text.rfind("Unable to write to ", 0), 0u) << box.text;
+  EXPECT_NE(box.text.find("Kovra.ini"), std::string::npos);
+  BarProcess::Dismiss(box);
+  EXPECT_TRUE(bar_->Process().Running());
+  EXPECT_TRUE(IsWindowVisible(bar_->Bar()));
+  EXPECT_TRUE(bar_->Responsive());
+
+  SetFileAttributesW(folder_.IniPath().c_str(), FILE_ATTRIBUTE_NORMAL);
+  EXPECT_EQ(bar_->Exit(), 0);
+  EXPECT_EQ(folder_.ReadIni("MainWindow", "strTop"), "100");
+}
+
+TEST_F(BarTest, SettingsRelocatesTheApplicationsWithoutWarning) {
+  StartAll();
+  // The client restarts under a new process; the bar still aims at the old window.
+  trade_.reset();
+  trade_ = std::make_unique<TradeSim>(std::vector<std::wstring>{L"--sell-price", L"10.30"});
+  EXPECT_EQ(Order([&] { bar_->Click(bar_->Control(kBuyButton)); }, 3000).event, "");
+  bar_->ChooseMenuItem(bar_->Control(kStockBox), 0);  // "设置"
+  ExpectOrder(ClickOrder(kBuyButton), "buy", "10.30", "4800");
+  EXPECT_EQ(bar_->WaitForMessageBox(200).window, nullptr);
+}
+
+}  // namespace
+}  // namespace kovra::test
