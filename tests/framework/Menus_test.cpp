@@ -11,6 +11,7 @@
 
 #include "framework/Application.h"
 #include "framework/Forms.h"
+#include "framework/Timers.h"
 
 namespace kovra {
 namespace {
@@ -204,6 +205,29 @@ TEST(PopupMenus, ChosenByKeyboardAndClickedAfterTheMenuCloses) {
   EXPECT_TRUE(menu->DispatchCommand(a->Command()));
   EXPECT_TRUE(aClicked);
   EXPECT_FALSE(menu->DispatchCommand(0));
+}
+
+TEST(PopupMenus, WorkInsideAModalFormWhileOtherWindowsAreDisabled) {
+  ShowWindow(Application().Handle(), SW_SHOWNOACTIVATE);  // as after Run: disabled by the modal
+  auto dialog = std::make_unique<TForm>();
+  dialog->SetBounds(100, 100, 200, 100);
+  auto* menu = new TPopupMenu(dialog.get());
+  auto* item = NewItem("设置", dialog.get());
+  menu->Items().Add(item);
+  bool clicked = false;
+  item->OnClick = [&](TObject*) { clicked = true; };
+  auto* timer = new TTimer(dialog.get());
+  timer->SetInterval(20);
+  timer->OnTimer = [&](TObject*) {
+    timer->SetEnabled(false);
+    SetForegroundWindow(dialog->Handle());
+    MenuKeys keys({VK_DOWN, VK_RETURN});
+    menu->Popup(150, 150);
+    dialog->SetModalResult(mrOk);
+  };
+  EXPECT_EQ(dialog->ShowModal(), mrOk);
+  EXPECT_TRUE(clicked);
+  ShowWindow(Application().Handle(), SW_HIDE);
 }
 
 TEST(PopupMenus, ARightButtonReleaseOpensTheControlsMenu) {
