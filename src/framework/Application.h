@@ -121,7 +121,6 @@ class TApplication : public TObject {
   bool showMainForm_ = true;
   bool terminated_ = false;
   bool initialized_ = false;
-  bool reporting_ = false;
   int modalLevel_ = 0;
   TIcon icon_;
   TColor hintColor_ = clInfoBk;
