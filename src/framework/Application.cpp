@@ -311,7 +311,10 @@ bool TApplication::HandleAppMessage(TMessage& m) {
     case WM_CLOSE:
       if (mainForm_) mainForm_->Close();
       return true;
+    case WM_TIMER:
+      return HandleHintTimer(m.WParam);
     case WM_ACTIVATEAPP:
+      if (!m.WParam) CancelHint();
       return false;
     case WM_SETFOCUS:
       if (mainForm_ && mainForm_->HandleAllocated() && IsWindowVisible(mainForm_->WindowHandle()))

@@ -22,6 +22,7 @@
 namespace kovra {
 
 class TForm;
+class TControl;
 
 using TExceptionEvent = std::function<void(TObject* sender, const std::exception& error)>;
 
@@ -71,6 +72,16 @@ class TApplication : public TObject {
   void SetIcon(const TIcon& icon);
   TColor HintColor() const { return hintColor_; }
   void SetHintColor(TColor color) { hintColor_ = color; }
+  // Hints: a control with ShowHint and a Hint shows it in a tooltip after the mouse has rested
+  // on it for HintPause milliseconds, until the mouse leaves or HintHidePause passes.
+  UINT HintPause() const { return hintPause_; }
+  void SetHintPause(UINT ms) { hintPause_ = ms; }
+  UINT HintHidePause() const { return hintHidePause_; }
+  void SetHintHidePause(UINT ms) { hintHidePause_ = ms; }
+  void HintMouseEnter(TControl* control);
+  void HintMouseLeave(TControl* control);
+  // The tooltip window, once a hint was shown (for tests and accessibility tools).
+  HWND HintWindow() const { return hintWindow_; }
 
   // Minimise hides every form with the hidden window; each fires its notification after the
   // change, and neither does anything when the application is already in that state.
@@ -111,6 +122,9 @@ class TApplication : public TObject {
   bool PreProcessMessage(MSG& msg);
   bool HandleAppMessage(TMessage& m);
   void DestroyForms();
+  bool HandleHintTimer(UINT_PTR id);
+  void ShowHintNow();
+  void CancelHint();
 
   std::string title_;
   std::unique_ptr<TUtilityWindow> window_;
@@ -124,6 +138,10 @@ class TApplication : public TObject {
   int modalLevel_ = 0;
   TIcon icon_;
   TColor hintColor_ = clInfoBk;
+  UINT hintPause_ = 500;
+  UINT hintHidePause_ = 2500;
+  TControl* hintControl_ = nullptr;
+  HWND hintWindow_ = nullptr;  // destroyed with the hidden window, its owner
   std::vector<std::pair<int, TWindowHook>> hooks_;
   int nextHookId_ = 1;
   std::unordered_set<TObject*> pendingDeletes_;

@@ -3,6 +3,7 @@
 
 #include <unordered_map>
 
+#include "framework/Application.h"
 #include "framework/Forms.h"
 #include "framework/Menus.h"
 
@@ -54,6 +55,7 @@ TControl::TControl(TComponent* owner) : TComponent(owner) {
 
 TControl::~TControl() {
   Destroying();
+  Application().HintMouseLeave(this);
   font_.OnChange = nullptr;
   if (parent_) parent_->RemoveControl(this);
   parent_ = nullptr;
@@ -339,6 +341,7 @@ void TControl::DefaultHandler(TMessage& m) {
 }
 
 void TControl::MouseButtonDown(TMessage& m, TMouseButton button) {
+  Application().HintMouseLeave(this);  // a press ends the hint
   DefaultHandler(m);
   const bool dbl =
       m.Msg == WM_LBUTTONDBLCLK || m.Msg == WM_RBUTTONDBLCLK || m.Msg == WM_MBUTTONDBLCLK;
@@ -408,12 +411,14 @@ void TControl::WMCancelMode(TMessage& m) {
 void TControl::CMMouseEnter(TMessage& m) {
   if (m.LParam != 0 && m.LParam != reinterpret_cast<LPARAM>(this)) return;
   mouseInControl_ = true;
+  Application().HintMouseEnter(this);
   if (OnMouseEnter) OnMouseEnter(this);
 }
 
 void TControl::CMMouseLeave(TMessage& m) {
   if (m.LParam != 0 && m.LParam != reinterpret_cast<LPARAM>(this)) return;
   mouseInControl_ = false;
+  Application().HintMouseLeave(this);
   if (OnMouseLeave) OnMouseLeave(this);
 }
 

@@ -3,6 +3,8 @@
 
 #include <gtest/gtest.h>
 
+#include <commctrl.h>
+
 #include <atomic>
 #include <chrono>
 #include <mutex>
@@ -207,6 +209,43 @@ TEST(ApplicationWindow, ExtendedStyleAndTitleReachTheHiddenWindow) {
   Application().SetTitle("Kovra");
   EXPECT_EQ(WindowText(app), "Kovra");
   EXPECT_EQ(Application().Title(), "Kovra");
+}
+
+TEST(ApplicationHints, ShownAfterThePauseForControlsThatAskAndGoneOnLeave) {
+  auto form = std::make_unique<TForm>();
+  form->SetBounds(100, 100, 200, 100);
+  form->Show();
+  Application().SetHintPause(10);
+  Application().SetHintColor(clYellow);
+  auto hintShown = [] {
+    HWND tip = Application().HintWindow();
+    return tip && IsWindowVisible(tip);
+  };
+  // Without ShowHint the text alone shows nothing.
+  form->SetHint("退出程序");
+  SendMessageW(form->Handle(), WM_MOUSEMOVE, 0, MAKELPARAM(10, 10));
+  EXPECT_FALSE(WaitUntil(hintShown, std::chrono::milliseconds(150)));
+  SendMessageW(form->Handle(), WM_MOUSELEAVE, 0, 0);
+
+  form->SetShowHint(true);
+  SendMessageW(form->Handle(), WM_MOUSEMOVE, 0, MAKELPARAM(10, 10));
+  ASSERT_TRUE(WaitUntil(hintShown));
+  wchar_t text[64] = {};
+  TOOLINFOW ti{};
+  ti.cbSize = TTTOOLINFOW_V2_SIZE;
+  ti.hwnd = Application().Handle();
+  ti.uId = 1;
+  ti.lpszText = text;
+  SendMessageW(Application().HintWindow(), TTM_GETTEXTW, 64, reinterpret_cast<LPARAM>(&ti));
+  EXPECT_STREQ(text, L"退出程序");
+  EXPECT_EQ(SendMessageW(Application().HintWindow(), TTM_GETTIPBKCOLOR, 0, 0),
+            static_cast<LRESULT>(clYellow));
+  SendMessageW(form->Handle(), WM_MOUSELEAVE, 0, 0);
+  EXPECT_FALSE(hintShown());
+  // A control freed while its hint waits leaves nothing behind.
+  SendMessageW(form->Handle(), WM_MOUSEMOVE, 0, MAKELPARAM(10, 10));
+  form.reset();
+  EXPECT_FALSE(WaitUntil(hintShown, std::chrono::milliseconds(150)));
 }
 
 TEST(ApplicationLoop, ScheduledDeletesRunOnceAndCanBeCancelled) {
