@@ -360,6 +360,39 @@ void TRzCustomPanel::DockManagerChanged() {
 
 // ---- TRzPanelDockManager ----
 
+namespace {
+
+// The caption-button font's cross; drawn by hand where that font is missing (a letter "r"
+// would stand there instead).
+void PaintCloseGlyph(TCanvas& canvas, const RECT& r, TColor color) {
+  TFont glyph;
+  glyph.SetName("Marlett");
+  glyph.SetSize(8);
+  glyph.SetCharset(SYMBOL_CHARSET);
+  glyph.SetColor(color);
+  canvas.Font().Assign(glyph);
+  wchar_t face[LF_FACESIZE] = {};
+  {
+    SelectObjectScope select(canvas.Handle(), canvas.Font().Handle());
+    GetTextFaceW(canvas.Handle(), LF_FACESIZE, face);
+  }
+  if (std::wstring_view(face) == L"Marlett") {
+    RECT box = r;
+    canvas.DrawText("r", box, DT_SINGLELINE | DT_CENTER | DT_VCENTER | DT_NOPREFIX);
+    return;
+  }
+  const RECT cross = CenteredRect(r, 7, 7);
+  canvas.Pen().SetColor(color);
+  for (int dx = 0; dx < 2; ++dx) {
+    canvas.MoveTo(cross.left + dx, cross.top);
+    canvas.LineTo(cross.right + dx, cross.bottom);
+    canvas.MoveTo(cross.right - 1 + dx, cross.top);
+    canvas.LineTo(cross.left - 1 + dx, cross.bottom);
+  }
+}
+
+}  // namespace
+
 TRzPanelDockManager::TRzPanelDockManager(TRzCustomPanel& panel) : TDockTree(panel), panel_(panel) {}
 
 RECT TRzPanelDockManager::CloseButtonRect(const RECT& zone) const {
@@ -413,14 +446,7 @@ void TRzPanelDockManager::PaintDockFrame(TCanvas& canvas, TControl* control, con
     RECT textRect{grabber.left + 2, grabber.top, grabber.right - 16, grabber.bottom};
     canvas.DrawText(caption, textRect, DT_SINGLELINE | DT_VCENTER | DT_END_ELLIPSIS | DT_NOPREFIX);
   }
-  TFont glyph;
-  glyph.SetName("Marlett");
-  glyph.SetSize(8);
-  glyph.SetCharset(SYMBOL_CHARSET);
-  glyph.SetColor(text);
-  canvas.Font().Assign(glyph);
-  RECT close = CloseButtonRect(zone);
-  canvas.DrawText("r", close, DT_SINGLELINE | DT_CENTER | DT_VCENTER | DT_NOPREFIX);
+  PaintCloseGlyph(canvas, CloseButtonRect(zone), text);
   canvas.Brush().SetStyle(bsSolid);
 }
 

@@ -520,5 +520,125 @@ TEST(RzStatusBarTest, AutoScalePanesSharesAWidthChangeByPaneWidth) {
   EXPECT_EQ(b->Width(), 60);
 }
 
+// ---- every look on one form ----
+
+// Each window of the tree painted by itself into its place, children over parents.
+void PrintTree(TWinControl& control, HDC dc, POINT origin) {
+  const int saved = SaveDC(dc);
+  SetViewportOrgEx(dc, origin.x, origin.y, nullptr);
+  SendMessageW(control.Handle(), WM_PRINTCLIENT, reinterpret_cast<WPARAM>(dc),
+               PRF_CLIENT | PRF_ERASEBKGND);
+  RestoreDC(dc, saved);
+  for (int i = 0; i < control.ControlCount(); ++i) {
+    auto* child = dynamic_cast<TWinControl*>(control.Controls(i));
+    if (child && child->Visible())
+      PrintTree(*child, dc, POINT{origin.x + child->Left(), origin.y + child->Top()});
+  }
+}
+
+// A form holding the panels in each frame style, visual style, grid, caption placement and
+// state, docked clients and both status-bar looks. Set KOVRA_GALLERY_BMP to a Windows path to
+// keep a screenshot of it.
+TEST(RzPanelGallery, EveryLookPaintsItsOwnInterior) {
+  auto form = ShownForm(720, 470, bsSizeable);
+  form->SetColor(RGBColor(0, 128, 128));
+  SetWindowPos(form->Handle(), HWND_TOPMOST, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE);
+  auto panel = [&](int x, int y, int w, int h, const char* caption) {
+    TRzPanel* p = AddPanel(*form, form.get(), alNone, w, h);
+    p->SetBounds(x, y, w, h);
+    p->SetCaption(caption);
+    p->SetVisualStyle(vsClassic);
+    return p;
+  };
+  const char* kStyles[] = {"fsNone",    "fsFlat",       "fsGroove",   "fsBump",
+                           "fsLowered", "fsButtonDown", "fsRaised",   "fsButtonUp",
+                           "fsStatus",  "fsPopup",      "fsFlatBold", "fsFlatRounded"};
+  std::vector<TRzPanel*> framed;
+  for (int i = 0; i < 12; ++i) {
+    TRzPanel* p = panel(8 + (i % 6) * 118, 8 + (i / 6) * 48, 110, 40, kStyles[i]);
+    p->SetBorderOuter(static_cast<TFrameStyleEx>(i));
+    framed.push_back(p);
+  }
+  TRzPanel* winXP = panel(8, 112, 110, 56, "vsWinXP, inner lowered");
+  winXP->SetVisualStyle(vsWinXP);
+  winXP->SetBorderInner(fsLowered);
+  TRzPanel* system = panel(126, 112, 110, 56, "gradient, system");
+  system->SetVisualStyle(vsGradient);
+  TRzPanel* office = panel(244, 112, 110, 56, "gradient, scheme");
+  office->SetVisualStyle(vsGradient);
+  office->SetGradientColorStyle(gcsMSOffice);
+  office->SetGradientDirection(gdVerticalCenter);
+  TRzPanel* custom = panel(362, 112, 110, 56, "gradient, custom box");
+  custom->SetVisualStyle(vsGradient);
+  custom->SetGradientColorStyle(gcsCustom);
+  custom->SetGradientColorStart(RGBColor(255, 230, 160));
+  custom->SetGradientColorStop(RGBColor(200, 80, 40));
+  custom->SetGradientDirection(gdSquareBox);
+  TRzPanel* ring = panel(480, 112, 110, 56, "BorderWidth 4, flat");
+  ring->SetBorderOuter(fsFlatBold);
+  ring->SetBorderInner(fsFlatRounded);
+  ring->SetBorderWidth(4);
+  ring->SetBorderColor(RGBColor(255, 255, 200));
+  TRzPanel* disabled = panel(598, 112, 110, 56, "disabled caption");
+  disabled->SetEnabled(false);
+
+  const TRzGridStyle kGrids[] = {gsDots, gsDottedLines, gsSolidLines};
+  for (int i = 0; i < 3; ++i) {
+    TRzPanel* g = panel(8 + i * 118, 176, 110, 56, "");
+    g->SetShowGrid(true);
+    g->SetGridStyle(kGrids[i]);
+    g->SetBorderOuter(fsLowered);
+  }
+  TRzPanel* wrapped = panel(362, 176, 110, 56, "a caption wrapped at word breaks, left");
+  wrapped->SetAlignment(taLeftJustify);
+  wrapped->SetAlignmentVertical(avTop);
+  wrapped->SetTextMargin(4);
+  TRzPanel* right = panel(480, 176, 110, 56, "bottom right");
+  right->SetAlignment(taRightJustify);
+  right->SetAlignmentVertical(avBottom);
+  TRzPanel* transparent = panel(598, 176, 110, 56, "transparent");
+  transparent->SetTransparent(true);
+  transparent->SetBorderOuter(fsGroove);
+
+  TRzPanel* site = panel(8, 240, 350, 130, "");
+  site->SetBorderOuter(fsLowered);
+  site->SetDockSite(true);
+  TRzPanel* holder = panel(366, 240, 342, 130, "");
+  holder->SetBorderOuter(fsNone);
+  TRzPanel* topSite = AddPanel(*form, holder, alTop, 342, 130);  // grabbers on the left
+  topSite->SetDockSite(true);
+  const char* kClients[] = {"Quotes", "Orders", "Journal", "Funds"};
+  for (int i = 0; i < 4; ++i) {
+    TRzPanel* c = panel(0, 0, 50, 50, kClients[i]);
+    c->SetColor(i % 2 ? RGBColor(230, 240, 255) : RGBColor(255, 245, 230));
+    DockControl(*c, i < 2 ? *site : *topSite);
+  }
+
+  auto* themed = new TRzStatusBar(form.get());
+  themed->SetParent(form.get());
+  TRzPanel* pane = AddChild(*form, themed, alLeft, 200);
+  pane->SetBorderOuter(fsStatus);
+  pane->SetCaption("themed status bar");
+  auto* classic = new TRzStatusBar(form.get());
+  classic->SetParent(form.get());
+  classic->SetVisualStyle(vsClassic);
+  classic->SetSimpleCaption("classic status bar, simple status");
+  classic->SetSimpleFrameStyle(fsLowered);
+  classic->SetSimpleStatus(true);
+
+  ASSERT_TRUE(WaitUntil([&] { return !GetUpdateRect(form->Handle(), nullptr, FALSE); }));
+  for (TRzPanel* p : framed)
+    EXPECT_EQ(BitmapPixel(Capture(*p), 8, 30), Rgb(clBtnFace)) << p->Caption();
+  EXPECT_NE(BitmapPixel(Capture(*system), 55, 28), BitmapPixel(Capture(*custom), 55, 28));
+  EXPECT_EQ(BitmapPixel(Capture(*transparent), 55, 10), RGBColor(0, 128, 128));
+  EXPECT_TRUE(themed->SizeGripValid());
+
+  if (const char* path = std::getenv("KOVRA_GALLERY_BMP")) {
+    TBitmap shot(form->ClientWidth(), form->ClientHeight());
+    PrintTree(*form, shot.Canvas().Handle(), POINT{0, 0});
+    shot.SaveToFile(path);
+  }
+}
+
 }  // namespace
 }  // namespace kovra
