@@ -148,16 +148,6 @@ TEST(RzPanelFrames, BorderWidthRingFollowsSidesButInsetsChildrenOnEverySide) {
   ExpectBounds(*child, 3, 1, 116, 58);
 }
 
-TEST(RzPanelFrames, FrameWidthsByStyle) {
-  EXPECT_EQ(RzFrameWidth(fsNone, 3), 0);
-  EXPECT_EQ(RzFrameWidth(fsFlat, 3), 1);
-  EXPECT_EQ(RzFrameWidth(fsStatus, 3), 3);
-  EXPECT_EQ(RzFrameWidth(fsPopup, 1), 1);
-  for (TFrameStyleEx s :
-       {fsGroove, fsBump, fsLowered, fsButtonDown, fsRaised, fsButtonUp, fsFlatBold, fsFlatRounded})
-    EXPECT_EQ(RzFrameWidth(s, 5), 2) << int(s);
-}
-
 TEST(RzPanelFrames, StatusOuterUsesBevelWidthAndItsOwnColours) {
   auto form = ShownForm();
   TRzPanel* panel = AddPanel(*form, form.get(), alNone, 60, 40);
@@ -321,16 +311,6 @@ TEST(RzPanelResize, WithoutFullRepaintOnlyTheMovingFramesAreRepainted) {
   ASSERT_TRUE(WaitUntil([&] { return !GetUpdateRect(wnd, nullptr, FALSE); }));
   panel->SetHeight(60);
   EXPECT_TRUE(Pending(wnd, 40, 25));
-}
-
-TEST(RzPanelResize, EdgeAlignedPanelsGrowAwayFromTheirEdge) {
-  auto form = ShownForm();
-  TRzPanel* bottom = AddPanel(*form, form.get(), alBottom, 100, 30);
-  bottom->SetHeight(50);
-  ExpectBounds(*bottom, 0, 150, 300, 50);
-  TRzPanel* right = AddPanel(*form, form.get(), alRight, 40, 30);
-  right->SetWidth(60);
-  EXPECT_EQ(right->Left() + right->Width(), 300);
 }
 
 TEST(RzPanelEnabling, ReEnablingRestoresEachChildsEarlierState) {
