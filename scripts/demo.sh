@@ -22,17 +22,12 @@ kovra_xvfb_start
 bash "$root/scripts/wine-session.sh" start "$prefix" "$bin/KeepAlive.exe"
 export WINEPREFIX=$prefix WINEDEBUG=-all WINEDLLOVERRIDES="mscoree,mshtml=" LC_ALL=zh_CN.UTF-8
 
-if [ -f "$root/scripts/demo-run.sh" ]; then
-  source "$root/scripts/demo-run.sh"
-else
-  (cd "$bin" && wine Kovra.exe </dev/null >/dev/null 2>&1 &)
-  sleep 3
-fi
+source "$root/scripts/demo-run.sh"
 
 if [ "$headless" = 1 ]; then
   import -window root "$out/screen.png"
   echo "screenshot: $out/screen.png"
 else
-  echo "Kovra is running; close it to end the demo."
-  wait
+  echo "Kovra is running; choose 退出 on its stock box's menu to end the demo."
+  wait "$kovra_pid"
 fi

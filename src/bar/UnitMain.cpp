@@ -67,6 +67,21 @@ void TFormMain::CreateParams(TCreateParams& params) {
   params.WndParent = GetDesktopWindow();
 }
 
+void TFormMain::WndProc(TMessage& m) {
+  // While an order action runs, the trading client it raised holds the foreground and the
+  // action types into the focused control there. A press on the bar would take the foreground
+  // back and send the code to the bar instead; the press could do nothing anyway, as a second
+  // action is not started.
+  if (m.Msg == WM_MOUSEACTIVATE && OrderDriver().Busy()) {
+    const UINT press = HIWORD(m.LParam);
+    if (press == WM_LBUTTONDOWN || press == WM_LBUTTONDBLCLK) {
+      m.Result = MA_NOACTIVATEANDEAT;
+      return;
+    }
+  }
+  TForm::WndProc(m);
+}
+
 void TFormMain::BuildMenus() {
   pmrzBuy_ = new TPopupMenu(this);
   pmrzBuy_->SetName("pmrzBuy");

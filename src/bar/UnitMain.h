@@ -28,8 +28,9 @@ class TFormMain : public TForm {
   static constexpr int kHeight = 30;
   // Topmost, accepts dropped files, tool window (no taskbar button).
   static constexpr DWORD kExtraExStyle = WS_EX_TOPMOST | WS_EX_ACCEPTFILES | WS_EX_TOOLWINDOW;
-  // SC_MOVE plus one: the system's move loop, ended by releasing the button.
-  static constexpr WPARAM kMoveCommand = 0xF011;
+  // SC_MOVE with the caption hit-test: the system's move loop, ended by releasing the button.
+  // With any other hit-test some systems run the loop without moving the window.
+  static constexpr WPARAM kMoveCommand = SC_MOVE | HTCAPTION;
   static constexpr UINT kWatchIntervalMs = 1000;
   static constexpr TColor kKeyColor = clSilver;
 
@@ -96,6 +97,7 @@ class TFormMain : public TForm {
 
  protected:
   void CreateParams(TCreateParams& params) override;
+  void WndProc(TMessage& m) override;
 
  private:
   void BuildControls();

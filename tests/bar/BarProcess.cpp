@@ -218,6 +218,9 @@ void BarProcess::Drag(HWND control, int dx, int dy) const {
   }
   Send({MouseInput(MOUSEEVENTF_LEFTUP)});
   WaitUntil([&] { return !InMoveLoop(bar_); }, std::chrono::seconds(5));
+  // After the move the bar hides and shows itself again before it handles another message.
+  Responsive(5000);
+  WaitUntil([&] { return IsWindowVisible(bar_) != FALSE; });
 }
 
 bool BarProcess::Responsive(UINT timeoutMs) const {
