@@ -305,6 +305,20 @@ TEST_F(ButtonTest, HotTrackLookFillsTheFaceWithAGradientAndFramesIt) {
   EXPECT_EQ(BitmapPixel(shot, 1, 10), clBlue);
   const TColor top = BitmapPixel(shot, 10, 2), bottom = BitmapPixel(shot, 10, 20);
   EXPECT_GT(RedOf(top), RedOf(bottom));  // light at the top, darker below
+
+  // Under the mouse: an orange ring just inside the frame.
+  int entered = 0;
+  b->OnMouseEnter = [&](TObject*) { ++entered; };
+  b->Perform(CM_MOUSEENTER, 0, reinterpret_cast<LPARAM>(static_cast<TControl*>(b)));
+  EXPECT_EQ(entered, 1);
+  EXPECT_TRUE(b->MouseOver());
+  shot = Capture(*b);
+  const TColor ring = BitmapPixel(shot, 30, shot.Height() - 3);
+  EXPECT_GT(RedOf(ring), 200);
+  EXPECT_LT(BlueOf(ring), 100);
+  EXPECT_EQ(BitmapPixel(shot, 10, 1), clBlue);
+  b->Perform(CM_MOUSELEAVE, 0, reinterpret_cast<LPARAM>(static_cast<TControl*>(b)));
+  EXPECT_FALSE(b->MouseOver());
 }
 
 // ---- bitmap buttons ----

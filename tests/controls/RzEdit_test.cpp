@@ -169,6 +169,12 @@ TEST_F(RzEditTest, CustomFrameAtRestAndHot) {
   TBitmap cold = CaptureWindow(*first_);
   EXPECT_EQ(BitmapPixel(cold, 0, h / 2), clRed);
   EXPECT_EQ(BitmapPixel(cold, 1, h / 2), ColorToRGB(clWindow));
+  // The mouse over the edit makes it hot as the focus does.
+  first_->Perform(CM_MOUSEENTER, 0, reinterpret_cast<LPARAM>(static_cast<TControl*>(first_)));
+  EXPECT_TRUE(first_->OverControl());
+  EXPECT_EQ(BitmapPixel(CaptureWindow(*first_), 1, h / 2), clBlue);
+  first_->Perform(CM_MOUSELEAVE, 0, reinterpret_cast<LPARAM>(static_cast<TControl*>(first_)));
+  EXPECT_EQ(BitmapPixel(CaptureWindow(*first_), 1, h / 2), ColorToRGB(clWindow));
 }
 
 TEST_F(RzEditTest, ThemedFramingHidesTheCustomFrame) {
