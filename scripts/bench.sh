@@ -1,15 +1,29 @@
 #!/usr/bin/env bash
-# Builds the benchmarks and runs them under Wine, printing each one's ratio against the
-# reference measured in the same run. Non-zero exit when a benchmark's own check fails.
+# Builds the benchmarks and runs them under Wine with an X display, printing each one's ratio
+# against the reference measured in the same run. Non-zero exit when a figure is not met.
+# Usage: bench.sh [benchmark...]   (default: all of them)
 set -euo pipefail
 root=$(cd "$(dirname "$0")/.." && pwd)
 build=${KOVRA_BUILD_DIR:-$root/build}
+benches=("$@")
+[ ${#benches[@]} -gt 0 ] || benches=(GradientBench OrderBench WatcherBench StartupBench)
 cmake -S "$root" -B "$build" -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo \
       -DCMAKE_TOOLCHAIN_FILE="$root/cmake/mingw-w64.cmake" >/dev/null
-cmake --build "$build" --target GradientBench
+cmake --build "$build" --target "${benches[@]}" KeepAlive
+
+source "$root/scripts/xvfb.sh"
+prefix="$build/wineprefix"
+cleanup() {
+  bash "$root/scripts/wine-session.sh" stop "$prefix"
+  kovra_xvfb_stop
+}
+trap cleanup EXIT
+kovra_xvfb_start
+bash "$root/scripts/wine-session.sh" start "$prefix" "$build/bin/KeepAlive.exe"
+
 status=0
-for bench in GradientBench; do
+for bench in "${benches[@]}"; do
   echo "== $bench"
-  "$build/wine-run.sh" "$build/bin/$bench.exe" </dev/null || status=1
+  (cd "$build/bin" && "$build/wine-run.sh" "./$bench.exe" </dev/null) || status=1
 done
 exit $status
