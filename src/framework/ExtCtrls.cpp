@@ -173,9 +173,4 @@ void TCustomPanel::InvalidateForResize(int, int, int, int) {
   if (fullRepaint_) Invalidate();
 }
 
-void TCustomPanel::CMTextChanged(TMessage& m) {
-  TCustomControl::CMTextChanged(m);
-  Invalidate();
-}
-
 }  // namespace kovra

@@ -53,7 +53,6 @@ class TCustomPanel : public TCustomControl, public IDockSite {
   void WndProc(TMessage& m) override;
   void CreateWnd() override;
   void WMWindowPosChanged(TMessage& m) override;
-  void CMTextChanged(TMessage& m) override;
 
   // The manager a dock site gets; derived panels supply their own kind.
   virtual std::unique_ptr<TDockTree> CreateDockManager();

@@ -522,7 +522,6 @@ void PrintTree(TWinControl& control, HDC dc, POINT origin) {
 TEST(RzPanelGallery, EveryLookPaintsItsOwnInterior) {
   auto form = ShownForm(720, 470, bsSizeable);
   form->SetColor(RGBColor(0, 128, 128));
-  SetWindowPos(form->Handle(), HWND_TOPMOST, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE);
   auto panel = [&](int x, int y, int w, int h, const char* caption) {
     TRzPanel* p = AddPanel(*form, form.get(), alNone, w, h);
     p->SetBounds(x, y, w, h);
