@@ -22,20 +22,6 @@ using ThemeHandle = ScopedHandle<ThemeTraits>;
 
 }  // namespace
 
-int RzFrameWidth(TFrameStyleEx style, int bevelWidth) {
-  switch (style) {
-    case fsNone:
-      return 0;
-    case fsFlat:
-      return 1;
-    case fsStatus:
-    case fsPopup:
-      return bevelWidth;
-    default:
-      return 2;
-  }
-}
-
 // ---- TRzCustomPanel ----
 
 TRzCustomPanel::TRzCustomPanel(TComponent* owner) : TCustomPanel(owner) {
@@ -50,13 +36,10 @@ TRzCustomPanel::~TRzCustomPanel() {
 }
 
 RECT TRzCustomPanel::ShrinkByBorders(RECT r, bool withBorderWidth) const {
-  if (withBorderWidth) InflateRect(&r, -BorderWidth(), -BorderWidth());
-  const int w = RzFrameWidth(borderOuter_, BevelWidth()) + RzFrameWidth(borderInner_, BevelWidth());
-  if (borderSides_.Contains(sdLeft)) r.left += w;
-  if (borderSides_.Contains(sdTop)) r.top += w;
-  if (borderSides_.Contains(sdRight)) r.right -= w;
-  if (borderSides_.Contains(sdBottom)) r.bottom -= w;
-  return r;
+  const TRzLayoutRect inner = ShrinkByPanelBorders(
+      TRzLayoutRect{r.left, r.top, r.right, r.bottom}, borderOuter_, borderInner_, borderSides_,
+      BevelWidth(), withBorderWidth ? BorderWidth() : 0);
+  return RECT{inner.left, inner.top, inner.right, inner.bottom};
 }
 
 RECT TRzCustomPanel::FramedClientRect() const {
@@ -232,8 +215,8 @@ void TRzCustomPanel::Paint() {
 
 void TRzCustomPanel::PaintGrid(TCanvas& canvas, const RECT& r) {
   const int gx = gridXSize_, gy = gridYSize_;
-  const int nx = gx == 0 ? 0 : (r.right - r.left) / gx;
-  const int ny = gy == 0 ? 0 : (r.bottom - r.top) / gy;
+  const TRzGridCells cells = GridCells(TRzLayoutRect{r.left, r.top, r.right, r.bottom}, gx, gy);
+  const int nx = cells.columns, ny = cells.rows;
   canvas.Pen().SetColor(gridColor_);
   canvas.Pen().SetStyle(psSolid);
   switch (gridStyle_) {
@@ -275,18 +258,9 @@ void TRzCustomPanel::PaintCaption(TCanvas& canvas, RECT r) {
                                            : DT_CENTER;
   RECT measured = r;
   const int h = canvas.DrawText(caption, measured, flags | DT_CALCRECT);
-  switch (alignmentVertical_) {
-    case avTop:
-      r.bottom = std::min<LONG>(r.bottom, r.top + h);
-      break;
-    case avCenter:
-      r.top = (r.top + r.bottom - h) / 2;
-      r.bottom = std::min<LONG>(r.bottom, r.top + h);
-      break;
-    case avBottom:
-      r.top = std::max<LONG>(r.top, r.bottom - h - 1);
-      break;
-  }
+  const TRzLayoutRect placed = PlaceCaptionVertically(
+      TRzLayoutRect{r.left, r.top, r.right, r.bottom}, alignmentVertical_, h);
+  r = RECT{placed.left, placed.top, placed.right, placed.bottom};
   if (!Enabled()) canvas.Font().SetColor(clGrayText);
   canvas.DrawText(caption, r, flags);
 }
@@ -597,10 +571,7 @@ void TRzStatusBar::Resize() {
     } enable{this};
     for (int i = 0; i < ControlCount(); ++i) {
       TControl* child = Controls(i);
-      const int grow = lastPaneWidth_ > 0
-                           ? static_cast<int>(std::lround(static_cast<double>(d) * child->Width() /
-                                                          lastPaneWidth_))
-                           : d / ControlCount();
+      const int grow = ScaledPaneGrowth(d, child->Width(), lastPaneWidth_, ControlCount());
       child->SetWidth(child->Width() + grow);
     }
   }

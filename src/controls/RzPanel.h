@@ -4,7 +4,7 @@
 //   TRzPanel              the published panel
 //   TRzPanelDockManager   grabbers with caption bars for clients docked into a panel
 //   TRzStatusBar          a bottom bar with a size grip and a simple-status mode
-//   RzFrameWidth          the width a frame style takes from each side it is drawn on
+//   (the geometry itself is in RzPanelLayout.h)
 #pragma once
 
 #include <windows.h>
@@ -16,14 +16,13 @@
 #include <vector>
 
 #include "controls/RzCommon.h"
+#include "controls/RzPanelLayout.h"
 #include "framework/Docking.h"
 #include "framework/ExtCtrls.h"
 
 namespace kovra {
 
 enum TRzGridStyle : std::uint8_t { gsDots, gsDottedLines, gsSolidLines };
-
-int RzFrameWidth(TFrameStyleEx style, int bevelWidth);
 
 class TRzCustomPanel : public TCustomPanel,
                        public TRzFrameControllerClient,
