@@ -274,5 +274,25 @@ TEST_F(TrayTest, SessionEndAsksThenRemovesTheIcon) {
   EXPECT_FALSE(ShellShows());
 }
 
+TEST_F(TrayTest, LoadedWithItsOwnerAddsTheIconOnlyThenAndCanStartHidden) {
+  TComponent owner;
+  owner.BeginLoading();
+  tray_ = std::make_unique<TRzTrayIcon>(&owner);
+  tray_->SetHideOnStartup(true);
+  tray_->SetHint("Kovra");
+  EXPECT_EQ(Count(NIM_ADD), 0);
+  ShowWindow(Application().Handle(), SW_SHOWNOACTIVATE);
+  owner.EndLoading();
+  EXPECT_EQ(Count(NIM_ADD), 1);
+  EXPECT_TRUE(ShellShows());
+  EXPECT_FALSE(Application().ShowMainForm());
+  EXPECT_FALSE(IsWindowVisible(Application().Handle()));
+
+  Click(WM_LBUTTONDBLCLK);  // the way back
+  EXPECT_TRUE(Application().ShowMainForm());
+  EXPECT_TRUE(IsWindowVisible(Application().Handle()));
+  tray_.reset();  // before its owner
+}
+
 }  // namespace
 }  // namespace kovra
