@@ -61,6 +61,9 @@ class TApplication : public TObject {
   // closed, or Terminate). Returns at once without a main form.
   void Run();
   // Handles every waiting message, then returns. The loop step of message-pumping waits.
+  // Keys are offered to the focused control (CN_KEYDOWN, CN_CHAR) and to its form as dialog
+  // keys (Tab, Enter, Escape) before dispatch; a loop that calls DispatchMessage itself skips
+  // that.
   void ProcessMessages();
   // Handles one message, waiting for one when the queue is empty.
   void HandleMessage();
