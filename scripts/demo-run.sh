@@ -11,7 +11,7 @@ cp "$root/resources/demo/股票代码表.ini" "$demo/"
 # The configuration is GBK text, as the Windows profile functions keep it on a Chinese system.
 iconv -f UTF-8 -t GBK >"$demo/Kovra.ini" <<INI
 [MainWindow]
-strTop=150
+strTop=80
 strLeft=420
 COLOR=-16777201
 [Config]

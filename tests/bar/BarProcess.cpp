@@ -16,8 +16,8 @@ struct WindowsOf {
   std::vector<HWND> found;
 };
 
-// The visible top-level windows of `pid` with the class `className`.
-std::vector<HWND> TopLevelWindows(DWORD pid, const wchar_t* className) {
+// The visible top-level windows of `pid` with the class `className` (any when null).
+std::vector<HWND> WindowsOfProcess(DWORD pid, const wchar_t* className) {
   WindowsOf search{pid, className, {}};
   EnumWindows(
       [](HWND wnd, LPARAM param) -> BOOL {
@@ -26,7 +26,8 @@ std::vector<HWND> TopLevelWindows(DWORD pid, const wchar_t* className) {
         GetWindowThreadProcessId(wnd, &owner);
         wchar_t name[64] = {};
         GetClassNameW(wnd, name, 64);
-        if (owner == s.pid && IsWindowVisible(wnd) && wcscmp(name, s.className) == 0)
+        if (owner == s.pid && IsWindowVisible(wnd) &&
+            (!s.className || wcscmp(name, s.className) == 0))
           s.found.push_back(wnd);
         return TRUE;
       },
@@ -126,6 +127,10 @@ void BarProcess::WaitForBar() {
   if (controls_.size() != 5) throw std::runtime_error("the bar does not hold five controls");
 }
 
+std::vector<HWND> BarProcess::TopLevelWindows() const {
+  return WindowsOfProcess(process_.Pid(), nullptr);
+}
+
 RECT BarProcess::BarRect() const {
   RECT r{};
   GetWindowRect(bar_, &r);
@@ -140,7 +145,7 @@ MessageBoxInfo BarProcess::WaitForMessageBox(DWORD timeoutMs) const {
   MessageBoxInfo box;
   WaitUntil(
       [&] {
-        auto boxes = TopLevelWindows(process_.Pid(), L"#32770");
+        auto boxes = WindowsOfProcess(process_.Pid(), L"#32770");
         if (!boxes.empty()) box.window = boxes.front();
         return box.window != nullptr;
       },

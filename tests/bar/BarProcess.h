@@ -53,6 +53,8 @@ class BarProcess {
   // 0 "融买", 1 "买", 2 the stock box, 3 "卖", 4 "撤单".
   HWND Control(int index) const { return controls_.at(static_cast<size_t>(index)); }
   RECT BarRect() const;
+  // Every visible top-level window of the program.
+  std::vector<HWND> TopLevelWindows() const;
   std::string Display() const;
 
   // Waits for a visible message box of the program; window null on time-out.

@@ -74,7 +74,16 @@ class BarTest : public testing::Test {
 };
 
 TEST_F(BarTest, WorkedExampleThroughTheButtonsAndMenus) {
+  // Over the client's window, which every order raises: the clicks only land while the bar
+  // stays above it.
+  RECT client;
+  folder_.WriteIni("MainWindow", "strTop", "300");
+  folder_.WriteIni("MainWindow", "strLeft", "250");
   StartAll();
+  ASSERT_TRUE(GetWindowRect(trade_->MainWindow(), &client));
+  const RECT bar = bar_->BarRect();
+  ASSERT_TRUE(bar.left > client.left && bar.right < client.right && bar.top > client.top &&
+              bar.bottom < client.bottom);
   const char* buys[] = {"9700", "4800", "3200", "2400", "1900"};
   const char* margins[] = {"9400", "4700", "3100", "2300", "1800"};
   const char* sells[] = {"2350", "1100", "700", "500", "400"};
@@ -200,6 +209,9 @@ TEST_F(BarTest, FirstRunWarnsInOrderThenStoresTheDefaults) {
   EXPECT_EQ(exStyle & 0x98, 0x98);  // topmost, accepts files, tool window
   EXPECT_TRUE(exStyle & WS_EX_LAYERED);
   EXPECT_EQ(GetWindow(bar_->Bar(), GW_OWNER), nullptr);
+  // No window of the program gets a taskbar button.
+  for (HWND wnd : bar_->TopLevelWindows())
+    EXPECT_TRUE(GetWindowLongPtrW(wnd, GWL_EXSTYLE) & WS_EX_TOOLWINDOW);
   EXPECT_EQ(bar_->Display(), "");
   ASSERT_EQ(bar_->Exit(), 0);
 
