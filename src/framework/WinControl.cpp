@@ -525,7 +525,8 @@ void TWinControl::WMUpdateUIState(TMessage& m) {
 
 void TWinControl::WMWindowPosChanged(TMessage& m) {
   const auto* pos = reinterpret_cast<const WINDOWPOS*>(m.LParam);
-  if (pos && !(pos->flags & SWP_NOSIZE && pos->flags & SWP_NOMOVE)) {
+  // A minimised window keeps the bounds it will be restored to.
+  if (pos && !(pos->flags & SWP_NOSIZE && pos->flags & SWP_NOMOVE) && !IsIconic(WindowHandle())) {
     RECT r;
     GetWindowRect(WindowHandle(), &r);
     if (HWND parent = GetParent(WindowHandle());
@@ -538,6 +539,7 @@ void TWinControl::WMWindowPosChanged(TMessage& m) {
 
 void TWinControl::WMSize(TMessage& m) {
   DefaultHandler(m);
+  if (m.WParam == SIZE_MINIMIZED) return;
   Realign();
   Resize();
 }

@@ -269,6 +269,18 @@ TEST(FormsStyles, ClientSizeAndEventsOfCreationAndShowing) {
   GetClientRect(form->Handle(), &client);
   EXPECT_EQ(client.right, 200);
   EXPECT_EQ(client.bottom, 100);
+  // Minimised, the form keeps the bounds it returns to, and so do aligned children.
+  auto* child = new Field(form.get());
+  child->SetParent(form.get());
+  child->SetAlign(alClient);
+  const RECT before = form->BoundsRect();
+  ShowWindow(form->Handle(), SW_MINIMIZE);
+  EXPECT_EQ(form->Left(), before.left);
+  EXPECT_EQ(form->Width(), before.right - before.left);
+  EXPECT_EQ(child->Width(), 200);
+  ShowWindow(form->Handle(), SW_RESTORE);
+  EXPECT_EQ(form->Left(), before.left);
+  EXPECT_EQ(child->Height(), 100);
   form.reset();
   EXPECT_EQ(events, "create show hide show destroy");
 }
