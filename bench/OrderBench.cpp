@@ -52,8 +52,8 @@ void SpinningBuy(TOrderDriver& driver) {
   settings.ByAmount = state.BuyByAmount;
   const auto figure = driver.ReadControlText(driver.ChildWnd(page.FigurePos));
   const auto price = driver.ReadControlText(driver.ChildWnd(page.PricePos));
-  const auto fill = SizeOrder(OrderKind::Buy, kFixedSize, figure.value_or(""), price.value_or(""),
-                              settings);
+  const auto fill =
+      SizeOrder(OrderKind::Buy, kFixedSize, figure.value_or(""), price.value_or(""), settings);
   if (!fill) return;
   driver.SetControlText(driver.ChildWnd(page.PricePos), fill->PriceText);
   driver.SetControlText(driver.ChildWnd(page.QuantityPos), fill->QuantityText);
@@ -103,15 +103,17 @@ int Run() {
   bool placed = true, spinPlaced = true;
   // Alternating blocks share whatever load the machine has.
   for (int round = 0; round < kRounds; ++round) {
-    cpu += MeasureBlock(sim, kBlock, [&] { driver.PlaceOrder(OrderKind::Buy, kFixedSize); }, wall,
-                        placed);
-    spinCpu += MeasureBlock(sim, kBlock, [&] { SpinningBuy(driver); }, spinWall, spinPlaced);
+    cpu += MeasureBlock(
+        sim, kBlock, [&] { driver.PlaceOrder(OrderKind::Buy, kFixedSize); }, wall, placed);
+    spinCpu += MeasureBlock(
+        sim, kBlock, [&] { SpinningBuy(driver); }, spinWall, spinPlaced);
   }
   const int actions = kRounds * kBlock;
   std::printf("buy action, %d runs each\n", actions);
-  std::printf("  Kovra: wall median %.1f ms, CPU %.2f ms per action; spinning wait: wall median "
-              "%.1f ms, CPU %.1f ms per action\n",
-              bench::Median(wall), cpu / actions, bench::Median(spinWall), spinCpu / actions);
+  std::printf(
+      "  Kovra: wall median %.1f ms, CPU %.2f ms per action; spinning wait: wall median "
+      "%.1f ms, CPU %.1f ms per action\n",
+      bench::Median(wall), cpu / actions, bench::Median(spinWall), spinCpu / actions);
 
   // Where the time beyond the fixed waits goes: the driver's steps one by one.
   std::vector<double> raise, open, list, size;
@@ -133,16 +135,17 @@ int Run() {
     size.push_back(bench::NowMs() - t - 100);
     test::WaitUntil([&] { return Orders(sim) > before; }, std::chrono::seconds(3));
   }
-  std::printf("  beyond the waits (medians): raise alone %.1f ms; open page %.1f ms (raise, key, "
-              "focus, typing, 2 waits); list %.2f ms; size, fill and press %.1f ms\n",
-              bench::Median(raise), bench::Median(open), bench::Median(list), bench::Median(size));
+  std::printf(
+      "  beyond the waits (medians): raise alone %.1f ms; open page %.1f ms (raise, key, "
+      "focus, typing, 2 waits); list %.2f ms; size, fill and press %.1f ms\n",
+      bench::Median(raise), bench::Median(open), bench::Median(list), bench::Median(size));
   bench::Verdicts verdicts;
   verdicts.Check("every buy placed its order", placed && spinPlaced,
                  placed && spinPlaced ? "all placed" : "orders missing");
   verdicts.Ratio("CPU of one buy / CPU with a spinning wait", cpu / actions, spinCpu / actions,
                  0.02, true);
-  verdicts.Ratio("wall time of one buy / fixed waits (800 ms)", bench::Median(wall),
-                 kFixedWaitsMs, 1.04, true);
+  verdicts.Ratio("wall time of one buy / fixed waits (800 ms)", bench::Median(wall), kFixedWaitsMs,
+                 1.04, true);
   return verdicts.ExitCode();
 }
 

@@ -68,9 +68,8 @@ int Run() {
   std::vector<double> ticks, titles;
   size_t sink = 0;
   for (int s = 0; s < kSamples; ++s) {
-    titles.push_back(SampleMs(kTicksPerSample, [&](int) {
-      sink += ReadWindowTitle(GlobalState->StockWnd).size();
-    }));
+    titles.push_back(SampleMs(kTicksPerSample,
+                              [&](int) { sink += ReadWindowTitle(GlobalState->StockWnd).size(); }));
     ticks.push_back(SampleMs(kTicksPerSample, [&](int) { watcher.Tick(); }));
   }
   verdicts.Check("unchanged title: no table access", firstLookups == 1 && lookups == 1,
@@ -85,8 +84,8 @@ int Run() {
   test::ScratchDir dir;
   const std::wstring tablePath = dir.Path() + L"股票代码表.ini";
   WriteFileBytes(tablePath, TableBytes());
-  const std::string tableUtf8 = Utf16ToUtf8(std::u16string_view(
-      reinterpret_cast<const char16_t*>(tablePath.c_str()), tablePath.size()));
+  const std::string tableUtf8 = Utf16ToUtf8(
+      std::u16string_view(reinterpret_cast<const char16_t*>(tablePath.c_str()), tablePath.size()));
   const std::string tableGbk = Utf8ToGbk(tableUtf8);
   const std::string sectionGbk = Utf8ToGbk("代码表");
   auto key = [](int i) { return "股票" + std::to_string((i * 977) % kTableEntries); };
@@ -113,8 +112,8 @@ int Run() {
   const double profileUs = bench::Median(profile) * 1000 / kLookupsPerSample;
   std::printf("  6,000-entry lookup: ours %.1f us, GetPrivateProfileStringA %.1f us\n", oursUs,
               profileUs);
-  verdicts.Ratio("GetPrivateProfileStringA / our lookup (speed-up)", profileUs, oursUs, 5.0,
-                 false, "us");
+  verdicts.Ratio("GetPrivateProfileStringA / our lookup (speed-up)", profileUs, oursUs, 5.0, false,
+                 "us");
   // Where our lookup's time goes, and the floor of one that keeps the parsed table while the file
   // stays the same (one look at its size and write time per lookup).
   const std::string bytes = TableBytes();
@@ -132,9 +131,8 @@ int Run() {
     }));
     parseOnly.push_back(
         SampleMs(kLookupsPerSample, [&](int) { sink += IniDocument(bytes).Serialize().size(); }));
-    findOnly.push_back(SampleMs(kLookupsPerSample, [&](int i) {
-      sink += parsed.ReadString("代码表", key(i), "").size();
-    }));
+    findOnly.push_back(SampleMs(
+        kLookupsPerSample, [&](int i) { sink += parsed.ReadString("代码表", key(i), "").size(); }));
     statOnly.push_back(SampleMs(kLookupsPerSample, [&](int) {
       WIN32_FILE_ATTRIBUTE_DATA data;
       sink += GetFileAttributesExW(tablePath.c_str(), GetFileExInfoStandard, &data);
@@ -143,12 +141,14 @@ int Run() {
   auto perLookup = [](const std::vector<double>& v) {
     return bench::Median(v) * 1000 / kLookupsPerSample;
   };
-  std::printf("  our lookup, in parts: read the file %.1f us; parse it %.1f us (with a "
-              "serialisation); find one key %.1f us\n",
-              perLookup(readOnly), perLookup(parseOnly), perLookup(findOnly));
-  std::printf("  one GetFileAttributesExW on the table: %.1f us (%.1f x faster than the profile "
-              "function)\n",
-              perLookup(statOnly), profileUs / perLookup(statOnly));
+  std::printf(
+      "  our lookup, in parts: read the file %.1f us; parse it %.1f us (with a "
+      "serialisation); find one key %.1f us\n",
+      perLookup(readOnly), perLookup(parseOnly), perLookup(findOnly));
+  std::printf(
+      "  one GetFileAttributesExW on the table: %.1f us (%.1f x faster than the profile "
+      "function)\n",
+      perLookup(statOnly), profileUs / perLookup(statOnly));
   std::printf("(checksum %zu)\n", sink);
   return verdicts.ExitCode();
 }

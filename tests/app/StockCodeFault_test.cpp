@@ -51,9 +51,8 @@ class StockCodeFaultTest : public testing::Test {
   test::QuoteSim quote_;
   std::string table_;
   std::string shown_ = "<nothing shown>";
-  TStockWatcher watcher_{[this](const std::string& key) {
-    return ReadIniValue(table_, "代码表", key);
-  }};
+  TStockWatcher watcher_{
+      [this](const std::string& key) { return ReadIniValue(table_, "代码表", key); }};
 };
 
 TEST_F(StockCodeFaultTest, AMissingOrGarbageTableShowsTheKeyAndTradesNothing) {
@@ -97,12 +96,13 @@ TEST_F(StockCodeFaultTest, SixThousandGbkKeysAreEachFound) {
 }
 
 TEST_F(StockCodeFaultTest, BlanksAndControlBytesAroundAValueAreNotTraded) {
-  WriteTable(Utf8ToGbk("[代码表]\r\n"
-                       "a= \t600000 \r\n"
-                       "b=\x01\x02 600001\x1f\x7f\r\n"
-                       "c=\"  600002  \"\r\n"
-                       "d=   \r\n"
-                       "e=6000\t03\r\n"));
+  WriteTable(
+      Utf8ToGbk("[代码表]\r\n"
+                "a= \t600000 \r\n"
+                "b=\x01\x02 600001\x1f\x7f\r\n"
+                "c=\"  600002  \"\r\n"
+                "d=   \r\n"
+                "e=6000\t03\r\n"));
   Show("[a]");
   EXPECT_EQ(GlobalState->CurrentCode, "600000");
   Show("[b]");

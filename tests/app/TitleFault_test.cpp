@@ -42,8 +42,8 @@ TEST(TitleFault, GbkCharactersWhoseSecondByteIsABracketAreNotBrackets) {
   ASSERT_NE(Utf8ToGbk(close).find(']'), std::string::npos);
 
   std::vector<std::string> looked;
-  const auto change = Watch("大智慧 " + close + open + " - [" + open + "600000" + close + "]" + close,
-                            &looked);
+  const auto change =
+      Watch("大智慧 " + close + open + " - [" + open + "600000" + close + "]" + close, &looked);
   ASSERT_TRUE(change);
   EXPECT_EQ(change->TitleCode, open + "600000" + close);
   EXPECT_EQ(looked, std::vector<std::string>{open + "600000" + close});
@@ -54,10 +54,18 @@ TEST(TitleFault, UnbalancedAndNestedBracketsGiveTheOutermostCompletePairOrNothin
     const char* title;
     const char* key;
   } cases[] = {
-      {"no brackets at all", ""},       {"[[600000]", ""},          {"[600000", ""},
-      {"]600000[", ""},                 {"x]y[600000]", ""},        {"[60[0]00]", "60[0]00"},
-      {"[a[b[c]d]e]f]", "a[b[c]d]e"},   {"[]", ""},                 {"[][600000]", ""},
-      {"[600000]]]", "600000"},         {"[[[[[[[[[[", ""},         {"]]]]", ""},
+      {"no brackets at all", ""},
+      {"[[600000]", ""},
+      {"[600000", ""},
+      {"]600000[", ""},
+      {"x]y[600000]", ""},
+      {"[60[0]00]", "60[0]00"},
+      {"[a[b[c]d]e]f]", "a[b[c]d]e"},
+      {"[]", ""},
+      {"[][600000]", ""},
+      {"[600000]]]", "600000"},
+      {"[[[[[[[[[[", ""},
+      {"]]]]", ""},
       {"\x01[\x7f\t600000\r\n]\x02", "\x7f\t600000\r\n"},
   };
   for (const auto& c : cases) {
