@@ -56,11 +56,21 @@ void Send(std::vector<INPUT> inputs) {
   SendInput(static_cast<UINT>(inputs.size()), inputs.data(), sizeof(INPUT));
 }
 
-bool InMoveLoop(HWND wnd) {
+bool ThreadFlag(HWND wnd, DWORD flag) {
   GUITHREADINFO info{};
   info.cbSize = sizeof info;
   return GetGUIThreadInfo(GetWindowThreadProcessId(wnd, nullptr), &info) &&
-         (info.flags & GUI_INMOVESIZE) != 0;
+         (info.flags & flag) != 0;
+}
+
+bool InMoveLoop(HWND wnd) {
+  return ThreadFlag(wnd, GUI_INMOVESIZE);
+}
+
+DWORD ForegroundPid() {
+  DWORD pid = 0;
+  GetWindowThreadProcessId(GetForegroundWindow(), &pid);
+  return pid;
 }
 
 }  // namespace
@@ -199,11 +209,23 @@ void BarProcess::PressKey(WORD key) {
 
 void BarProcess::ChooseMenuItem(HWND control, int index) const {
   RightClick(control);
-  if (!WaitUntil([] { return MenuOpen(); })) throw std::runtime_error("no popup menu opened");
+  // Keys go to the foreground thread: they must wait until the bar's menu loop has it.
+  if (!WaitUntil([&] {
+        return MenuOpen() && ThreadFlag(bar_, GUI_INMENUMODE) && ForegroundPid() == process_.Pid();
+      }))
+    throw std::runtime_error("no popup menu opened");
+  // The menu opens under the cursor; an item under it would take the selection from the keys.
+  const POINT away{GetSystemMetrics(SM_CXSCREEN) - 2, GetSystemMetrics(SM_CYSCREEN) - 2};
+  SetCursorPos(away.x, away.y);
+  WaitUntil([&] {
+    POINT now;
+    return GetCursorPos(&now) && now.x == away.x && now.y == away.y;
+  });
   PressKey(VK_HOME);
   for (int i = 0; i < index; ++i) PressKey(VK_DOWN);
   PressKey(VK_RETURN);
-  WaitUntil([] { return !MenuOpen(); });
+  if (!WaitUntil([&] { return !MenuOpen() && !ThreadFlag(bar_, GUI_INMENUMODE); }))
+    throw std::runtime_error("the popup menu stayed open");
 }
 
 void BarProcess::Drag(HWND control, int dx, int dy) const {

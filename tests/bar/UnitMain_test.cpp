@@ -4,6 +4,7 @@
 #include <gtest/gtest.h>
 
 #include <functional>
+#include <iostream>
 #include <memory>
 #include <string>
 #include <vector>
@@ -50,6 +51,12 @@ class BarTest : public testing::Test {
     WaitUntil([&] { return Events(*trade_, "ORDER").size() > before; },
               std::chrono::milliseconds(timeoutMs));
     auto orders = Events(*trade_, "ORDER");
+    if (orders.size() <= before) {
+      // What the client did instead tells which step went astray.
+      for (const auto& entry : trade_->Journal())
+        std::cerr << "journal: " << entry.event << " " << entry.Field(0) << " " << entry.Field(1)
+                  << " " << entry.Field(2) << "\n";
+    }
     return orders.size() > before ? orders.back() : JournalEntry{};
   }
   JournalEntry ClickOrder(int button) {
@@ -88,6 +95,7 @@ TEST_F(BarTest, WorkedExampleThroughTheButtonsAndMenus) {
   const char* margins[] = {"9400", "4700", "3100", "2300", "1800"};
   const char* sells[] = {"2350", "1100", "700", "500", "400"};
   for (int item = 0; item < 5; ++item) {
+    SCOPED_TRACE(item);
     ExpectOrder(MenuOrder(kBuyButton, item), "buy", "10.30", buys[item]);
     ExpectOrder(MenuOrder(kMarginButton, item), "margin", "10.30", margins[item]);
     ExpectOrder(MenuOrder(kSellButton, item), "sell", "10.00", sells[item]);
