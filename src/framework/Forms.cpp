@@ -291,8 +291,9 @@ void TForm::SetActiveControl(TWinControl* control) {
     ::SetFocus(control->Handle());
 }
 
+// Called whenever a control really takes the focus: SetActiveControl may already have recorded it
+// as active, but the form's controls have not heard of the move yet.
 void TForm::FocusChanged(TWinControl* control) {
-  if (control == activeControl_ && control) return;
   activeControl_ = control;
   Perform(CM_FOCUSCHANGED, 0, reinterpret_cast<LPARAM>(control));
 }
