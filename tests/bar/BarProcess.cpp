@@ -67,12 +67,6 @@ bool InMoveLoop(HWND wnd) {
   return ThreadFlag(wnd, GUI_INMOVESIZE);
 }
 
-DWORD ForegroundPid() {
-  DWORD pid = 0;
-  GetWindowThreadProcessId(GetForegroundWindow(), &pid);
-  return pid;
-}
-
 }  // namespace
 
 std::wstring Wide(std::string_view utf8) {
@@ -207,23 +201,25 @@ void BarProcess::PressKey(WORD key) {
   SendInput(2, in, sizeof(INPUT));
 }
 
-void BarProcess::ChooseMenuItem(HWND control, int index) const {
-  RightClick(control);
-  // Keys go to the foreground thread: they must wait until the bar's menu loop has it.
+void BarProcess::ChooseMenuItem(int control, int index) const {
+  // Items of the bar's menus, by control: "融买" and "买" seven, the stock box two, "卖" five.
+  static constexpr int kItems[] = {7, 7, 2, 5, 0};
+  const int count = kItems[control];
+  if (index < 0 || index >= count) throw std::invalid_argument("no such menu item");
+  RightClick(Control(control));
+  HWND menu = nullptr;
   if (!WaitUntil([&] {
-        return MenuOpen() && ThreadFlag(bar_, GUI_INMENUMODE) && ForegroundPid() == process_.Pid();
+        menu = FindWindowW(L"#32768", nullptr);
+        return menu && IsWindowVisible(menu) && ThreadFlag(bar_, GUI_INMENUMODE);
       }))
     throw std::runtime_error("no popup menu opened");
-  // The menu opens under the cursor; an item under it would take the selection from the keys.
-  const POINT away{GetSystemMetrics(SM_CXSCREEN) - 2, GetSystemMetrics(SM_CYSCREEN) - 2};
-  SetCursorPos(away.x, away.y);
-  WaitUntil([&] {
-    POINT now;
-    return GetCursorPos(&now) && now.x == away.x && now.y == away.y;
-  });
-  PressKey(VK_HOME);
-  for (int i = 0; i < index; ++i) PressKey(VK_DOWN);
-  PressKey(VK_RETURN);
+  // Item texts cannot be read from another process, but the items share the height equally.
+  RECT items;
+  GetClientRect(menu, &items);
+  MapWindowPoints(menu, nullptr, reinterpret_cast<POINT*>(&items), 2);
+  const int itemHeight = (items.bottom - items.top) / count;
+  SetCursorPos((items.left + items.right) / 2, items.top + itemHeight * index + itemHeight / 2);
+  Send({MouseInput(MOUSEEVENTF_LEFTDOWN), MouseInput(MOUSEEVENTF_LEFTUP)});
   if (!WaitUntil([&] { return !MenuOpen() && !ThreadFlag(bar_, GUI_INMENUMODE); }))
     throw std::runtime_error("the popup menu stayed open");
 }
@@ -245,9 +241,10 @@ void BarProcess::Drag(HWND control, int dx, int dy) const {
   }
   Send({MouseInput(MOUSEEVENTF_LEFTUP)});
   WaitUntil([&] { return !InMoveLoop(bar_); }, std::chrono::seconds(5));
-  // After the move the bar hides and shows itself again before it handles another message.
+  // Then the bar hides, which hands the foreground to another window and lets the answer to
+  // this message through, and shows itself again, taking the foreground back.
   Responsive(5000);
-  WaitUntil([&] { return IsWindowVisible(bar_) != FALSE; });
+  WaitUntil([&] { return IsWindowVisible(bar_) && GetForegroundWindow() == bar_; });
 }
 
 bool BarProcess::Responsive(UINT timeoutMs) const {
@@ -256,7 +253,7 @@ bool BarProcess::Responsive(UINT timeoutMs) const {
 }
 
 int BarProcess::Exit() {
-  ChooseMenuItem(Control(2), 1);
+  ChooseMenuItem(2, 1);
   return process_.WaitExit();
 }
 

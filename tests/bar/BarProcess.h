@@ -64,8 +64,9 @@ class BarProcess {
   // Input through the system's queue, at the control's centre.
   void Click(HWND control, int times = 1) const;
   void RightClick(HWND control) const;
-  // Opens `control`'s popup menu and chooses item `index` (0 = first) with Home, Down and Enter.
-  void ChooseMenuItem(HWND control, int index) const;
+  // Opens the popup menu of control `control` (an index as for Control) and clicks its item
+  // `index` (0 = first).
+  void ChooseMenuItem(int control, int index) const;
   // Whether a popup menu is open on the screen.
   static bool MenuOpen();
   static void PressKey(WORD key);

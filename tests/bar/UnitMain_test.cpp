@@ -63,7 +63,7 @@ class BarTest : public testing::Test {
     return Order([&] { bar_->Click(bar_->Control(button)); });
   }
   JournalEntry MenuOrder(int button, int item) {
-    return Order([&] { bar_->ChooseMenuItem(bar_->Control(button), item); });
+    return Order([&] { bar_->ChooseMenuItem(button, item); });
   }
   void ExpectOrder(const JournalEntry& order, const char* page, const char* price,
                    const char* quantity) {
@@ -105,12 +105,12 @@ TEST_F(BarTest, WorkedExampleThroughTheButtonsAndMenus) {
   ExpectOrder(ClickOrder(kBuyButton), "buy", "10.30", "4800");
   ExpectOrder(ClickOrder(kMarginButton), "margin", "10.30", "4800");
   ExpectOrder(ClickOrder(kSellButton), "sell", "10.00", "2000");
-  bar_->ChooseMenuItem(bar_->Control(kBuyButton), 5);     // "按股数买"
-  bar_->ChooseMenuItem(bar_->Control(kMarginButton), 6);  // "融资按金额买"
+  bar_->ChooseMenuItem(kBuyButton, 5);     // "按股数买"
+  bar_->ChooseMenuItem(kMarginButton, 6);  // "融资按金额买"
   ExpectOrder(ClickOrder(kBuyButton), "buy", "10.30", "2000");
   ExpectOrder(ClickOrder(kMarginButton), "margin", "10.30", "2000");
-  bar_->ChooseMenuItem(bar_->Control(kBuyButton), 5);
-  bar_->ChooseMenuItem(bar_->Control(kMarginButton), 5);  // "融资按股数买"
+  bar_->ChooseMenuItem(kBuyButton, 5);
+  bar_->ChooseMenuItem(kMarginButton, 5);  // "融资按股数买"
   ExpectOrder(ClickOrder(kBuyButton), "buy", "10.30", "4800");
   ExpectOrder(ClickOrder(kMarginButton), "margin", "10.30", "4800");
 }
@@ -175,8 +175,8 @@ TEST_F(BarTest, PositionColourAndFlagsAreStoredAtExitAndRestoredAtTheNextStart) 
   EXPECT_EQ(moved.left, 160);
   EXPECT_EQ(moved.top, 140);
   EXPECT_EQ(moved.right - moved.left, 232);
-  bar_->ChooseMenuItem(bar_->Control(kBuyButton), 5);     // by shares
-  bar_->ChooseMenuItem(bar_->Control(kMarginButton), 5);  // by shares
+  bar_->ChooseMenuItem(kBuyButton, 5);     // by shares
+  bar_->ChooseMenuItem(kMarginButton, 5);  // by shares
   ASSERT_EQ(bar_->Exit(), 0);
 
   EXPECT_EQ(folder_.ReadIni("MainWindow", "strTop"), std::to_string(moved.top));
@@ -238,7 +238,7 @@ TEST_F(BarTest, ARefusedWriteAtCloseIsReportedAndTheBarStaysOpen) {
   StartAll();
   folder_.WriteIni("MainWindow", "strTop", "7");
   ASSERT_TRUE(SetFileAttributesW(folder_.IniPath().c_str(), FILE_ATTRIBUTE_READONLY));
-  bar_->ChooseMenuItem(bar_->Control(kStockBox), 1);
+  bar_->ChooseMenuItem(kStockBox, 1);
   const MessageBoxInfo box = bar_->WaitForMessageBox();
   ASSERT_NE(box.window, nullptr);
   EXPECT_EQ(box.caption, "Kovra");
@@ -260,7 +260,7 @@ TEST_F(BarTest, SettingsRelocatesTheApplicationsWithoutWarning) {
   trade_.reset();
   trade_ = std::make_unique<TradeSim>(std::vector<std::wstring>{L"--sell-price", L"10.30"});
   EXPECT_EQ(Order([&] { bar_->Click(bar_->Control(kBuyButton)); }, 3000).event, "");
-  bar_->ChooseMenuItem(bar_->Control(kStockBox), 0);  // "设置"
+  bar_->ChooseMenuItem(kStockBox, 0);  // "设置"
   ExpectOrder(ClickOrder(kBuyButton), "buy", "10.30", "4800");
   EXPECT_EQ(bar_->WaitForMessageBox(200).window, nullptr);
 }
