@@ -15,8 +15,13 @@ namespace kovra {
 // The title of `window`, at most 4095 characters; empty for a null or vanished window.
 std::string ReadWindowTitle(HWND window);
 
-// Looks keys up in ExeDir's "股票代码表.ini", section "代码表", opening the file for each lookup so
-// that edits take effect at the next change of stock.
+// Looks keys up in the stock-code table at `tablePath` (UTF-8), section "代码表", giving what
+// ReadIniValue gives. The section is parsed once and reused while the file's size and times stay
+// the same, so an edit takes effect at the next change of stock; a missing or unreadable file
+// gives empty values and drops what was kept. Copies of the function share what is kept; use them
+// from one thread.
+CodeLookup CodeTableLookup(std::string tablePath);
+// ExeDir's "股票代码表.ini".
 CodeLookup CodeTableLookup();
 
 class TStockWatcher : public TObject {

@@ -6,6 +6,8 @@
 #include <atomic>
 #include <limits>
 #include <optional>
+#include <cwchar>
+#include <string_view>
 
 #include "framework/Handles.h"
 #include "framework/SysUtils.h"
@@ -108,6 +110,73 @@ class TempFile {
   bool committed_ = false;
 };
 
+struct FindTraits {
+  using Handle = HANDLE;
+  static HANDLE Invalid() { return INVALID_HANDLE_VALUE; }
+  static bool IsValid(HANDLE h) { return h != INVALID_HANDLE_VALUE; }
+  static void Close(HANDLE h) { FindClose(h); }
+};
+using FindHandle = ScopedHandle<FindTraits>;
+
+bool IsHexRun(std::wstring_view text) {
+  return !text.empty() && text.size() <= 8 &&
+         std::all_of(text.begin(), text.end(), [](wchar_t c) { return iswxdigit(c) != 0; });
+}
+
+bool EqualsIgnoreCase(std::wstring_view a, std::wstring_view b) {
+  return CompareStringOrdinal(a.data(), static_cast<int>(a.size()), b.data(),
+                              static_cast<int>(b.size()), TRUE) == CSTR_EQUAL;
+}
+
+// "<file name>.<writer's process id>-<counter>.tmp", as TempFile names them; the process id, or
+// nullopt for any other name.
+std::optional<DWORD> TempFileWriter(std::wstring_view name, std::wstring_view fileName) {
+  constexpr std::wstring_view kExtension = L".tmp";
+  if (name.size() <= fileName.size() + 1 + kExtension.size() ||
+      !EqualsIgnoreCase(name.substr(0, fileName.size()), fileName) ||
+      name[fileName.size()] != L'.' ||
+      !EqualsIgnoreCase(name.substr(name.size() - kExtension.size()), kExtension)) {
+    return std::nullopt;
+  }
+  const std::wstring_view middle =
+      name.substr(fileName.size() + 1, name.size() - fileName.size() - 1 - kExtension.size());
+  const size_t dash = middle.find(L'-');
+  if (dash == std::wstring_view::npos || !IsHexRun(middle.substr(0, dash)) ||
+      !IsHexRun(middle.substr(dash + 1))) {
+    return std::nullopt;
+  }
+  return static_cast<DWORD>(
+      std::wcstoul(std::wstring(middle.substr(0, dash)).c_str(), nullptr, 16));
+}
+
+// A writer that may still be between writing its temporary file and moving it into place. Only
+// a process id that names no process at all is taken as gone.
+bool WriterMayBeAlive(DWORD processId) {
+  if (processId == GetCurrentProcessId()) return true;
+  KernelHandle process(OpenProcess(PROCESS_QUERY_LIMITED_INFORMATION, FALSE, processId));
+  if (!process) return GetLastError() != ERROR_INVALID_PARAMETER;
+  DWORD exitCode = 0;
+  return !GetExitCodeProcess(process.Get(), &exitCode) || exitCode == STILL_ACTIVE;
+}
+
+// Deletes the temporary files of `target` that writers killed between writing and moving left
+// behind. Nothing else in the folder is touched; a file that cannot be deleted stays.
+void SweepTempFiles(const std::wstring& target) {
+  const size_t slash = target.find_last_of(L"\\/");
+  const std::wstring folder = slash == std::wstring::npos ? L"" : target.substr(0, slash + 1);
+  const std::wstring fileName = slash == std::wstring::npos ? target : target.substr(slash + 1);
+  if (fileName.empty()) return;
+  WIN32_FIND_DATAW data;
+  FindHandle find(FindFirstFileW((target + L".*.tmp").c_str(), &data));
+  if (!find) return;
+  do {
+    // The wildcard also matches short 8.3 names, so the long name is checked in full.
+    if (data.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) continue;
+    const std::optional<DWORD> writer = TempFileWriter(data.cFileName, fileName);
+    if (writer && !WriterMayBeAlive(*writer)) DeleteFileW((folder + data.cFileName).c_str());
+  } while (FindNextFileW(find.Get(), &data));
+}
+
 std::wstring Widen(const std::string& utf8) {
   const std::u16string wide = Utf8ToUtf16(utf8);
   return std::wstring(wide.begin(), wide.end());
@@ -126,6 +195,7 @@ void TIniFile::SaveBytes(const std::string& bytes) const {
   if (!temp.Created() || !temp.WriteAndFlush(bytes) || !temp.Commit(widePath_)) {
     RaiseWriteError();
   }
+  SweepTempFiles(widePath_);
 }
 
 std::string TIniFile::ReadString(std::string_view section, std::string_view key,
@@ -174,6 +244,12 @@ void TIniFile::WriteString(std::string_view section, std::string_view key, std::
   IniDocument document = read == ReadResult::kRead ? IniDocument(bytes) : IniDocument();
   document.WriteString(section, key, value);
   SaveBytes(document.Serialize());
+}
+
+std::optional<std::string> ReadIniFileBytes(const std::string& path_utf8) {
+  std::string bytes;
+  if (ReadWholeFile(Widen(path_utf8), bytes) != ReadResult::kRead) return std::nullopt;
+  return bytes;
 }
 
 void TIniFile::WriteInteger(std::string_view section, std::string_view key, int32_t value) {

@@ -2,6 +2,7 @@
 #pragma once
 
 #include <cstdint>
+#include <optional>
 #include <string>
 #include <string_view>
 
@@ -9,9 +10,11 @@ namespace kovra {
 
 // Each write reads the current file, changes the one value and replaces the whole file through a
 // flushed temporary file in the same folder, so the file on disk is always either the old one or
-// the new one. A write that is refused (read-only file or folder, full disk, the file locked or
-// unreadable) throws Exception "Unable to write to <path>" and leaves the file as it was.
-// A missing or unreadable file reads as empty: every read gives its default.
+// the new one. A successful write also deletes the temporary files of the same file that writers
+// killed mid-write left behind (those of processes no longer running). A write that is refused
+// (read-only file or folder, full disk, the file locked or unreadable) throws Exception "Unable to
+// write to <path>" and leaves the file as it was. A missing or unreadable file reads as empty:
+// every read gives its default.
 class TIniFile {
  public:
   explicit TIniFile(std::string path_utf8);
@@ -43,5 +46,9 @@ class TIniFile {
   std::string path_;
   std::wstring widePath_;
 };
+
+// The file's bytes as TIniFile's reads see them; nullopt when it is missing or cannot be read,
+// which those reads take as an empty file.
+std::optional<std::string> ReadIniFileBytes(const std::string& path_utf8);
 
 }  // namespace kovra

@@ -2,9 +2,12 @@
 #include "framework/IniFiles.h"
 
 #include <windows.h>
+#include <tlhelp32.h>
 
 #include <gtest/gtest.h>
 
+#include <cwchar>
+#include <set>
 #include <string>
 
 #include "framework/SysUtils.h"
@@ -203,6 +206,82 @@ TEST_F(IniFileTest, FileHeldOpenByAnotherProgramIsRefusedAndLeftAlone) {
   CloseHandle(holder);
   EXPECT_EQ(ReadBytes(widePath_), "[Config]\r\nTradeSoft=old\r\n");
   EXPECT_EQ(CountFiles(dir_.Path()), 1);
+}
+
+std::set<std::wstring> FileNames(const std::wstring& dir) {
+  std::set<std::wstring> names;
+  WIN32_FIND_DATAW data;
+  HANDLE find = FindFirstFileW((dir + L"*").c_str(), &data);
+  if (find == INVALID_HANDLE_VALUE) return names;
+  do {
+    if (data.cFileName[0] != L'.') names.insert(data.cFileName);
+  } while (FindNextFileW(find, &data));
+  FindClose(find);
+  return names;
+}
+
+// Some other process that is running now, as a writer that may be mid-write.
+DWORD OtherRunningProcess() {
+  HANDLE snapshot = CreateToolhelp32Snapshot(TH32CS_SNAPPROCESS, 0);
+  PROCESSENTRY32W entry{};
+  entry.dwSize = sizeof entry;
+  DWORD found = 0;
+  for (BOOL more = Process32FirstW(snapshot, &entry); more && !found;
+       more = Process32NextW(snapshot, &entry)) {
+    if (entry.th32ProcessID != 0 && entry.th32ProcessID != GetCurrentProcessId()) {
+      found = entry.th32ProcessID;
+    }
+  }
+  CloseHandle(snapshot);
+  return found;
+}
+
+std::wstring Hex(DWORD value) {
+  wchar_t text[16];
+  swprintf(text, 16, L"%lx", static_cast<unsigned long>(value));
+  return text;
+}
+
+TEST_F(IniFileTest, AWriteSweepsTemporariesThatKilledWritersLeftOfTheSameFileOnly) {
+  WriteBytes(widePath_, "[Config]\r\nTradeSoft=old\r\n");
+  const DWORD other = OtherRunningProcess();
+  ASSERT_NE(other, 0u);
+  // No process has an id this large.
+  const std::wstring dead = L"fffffff0";
+  const std::set<std::wstring> stale = {L"Kovra.ini." + dead + L"-1a2b.tmp",
+                                        L"KOVRA.INI.FFFFFFF0-2.TMP"};
+  const std::set<std::wstring> kept = {
+      L"Kovra.ini." + Hex(GetCurrentProcessId()) + L"-3.tmp",  // this process may be writing
+      L"Kovra.ini." + Hex(other) + L"-4.tmp",                  // so may a running one
+      L"Kovra.ini.tmp",
+      L"Kovra.ini." + dead + L"-.tmp",
+      L"Kovra.ini." + dead + L"-zz.tmp",
+      L"Kovra.ini.1" + dead + L"-5.tmp",
+      L"Kovra.ini." + dead + L"-6.tmp.bak",
+      L"Kovra.ini.x." + dead + L"-7.tmp",
+      L"Kovra.ini2." + dead + L"-8.tmp",
+      L"Other.ini." + dead + L"-9.tmp",
+      L"Kovra.ini"};
+  for (const std::wstring& name : stale) WriteBytes(dir_.Path() + name, "partial");
+  for (const std::wstring& name : kept) {
+    if (name != L"Kovra.ini") WriteBytes(dir_.Path() + name, "not ours to delete");
+  }
+  const std::wstring folder = L"Kovra.ini." + dead + L"-a.tmp";
+  ASSERT_TRUE(CreateDirectoryW((dir_.Path() + folder).c_str(), nullptr));
+
+  TIniFile ini(path_);
+  // A refused write sweeps nothing.
+  ASSERT_TRUE(SetFileAttributesW(widePath_.c_str(), FILE_ATTRIBUTE_READONLY));
+  EXPECT_THROW(ini.WriteString("Config", "TradeSoft", "refused"), Exception);
+  ASSERT_TRUE(SetFileAttributesW(widePath_.c_str(), FILE_ATTRIBUTE_NORMAL));
+  EXPECT_EQ(FileNames(dir_.Path()).size(), stale.size() + kept.size() + 1);
+
+  ini.WriteString("Config", "TradeSoft", "new");
+  std::set<std::wstring> expected = kept;
+  expected.insert(folder);
+  EXPECT_EQ(FileNames(dir_.Path()), expected);
+  EXPECT_EQ(ini.ReadString("Config", "TradeSoft", ""), "new");
+  RemoveDirectoryW((dir_.Path() + folder).c_str());
 }
 
 TEST_F(IniFileTest, ChineseFileNameOpens) {
