@@ -65,7 +65,7 @@ inline RECT PaintTintedButtonFrame(TCanvas& canvas, const RECT& r, TColor base, 
 void PaintControlFrame(TCanvas& canvas, int width, int height, TFrameStyle style,
                        TColor controlColor, TColor frameColor, TSides sides, bool noErase);
 
-struct TRzPanelBorderSpec {
+struct TRzPanelBorderLook {
   TFrameStyleEx outer = fsRaised;
   TFrameStyleEx inner = fsNone;
   int borderWidth = 0;
@@ -81,7 +81,7 @@ struct TRzPanelBorderSpec {
   bool transparent = false;
 };
 // Outer frame, border-width ring, inner frame; returns the client rectangle.
-RECT PaintPanelBorders(TCanvas& canvas, const RECT& r, const TRzPanelBorderSpec& spec);
+RECT PaintPanelBorders(TCanvas& canvas, const RECT& r, const TRzPanelBorderLook& look);
 
 RECT PaintRoundedFlatFrame(TCanvas& canvas, const RECT& r, TColor color, TSides sides = kAllSides);
 RECT PaintBoxOutline(TCanvas& canvas, const RECT& r, TColor color);

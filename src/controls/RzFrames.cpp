@@ -95,20 +95,20 @@ RECT PaintFlatRing(TCanvas& canvas, const RECT& r, TColor color, int width, TSid
 
 // One step of PaintPanelBorders for the outer or inner style (fsFlatRounded handled by caller).
 RECT PaintPanelStyle(TCanvas& canvas, const RECT& r, TFrameStyleEx style,
-                     const TRzPanelBorderSpec& spec, TColor flat) {
+                     const TRzPanelBorderLook& look, TColor flat) {
   switch (style) {
     case fsFlat:
-      return PaintFlatRing(canvas, r, flat, 1, spec.sides);
+      return PaintFlatRing(canvas, r, flat, 1, look.sides);
     case fsFlatBold:
-      return PaintFlatRing(canvas, r, flat, 2, spec.sides);
+      return PaintFlatRing(canvas, r, flat, 2, look.sides);
     case fsPopup:
-      return PaintEdgeRings(canvas, r, spec.highlightColor, spec.shadowColor, spec.bevelWidth,
-                            spec.sides);
+      return PaintEdgeRings(canvas, r, look.highlightColor, look.shadowColor, look.bevelWidth,
+                            look.sides);
     case fsStatus:
-      return PaintEdgeRings(canvas, r, spec.shadowColor, spec.highlightColor, spec.bevelWidth,
-                            spec.sides);
+      return PaintEdgeRings(canvas, r, look.shadowColor, look.highlightColor, look.bevelWidth,
+                            look.sides);
     default:
-      return PaintStyledFrame(canvas, r, style, spec.sides);
+      return PaintStyledFrame(canvas, r, style, look.sides);
   }
 }
 
@@ -213,31 +213,31 @@ void PaintControlFrame(TCanvas& canvas, int width, int height, TFrameStyle style
     PaintTintedFrame(canvas, r, controlColor, style, sides);
 }
 
-RECT PaintPanelBorders(TCanvas& canvas, const RECT& r, const TRzPanelBorderSpec& spec) {
-  const TColor flat = ShiftColorLightness(spec.flatColor, spec.flatColorAdjustment);
-  const TSides sides = spec.sides;
+RECT PaintPanelBorders(TCanvas& canvas, const RECT& r, const TRzPanelBorderLook& look) {
+  const TColor flat = ShiftColorLightness(look.flatColor, look.flatColorAdjustment);
+  const TSides sides = look.sides;
   RECT cur = r;
-  if (spec.outer == fsFlatRounded) {
-    const bool ringed = spec.borderWidth > 0 || spec.inner != fsNone;
-    if (!spec.transparent) {
-      const RECT inside = PaintFlatRing(canvas, cur, spec.parentColor, 1, sides);
-      PaintFlatRing(canvas, inside, ringed ? spec.borderColor : spec.controlColor, 1, sides);
+  if (look.outer == fsFlatRounded) {
+    const bool ringed = look.borderWidth > 0 || look.inner != fsNone;
+    if (!look.transparent) {
+      const RECT inside = PaintFlatRing(canvas, cur, look.parentColor, 1, sides);
+      PaintFlatRing(canvas, inside, ringed ? look.borderColor : look.controlColor, 1, sides);
     } else if (ringed) {
       const RECT inside{cur.left + 1, cur.top + 1, cur.right - 1, cur.bottom - 1};
-      PaintFlatRing(canvas, inside, spec.borderColor, 1, sides);
+      PaintFlatRing(canvas, inside, look.borderColor, 1, sides);
     }
     cur = PaintRoundedFlatFrame(canvas, cur, flat, sides);
   } else {
-    cur = PaintPanelStyle(canvas, cur, spec.outer, spec, flat);
+    cur = PaintPanelStyle(canvas, cur, look.outer, look, flat);
   }
-  if (spec.borderWidth > 0)
-    cur = PaintFlatRing(canvas, cur, spec.borderColor, spec.borderWidth, sides);
-  if (spec.inner == fsFlatRounded) {
-    const RECT inside = PaintFlatRing(canvas, cur, spec.borderColor, 1, sides);
-    if (!spec.transparent) PaintFlatRing(canvas, inside, spec.controlColor, 1, sides);
+  if (look.borderWidth > 0)
+    cur = PaintFlatRing(canvas, cur, look.borderColor, look.borderWidth, sides);
+  if (look.inner == fsFlatRounded) {
+    const RECT inside = PaintFlatRing(canvas, cur, look.borderColor, 1, sides);
+    if (!look.transparent) PaintFlatRing(canvas, inside, look.controlColor, 1, sides);
     cur = PaintRoundedFlatFrame(canvas, cur, flat, sides);
   } else {
-    cur = PaintPanelStyle(canvas, cur, spec.inner, spec, flat);
+    cur = PaintPanelStyle(canvas, cur, look.inner, look, flat);
   }
   return cur;
 }

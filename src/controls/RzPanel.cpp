@@ -160,21 +160,21 @@ void TRzCustomPanel::Paint() {
     SchemePanelFrameColor(gradientColorStyle_, flat);
     adjustment = 0;
   }
-  TRzPanelBorderSpec spec;
-  spec.outer = borderOuter_;
-  spec.inner = borderInner_;
-  spec.borderWidth = BorderWidth();
-  spec.sides = borderSides_;
-  spec.bevelWidth = BevelWidth();
-  spec.borderColor = borderColor_;
-  spec.highlightColor = borderHighlight_;
-  spec.shadowColor = borderShadow_;
-  spec.flatColor = flat;
-  spec.flatColorAdjustment = adjustment;
-  spec.controlColor = Color();
-  spec.parentColor = Parent() ? Parent()->Color() : Color();
-  spec.transparent = transparent_;
-  r = PaintPanelBorders(canvas, r, spec);
+  TRzPanelBorderLook look;
+  look.outer = borderOuter_;
+  look.inner = borderInner_;
+  look.borderWidth = BorderWidth();
+  look.sides = borderSides_;
+  look.bevelWidth = BevelWidth();
+  look.borderColor = borderColor_;
+  look.highlightColor = borderHighlight_;
+  look.shadowColor = borderShadow_;
+  look.flatColor = flat;
+  look.flatColorAdjustment = adjustment;
+  look.controlColor = Color();
+  look.parentColor = Parent() ? Parent()->Color() : Color();
+  look.transparent = transparent_;
+  r = PaintPanelBorders(canvas, r, look);
 
   if (!transparent_ && paintClientArea_) {
     const bool grow =

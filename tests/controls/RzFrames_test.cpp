@@ -142,9 +142,9 @@ TEST_F(FrameTest, ControlFrameErasesThenDrawsInTheFrameColour) {
 
 TEST_F(FrameTest, PanelBordersChainOuterRingAndInnerFrames) {
   Reset(20, 20);
-  TRzPanelBorderSpec spec;  // the bar's panel: raised outside, lowered inside
-  spec.inner = fsLowered;
-  EXPECT_EQ(PaintPanelBorders(Canvas(), RECT{0, 0, 20, 20}, spec), (RECT{4, 4, 16, 16}));
+  TRzPanelBorderLook look;  // the bar's panel: raised outside, lowered inside
+  look.inner = fsLowered;
+  EXPECT_EQ(PaintPanelBorders(Canvas(), RECT{0, 0, 20, 20}, look), (RECT{4, 4, 16, 16}));
   EXPECT_EQ(At(5, 0), Rgb(cl3DLight));
   EXPECT_EQ(At(5, 1), Rgb(clBtnHighlight));
   EXPECT_EQ(At(5, 2), Rgb(clBtnShadow));
@@ -152,14 +152,14 @@ TEST_F(FrameTest, PanelBordersChainOuterRingAndInnerFrames) {
   EXPECT_EQ(At(5, 19), Rgb(cl3DDkShadow));
 
   Reset(20, 20);
-  spec = {};
-  spec.outer = fsFlat;
-  spec.borderWidth = 3;
-  spec.borderColor = clRed;
-  spec.sides = TSides{sdLeft};
-  spec.flatColor = clBlue;
-  spec.flatColorAdjustment = 0;
-  EXPECT_EQ(PaintPanelBorders(Canvas(), RECT{0, 0, 20, 20}, spec), (RECT{4, 0, 20, 20}));
+  look = {};
+  look.outer = fsFlat;
+  look.borderWidth = 3;
+  look.borderColor = clRed;
+  look.sides = TSides{sdLeft};
+  look.flatColor = clBlue;
+  look.flatColorAdjustment = 0;
+  EXPECT_EQ(PaintPanelBorders(Canvas(), RECT{0, 0, 20, 20}, look), (RECT{4, 0, 20, 20}));
   EXPECT_EQ(At(0, 5), clBlue);
   EXPECT_EQ(At(3, 5), clRed);
   EXPECT_EQ(At(10, 0), kBackground);
@@ -184,13 +184,13 @@ TEST_F(FrameTest, RoundedFlatFrameCutsItsCorners) {
   EXPECT_EQ(At(8, 8), kBackground);
 
   Reset(12, 12);
-  TRzPanelBorderSpec spec;
-  spec.outer = fsFlatRounded;
-  spec.flatColor = clBlue;
-  spec.flatColorAdjustment = 0;
-  spec.parentColor = clYellow;
-  spec.controlColor = clLime;
-  PaintPanelBorders(Canvas(), RECT{0, 0, 12, 12}, spec);
+  TRzPanelBorderLook look;
+  look.outer = fsFlatRounded;
+  look.flatColor = clBlue;
+  look.flatColorAdjustment = 0;
+  look.parentColor = clYellow;
+  look.controlColor = clLime;
+  PaintPanelBorders(Canvas(), RECT{0, 0, 12, 12}, look);
   EXPECT_EQ(At(0, 0), clYellow);  // the cut corner shows the parent's colour
   EXPECT_EQ(At(1, 1), clBlue);
   EXPECT_EQ(At(0, 5), clBlue);
