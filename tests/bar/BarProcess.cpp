@@ -52,6 +52,12 @@ INPUT MouseInput(DWORD flags, POINT at = {}) {
   return in;
 }
 
+// Every event carries its own position: a pointer warp that the display reports late would
+// otherwise move a click made at the cursor back to where the cursor was before.
+INPUT MouseAt(DWORD flags, POINT at) {
+  return MouseInput(flags | MOUSEEVENTF_MOVE | MOUSEEVENTF_ABSOLUTE, at);
+}
+
 void Send(std::vector<INPUT> inputs) {
   SendInput(static_cast<UINT>(inputs.size()), inputs.data(), sizeof(INPUT));
 }
@@ -173,19 +179,17 @@ void BarProcess::Dismiss(const MessageBoxInfo& box) {
 
 void BarProcess::Click(HWND control, int times) const {
   const POINT p = Centre(control);
-  SetCursorPos(p.x, p.y);
   std::vector<INPUT> inputs;
   for (int i = 0; i < times; ++i) {
-    inputs.push_back(MouseInput(MOUSEEVENTF_LEFTDOWN));
-    inputs.push_back(MouseInput(MOUSEEVENTF_LEFTUP));
+    inputs.push_back(MouseAt(MOUSEEVENTF_LEFTDOWN, p));
+    inputs.push_back(MouseAt(MOUSEEVENTF_LEFTUP, p));
   }
   Send(inputs);
 }
 
 void BarProcess::RightClick(HWND control) const {
   const POINT p = Centre(control);
-  SetCursorPos(p.x, p.y);
-  Send({MouseInput(MOUSEEVENTF_RIGHTDOWN), MouseInput(MOUSEEVENTF_RIGHTUP)});
+  Send({MouseAt(MOUSEEVENTF_RIGHTDOWN, p), MouseAt(MOUSEEVENTF_RIGHTUP, p)});
 }
 
 bool BarProcess::MenuOpen() {
@@ -218,28 +222,27 @@ void BarProcess::ChooseMenuItem(int control, int index) const {
   GetClientRect(menu, &items);
   MapWindowPoints(menu, nullptr, reinterpret_cast<POINT*>(&items), 2);
   const int itemHeight = (items.bottom - items.top) / count;
-  SetCursorPos((items.left + items.right) / 2, items.top + itemHeight * index + itemHeight / 2);
-  Send({MouseInput(MOUSEEVENTF_LEFTDOWN), MouseInput(MOUSEEVENTF_LEFTUP)});
+  const POINT item{(items.left + items.right) / 2, items.top + itemHeight * index + itemHeight / 2};
+  Send({MouseAt(MOUSEEVENTF_LEFTDOWN, item), MouseAt(MOUSEEVENTF_LEFTUP, item)});
   if (!WaitUntil([&] { return !MenuOpen() && !ThreadFlag(bar_, GUI_INMENUMODE); }))
     throw std::runtime_error("the popup menu stayed open");
 }
 
 void BarProcess::Drag(HWND control, int dx, int dy) const {
   const POINT start = Centre(control);
-  SetCursorPos(start.x, start.y);
-  Send({MouseInput(MOUSEEVENTF_LEFTDOWN)});
+  Send({MouseAt(MOUSEEVENTF_LEFTDOWN, start)});
   // Moves made before the system's move loop runs would not count.
   WaitUntil([&] { return InMoveLoop(bar_); }, std::chrono::seconds(5));
   constexpr int kSteps = 4;
   for (int i = 1; i <= kSteps; ++i) {
     const POINT at{start.x + dx * i / kSteps, start.y + dy * i / kSteps};
-    Send({MouseInput(MOUSEEVENTF_MOVE | MOUSEEVENTF_ABSOLUTE, at)});
+    Send({MouseAt(0, at)});
     WaitUntil([&] {
       POINT now;
       return GetCursorPos(&now) && now.x == at.x && now.y == at.y;
     });
   }
-  Send({MouseInput(MOUSEEVENTF_LEFTUP)});
+  Send({MouseAt(MOUSEEVENTF_LEFTUP, POINT{start.x + dx, start.y + dy})});
   WaitUntil([&] { return !InMoveLoop(bar_); }, std::chrono::seconds(5));
   // Then the bar hides, which hands the foreground to another window and lets the answer to
   // this message through, and shows itself again, taking the foreground back.

@@ -50,6 +50,10 @@ class BarTest : public testing::Test {
     act();
     WaitUntil([&] { return Events(*trade_, "ORDER").size() > before; },
               std::chrono::milliseconds(timeoutMs));
+    // The order raised the client; a menu opened on the bar before the client has taken the
+    // foreground would be closed when it does.
+    WaitUntil([&] { return GetForegroundWindow() == trade_->MainWindow(); },
+              std::chrono::milliseconds(timeoutMs));
     auto orders = Events(*trade_, "ORDER");
     if (orders.size() <= before) {
       // What the client did instead tells which step went astray.
