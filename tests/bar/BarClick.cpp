@@ -58,11 +58,17 @@ HWND Poll(F find) {
 void ClickAt(HWND control) {
   RECT r;
   GetWindowRect(control, &r);
-  SetCursorPos((r.left + r.right) / 2, (r.top + r.bottom) / 2);
+  const LONG x = MulDiv((r.left + r.right) / 2, 65535, GetSystemMetrics(SM_CXSCREEN) - 1);
+  const LONG y = MulDiv((r.top + r.bottom) / 2, 65535, GetSystemMetrics(SM_CYSCREEN) - 1);
   INPUT in[2]{};
-  in[0].type = in[1].type = INPUT_MOUSE;
-  in[0].mi.dwFlags = MOUSEEVENTF_LEFTDOWN;
-  in[1].mi.dwFlags = MOUSEEVENTF_LEFTUP;
+  for (INPUT& event : in) {
+    event.type = INPUT_MOUSE;
+    event.mi.dx = x;
+    event.mi.dy = y;
+  }
+  // The pointer moves to the button with the press itself, as a hand on the mouse would.
+  in[0].mi.dwFlags = MOUSEEVENTF_MOVE | MOUSEEVENTF_ABSOLUTE | MOUSEEVENTF_LEFTDOWN;
+  in[1].mi.dwFlags = MOUSEEVENTF_MOVE | MOUSEEVENTF_ABSOLUTE | MOUSEEVENTF_LEFTUP;
   SendInput(2, in, sizeof(INPUT));
 }
 
