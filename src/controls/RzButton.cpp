@@ -13,21 +13,6 @@ namespace kovra {
 
 namespace {
 
-// A theme handle for one paint.
-class ThemeScope {
- public:
-  ThemeScope(HWND wnd, const wchar_t* classes) : theme_(OpenThemeData(wnd, classes)) {}
-  ~ThemeScope() {
-    if (theme_) CloseThemeData(theme_);
-  }
-  ThemeScope(const ThemeScope&) = delete;
-  ThemeScope& operator=(const ThemeScope&) = delete;
-  HTHEME Get() const { return theme_; }
-
- private:
-  HTHEME theme_;
-};
-
 RECT Shrunk(RECT r, int by) {
   InflateRect(&r, -by, -by);
   return r;
@@ -138,12 +123,7 @@ void TRzCustomButton::EraseBackground(HDC dc, const RECT& r) {
     TCustomControl::EraseBackground(dc, r);
     return;
   }
-  const int saved = SaveDC(dc);
-  struct Restore {
-    HDC dc;
-    int saved;
-    ~Restore() { RestoreDC(dc, saved); }
-  } restore{dc, saved};
+  const SavedDC saved(dc);
   RECT a = Shrunk(ClientRect(), Enabled() ? 1 : 2);
   ExcludeClipRect(dc, a.left, a.top, a.right, a.bottom);
   RECT b{a.left - 1, a.top + 1, a.right + 1, a.bottom - 1};
@@ -554,7 +534,7 @@ void TRzButton::PaintThemedFace(TCanvas& canvas, RECT& r) {
     state = PBS_DEFAULTED;
   RECT area = r;
   DrawThemeParentBackground(WindowHandle(), canvas.Handle(), &area);
-  ThemeScope theme(WindowHandle(), L"BUTTON");
+  ThemeHandle theme(OpenThemeData(WindowHandle(), L"BUTTON"));
   if (!theme.Get()) return;
   DrawThemeBackground(theme.Get(), canvas.Handle(), BP_PUSHBUTTON, state, &r, nullptr);
   RECT content;
@@ -664,9 +644,8 @@ void TRzButton::PaintDownPattern(TCanvas& canvas, const RECT& r) {
   }
   TBrush brush;
   brush.SetBitmap(&pattern);
-  const int saved = SaveDC(canvas.Handle());
+  const SavedDC saved(canvas.Handle());
   FillRect(canvas.Handle(), &r, brush.Handle());
-  RestoreDC(canvas.Handle(), saved);
 }
 
 // ---- TRzBitBtn ----

@@ -150,12 +150,7 @@ void PaintGroupBarBackground(TCanvas& canvas, const RECT& r, TRzVisualStyle styl
 void PaintParentBackground(TControl& control, HDC dc, bool invalidateParent) {
   TWinControl* parent = control.Parent();
   if (!parent || !parent->HandleAllocated()) return;
-  const int saved = SaveDC(dc);
-  struct Restore {
-    HDC dc;
-    int saved;
-    ~Restore() { RestoreDC(dc, saved); }
-  } restore{dc, saved};
+  const SavedDC saved(dc);
   POINT origin{};
   GetViewportOrgEx(dc, &origin);
   SetViewportOrgEx(dc, origin.x - control.Left(), origin.y - control.Top(), nullptr);

@@ -10,20 +10,6 @@ namespace kovra {
 
 namespace {
 
-class ThemeScope {
- public:
-  ThemeScope(HWND wnd, const wchar_t* classes) : theme_(OpenThemeData(wnd, classes)) {}
-  ~ThemeScope() {
-    if (theme_) CloseThemeData(theme_);
-  }
-  ThemeScope(const ThemeScope&) = delete;
-  ThemeScope& operator=(const ThemeScope&) = delete;
-  HTHEME Get() const { return theme_; }
-
- private:
-  HTHEME theme_;
-};
-
 // The window DC of the non-client area, released on every path.
 class WindowDCScope {
  public:
@@ -460,7 +446,7 @@ void TRzCustomEdit::DrawDropButton(TCanvas& canvas, RECT r) {
       r.bottom += 1;
       r.right += 1;
     }
-    ThemeScope theme(WindowHandle(), L"COMBOBOX");
+    ThemeHandle theme(OpenThemeData(WindowHandle(), L"COMBOBOX"));
     if (theme.Get()) {
       DrawThemeBackground(theme.Get(), canvas.Handle(), CP_DROPDOWNBUTTON, state, &r, nullptr);
       return;
@@ -559,12 +545,7 @@ void TRzCustomEdit::PaintNonClient() {
   RECT ring{0, 0, width, height};
   if (BorderStyle() == bsSingleBorder)
     InflateRect(&ring, ThemesActive() ? -1 : -2, ThemesActive() ? -1 : -2);
-  const int saved = SaveDC(dc.Get());
-  struct Restore {
-    HDC dc;
-    int saved;
-    ~Restore() { RestoreDC(dc, saved); }
-  } restore{dc.Get(), saved};
+  const SavedDC saved(dc.Get());
   IntersectClipRect(dc.Get(), ring.left, ring.top, ring.right, ring.bottom);
   const int cx = GetSystemMetrics(SM_CXVSCROLL);
   const RECT button{ring.right - cx, ring.top, ring.right, ring.bottom};

@@ -10,17 +10,7 @@
 
 namespace kovra {
 
-namespace {
-
-struct ThemeTraits {
-  using Handle = HTHEME;
-  static HTHEME Invalid() { return nullptr; }
-  static bool IsValid(HTHEME h) { return h != nullptr; }
-  static void Close(HTHEME h) { CloseThemeData(h); }
-};
-using ThemeHandle = ScopedHandle<ThemeTraits>;
-
-}  // namespace
+namespace {}  // namespace
 
 // ---- TRzCustomPanel ----
 

@@ -9,14 +9,6 @@
 namespace kovra {
 namespace {
 
-struct ThemeTraits {
-  using Handle = HTHEME;
-  static HTHEME Invalid() { return nullptr; }
-  static bool IsValid(HTHEME h) { return h != nullptr; }
-  static void Close(HTHEME h) { CloseThemeData(h); }
-};
-using ThemeHandle = ScopedHandle<ThemeTraits>;
-
 struct ThemedColorSource {
   const wchar_t* themeClass;
   int part, state, property;

@@ -9,6 +9,7 @@
 
 #include <windows.h>
 #include <commctrl.h>
+#include <uxtheme.h>
 
 #include <utility>
 
@@ -105,6 +106,14 @@ struct RegKeyTraits {
 };
 using RegKeyHandle = ScopedHandle<RegKeyTraits>;
 
+struct ThemeTraits {
+  using Handle = HTHEME;
+  static HTHEME Invalid() { return nullptr; }
+  static bool IsValid(HTHEME h) { return h != nullptr; }
+  static void Close(HTHEME h) { CloseThemeData(h); }
+};
+using ThemeHandle = ScopedHandle<ThemeTraits>;
+
 // A window's DC from GetDC, released with ReleaseDC.
 class WindowDC {
  public:
@@ -134,6 +143,21 @@ class SelectObjectScope {
  private:
   HDC dc_;
   HGDIOBJ old_;
+};
+
+// The DC's whole state (clip, origin, selections) saved for the scope and restored at its end.
+class SavedDC {
+ public:
+  explicit SavedDC(HDC dc) : dc_(dc), saved_(SaveDC(dc)) {}
+  ~SavedDC() {
+    if (saved_) RestoreDC(dc_, saved_);
+  }
+  SavedDC(const SavedDC&) = delete;
+  SavedDC& operator=(const SavedDC&) = delete;
+
+ private:
+  HDC dc_;
+  int saved_;
 };
 
 }  // namespace kovra

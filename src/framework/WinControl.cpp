@@ -394,12 +394,7 @@ void TWinControl::PaintControls(HDC dc, const RECT& clip) {
     const RECT bounds = graphic->BoundsRect();
     RECT overlap;
     if (!IntersectRect(&overlap, &bounds, &clip)) continue;
-    const int saved = SaveDC(dc);
-    struct Restore {
-      HDC dc;
-      int saved;
-      ~Restore() { RestoreDC(dc, saved); }
-    } restore{dc, saved};
+    const SavedDC saved(dc);
     OffsetViewportOrgEx(dc, bounds.left, bounds.top, nullptr);
     IntersectClipRect(dc, 0, 0, graphic->Width(), graphic->Height());
     graphic->PaintTo(dc);
@@ -451,12 +446,7 @@ void TWinControl::WMPrint(TMessage& m) {
   GetWindowRect(WindowHandle(), &window);
   POINT origin{0, 0};
   ::ClientToScreen(WindowHandle(), &origin);
-  const int saved = SaveDC(dc);
-  struct Restore {
-    HDC dc;
-    int saved;
-    ~Restore() { RestoreDC(dc, saved); }
-  } restore{dc, saved};
+  const SavedDC saved(dc);
   OffsetViewportOrgEx(dc, origin.x - window.left, origin.y - window.top, nullptr);
   const RECT client = ClientRect();
   IntersectClipRect(dc, 0, 0, client.right, client.bottom);
@@ -483,12 +473,7 @@ void TWinControl::PrintChildren(HDC dc, LPARAM flags) {
     RECT r;
     GetWindowRect(child->WindowHandle(), &r);
     MapWindowPoints(nullptr, WindowHandle(), reinterpret_cast<POINT*>(&r), 2);
-    const int saved = SaveDC(dc);
-    struct Restore {
-      HDC dc;
-      int saved;
-      ~Restore() { RestoreDC(dc, saved); }
-    } restore{dc, saved};
+    const SavedDC saved(dc);
     OffsetViewportOrgEx(dc, r.left, r.top, nullptr);
     IntersectClipRect(dc, 0, 0, r.right - r.left, r.bottom - r.top);
     SendMessageW(child->WindowHandle(), WM_PRINT, reinterpret_cast<WPARAM>(dc),
