@@ -8,6 +8,7 @@
 #include "framework/Application.h"
 #include "framework/Forms.h"
 
+#include "support/Desktop.h"
 namespace kovra {
 namespace {
 
@@ -39,6 +40,7 @@ TBitmap CaptureWindow(TWinControl& control) {
 class RzEditTest : public ::testing::Test {
  protected:
   void SetUp() override {
+    test::ParkCursor();  // hot tracking follows the real mouse too
     Application().Initialize();
     form_ = std::make_unique<TForm>();
     form_->SetBounds(80, 80, 320, 160);

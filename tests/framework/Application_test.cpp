@@ -13,6 +13,7 @@
 
 #include "framework/Forms.h"
 #include "framework/Timers.h"
+#include "support/Desktop.h"
 #include "support/Wait.h"
 
 namespace kovra {
@@ -228,6 +229,7 @@ TEST(ApplicationHints, ShownAfterThePauseForControlsThatAskAndGoneOnLeave) {
   SendMessageW(form->Handle(), WM_MOUSELEAVE, 0, 0);
 
   form->SetShowHint(true);
+  test::PutCursorOver(form->Handle(), 10, 10);  // the real mouse agrees with the sent move
   SendMessageW(form->Handle(), WM_MOUSEMOVE, 0, MAKELPARAM(10, 10));
   ASSERT_TRUE(WaitUntil(hintShown));
   wchar_t text[64] = {};
