@@ -48,6 +48,9 @@ TFormMain::TFormMain(TComponent* owner) : TForm(owner) {
   tmr1_->SetName("tmr1");
   tmr1_->SetInterval(kWatchIntervalMs);
   tmr1_->OnTimer = [this](TObject* sender) { tmr1Timer(sender); };
+  // Created loading, so that its icon joins the shell only once the bar is on screen; creation
+  // ends the loading (AfterConstruction).
+  BeginLoading();
   rzTrayIcon1_ = new TRzTrayIcon(this);
   rzTrayIcon1_->SetName("RzTrayIcon1");
   OnCreate = [this](TObject* sender) { FormCreate(sender); };

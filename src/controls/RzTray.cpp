@@ -30,6 +30,10 @@ DWORD ShellMajorVersion() {
   return SUCCEEDED(proc(&info)) ? info.dwMajorVersion : 0;
 }
 
+// Posted to the component's own window by Loaded: the icon joins the shell once the message
+// loop runs, after the owner's window is on screen. The shell call is slow the first time.
+constexpr UINT kAddIconMessage = WM_APP + 0x250;
+
 UINT NextIconId() {
   static std::atomic<UINT> next{1};
   return next++;
@@ -100,10 +104,13 @@ void TRzTrayIcon::InstallAppHandlers() {
 
 void TRzTrayIcon::UpdateIcon() {
   data_.hIcon = icon_.Handle();
+  // An icon still to be added carries the change with it.
+  if (IsLoading() || addPending_) return;
   Notify(NIM_MODIFY);
 }
 
 void TRzTrayIcon::AddIcon() {
+  addPending_ = false;  // whatever was posted is settled here
   if (enabled_) {
     if (!Notify(NIM_ADD)) {
       // The shell refuses an icon it already shows (a spurious restart notice, say); the icon
@@ -190,7 +197,13 @@ void TRzTrayIcon::Loaded() {
     icon_ = icons_->GetIcon(iconIndex_);
   else
     UseApplicationIcon();
-  if (enabled_) AddIcon();
+  if (enabled_ && !addPending_) {
+    addPending_ = PostMessageW(window_->Handle(), kAddIconMessage, 0, 0) != FALSE;
+    if (addPending_)
+      InstallAppHandlers();
+    else
+      AddIcon();
+  }
   if (hideOnStartup_) {
     Application().SetShowMainForm(false);
     ShowWindow(Application().Handle(), SW_HIDE);
@@ -201,6 +214,13 @@ void TRzTrayIcon::Loaded() {
 // ---- messages from the shell ----
 
 bool TRzTrayIcon::HandleMessage(TMessage& m) {
+  if (m.Msg == kAddIconMessage) {
+    // Settled already when the icon was enabled, disabled or re-added since.
+    if (addPending_ && enabled_) AddIcon();
+    addPending_ = false;
+    m.Result = 0;
+    return true;
+  }
   if (m.Msg == WM_QUERYENDSESSION) {
     bool mayEnd = true;
     if (OnQueryEndSession) OnQueryEndSession(this, mayEnd);

@@ -283,15 +283,66 @@ TEST_F(TrayTest, LoadedWithItsOwnerAddsTheIconOnlyThenAndCanStartHidden) {
   EXPECT_EQ(Count(NIM_ADD), 0);
   ShowWindow(Application().Handle(), SW_SHOWNOACTIVATE);
   owner.EndLoading();
-  EXPECT_EQ(Count(NIM_ADD), 1);
-  EXPECT_TRUE(ShellShows());
+  // Hidden at once; the icon follows from the message loop.
   EXPECT_FALSE(Application().ShowMainForm());
   EXPECT_FALSE(IsWindowVisible(Application().Handle()));
+  ASSERT_TRUE(WaitUntil([&] { return Count(NIM_ADD) == 1; }));
+  EXPECT_EQ(Count(NIM_ADD), 1);
+  EXPECT_TRUE(ShellShows());
+  EXPECT_TRUE(calls_.back().flags & NIF_TIP);
+  EXPECT_EQ(calls_.back().tip, L"Kovra");
 
   Click(WM_LBUTTONDBLCLK);  // the way back
   EXPECT_TRUE(Application().ShowMainForm());
   EXPECT_TRUE(IsWindowVisible(Application().Handle()));
   tray_.reset();  // before its owner
+}
+
+TEST_F(TrayTest, LoadedIconChangedOrDisabledBeforeItsAddIsSettledOnce) {
+  // Changes before the posted add travel with it; no call reaches the shell before.
+  {
+    TComponent owner;
+    owner.BeginLoading();
+    tray_ = std::make_unique<TRzTrayIcon>(&owner);
+    owner.EndLoading();
+    tray_->SetHint("first");
+    tray_->SetHint("second");
+    EXPECT_TRUE(calls_.empty());
+    ASSERT_TRUE(WaitUntil([&] { return Count(NIM_ADD) == 1; }));
+    EXPECT_EQ(calls_.front().message, static_cast<DWORD>(NIM_ADD));
+    EXPECT_EQ(calls_.front().tip, L"second");
+    EXPECT_TRUE(ShellShows());
+    tray_.reset();
+  }
+  // Disabled before the add ran: the posted add finds nothing to do.
+  calls_.clear();
+  const auto pumpWaiting = [] { WaitUntil([] { return true; }); };  // one pass over the queue
+  {
+    TComponent owner;
+    owner.BeginLoading();
+    tray_ = std::make_unique<TRzTrayIcon>(&owner);
+    owner.EndLoading();
+    tray_->SetEnabled(false);
+    pumpWaiting();
+    EXPECT_EQ(Count(NIM_ADD), 0);
+    EXPECT_FALSE(ShellShows());
+    tray_.reset();
+  }
+  // Disabled and enabled again before it ran: the enable added the icon, the posted add not again.
+  calls_.clear();
+  {
+    TComponent owner;
+    owner.BeginLoading();
+    tray_ = std::make_unique<TRzTrayIcon>(&owner);
+    owner.EndLoading();
+    tray_->SetEnabled(false);
+    tray_->SetEnabled(true);
+    EXPECT_EQ(Count(NIM_ADD), 1);
+    pumpWaiting();
+    EXPECT_EQ(Count(NIM_ADD), 1);
+    EXPECT_TRUE(ShellShows());
+    tray_.reset();
+  }
 }
 
 }  // namespace
