@@ -2,6 +2,7 @@
 
 #include <tlhelp32.h>
 
+#include <optional>
 #include <string>
 
 #include "framework/Handles.h"
@@ -86,9 +87,16 @@ DWORD FindProcessByPath(std::string_view path) {
   KernelHandle snapshot(createSnapshot(TH32CS_SNAPPROCESS, 0));
   if (!snapshot) return 0;
 
-  Library psapi(L"PSAPI.dll");
-  const ModuleFunctions fns{Lookup<EnumModulesFn>(psapi.Get(), "EnumProcessModules"),
-                            Lookup<ModuleFileNameFn>(psapi.Get(), "GetModuleFileNameExW")};
+  // Kernel32 carries the module functions since Windows 7; loading the older library for them
+  // costs every search a library load.
+  ModuleFunctions fns{Lookup<EnumModulesFn>(kernel, "K32EnumProcessModules"),
+                      Lookup<ModuleFileNameFn>(kernel, "K32GetModuleFileNameExW")};
+  std::optional<Library> psapi;
+  if (!fns.enumModules || !fns.moduleFileName) {
+    psapi.emplace(L"PSAPI.dll");
+    fns = {Lookup<EnumModulesFn>(psapi->Get(), "EnumProcessModules"),
+           Lookup<ModuleFileNameFn>(psapi->Get(), "GetModuleFileNameExW")};
+  }
   const std::string_view fileName = FileNamePart(path);
   DWORD candidate = 0;
   PROCESSENTRY32W entry{};
