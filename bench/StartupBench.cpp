@@ -99,13 +99,8 @@ int Run() {
                 "\r\nStockSoft=" + Narrow(test::SimPath(L"QuoteSim.exe")) + "\r\n");
   WriteText(dir.Path() + L"股票代码表.ini", "[代码表]\r\n600000=600000 浦发银行\r\n");
   const std::wstring empty = test::BinDir() + L"EmptyWindow.exe";
-  // The same program without its debug sections, when scripts/bench.sh made one: Wine copies
-  // images whose sections are not page-aligned in the file, debug sections included.
-  const std::wstring stripped = dir.Path() + L"KovraStripped.exe";
-  const bool haveStripped =
-      CopyFileW((test::BinDir() + L"KovraStripped.exe").c_str(), stripped.c_str(), FALSE) != 0;
 
-  std::vector<double> kovraMs, emptyMs, kovraKb, emptyKb, dllsMs, dllsKb, strippedMs, strippedKb;
+  std::vector<double> kovraMs, emptyMs, kovraKb, emptyKb, dllsMs, dllsKb;
   bool allShown = true;
   // Alternating runs share whatever load the machine has; one of each first, unmeasured, warms
   // the file cache.
@@ -116,11 +111,6 @@ int Run() {
     const Start e = Measure(empty, dir.Path());
     const Start d = Measure(empty, dir.Path(), {L"--kovra-dlls"});
     allShown &= k.shownMs >= 0 && e.shownMs >= 0;
-    if (haveStripped) {
-      const Start st = Measure(stripped, dir.Path());
-      strippedMs.push_back(st.shownMs);
-      strippedKb.push_back(st.workingSetKb);
-    }
     dllsMs.push_back(d.shownMs);
     dllsKb.push_back(d.workingSetKb);
     kovraMs.push_back(k.shownMs);
@@ -133,11 +123,6 @@ int Run() {
       "loading Kovra's system libraries %.1f ms, %.0f KB\n",
       bench::Median(kovraMs), bench::Median(kovraKb), bench::Median(emptyMs),
       bench::Median(emptyKb), bench::Median(dllsMs), bench::Median(dllsKb));
-  if (haveStripped) {
-    std::printf("  Kovra without debug sections: %.1f ms (%.3f x), %.0f KB (%.3f x)\n",
-                bench::Median(strippedMs), bench::Median(strippedMs) / bench::Median(emptyMs),
-                bench::Median(strippedKb), bench::Median(strippedKb) / bench::Median(emptyKb));
-  }
   bench::Verdicts verdicts;
   verdicts.Check("both programs showed their window every time", allShown,
                  allShown ? "shown" : "a window never showed");

@@ -11,11 +11,6 @@ cmake -S "$root" -B "$build" -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo \
       -DCMAKE_TOOLCHAIN_FILE="$root/cmake/mingw-w64.cmake" >/dev/null
 cmake --build "$build" --target "${benches[@]}" KeepAlive
 
-# The start-up benchmark also measures Kovra without its debug sections, to show their share.
-if [ -f "$build/bin/Kovra.exe" ]; then
-  x86_64-w64-mingw32-strip -o "$build/bin/KovraStripped.exe" "$build/bin/Kovra.exe"
-fi
-
 source "$root/scripts/xvfb.sh"
 prefix="$build/wineprefix"
 cleanup() {
