@@ -7,22 +7,13 @@
 #include "controls/RzEdit.h"
 #include "framework/Application.h"
 #include "framework/Forms.h"
+#include "support/Pump.h"
 
 namespace kovra {
 namespace {
 
-// Handles every waiting message through the application, so keys take the framework's route
-// (CN_KEYDOWN, dialog keys) as they would in the running program.
-template <class Condition>
-bool PumpUntil(Condition&& condition, std::chrono::milliseconds timeout = std::chrono::seconds(5)) {
-  const auto deadline = std::chrono::steady_clock::now() + timeout;
-  for (;;) {
-    Application().ProcessMessages();
-    if (condition()) return true;
-    if (std::chrono::steady_clock::now() >= deadline) return false;
-    MsgWaitForMultipleObjects(0, nullptr, FALSE, 5, QS_ALLINPUT);
-  }
-}
+using test::PumpUntil;
+
 void Pump() {
   Application().ProcessMessages();
 }

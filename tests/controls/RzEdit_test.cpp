@@ -7,21 +7,13 @@
 #include "controls/RzEdit.h"
 #include "framework/Application.h"
 #include "framework/Forms.h"
-
 #include "support/Desktop.h"
+#include "support/Pump.h"
+
 namespace kovra {
 namespace {
 
-template <class Condition>
-bool PumpUntil(Condition&& condition, std::chrono::milliseconds timeout = std::chrono::seconds(5)) {
-  const auto deadline = std::chrono::steady_clock::now() + timeout;
-  for (;;) {
-    Application().ProcessMessages();
-    if (condition()) return true;
-    if (std::chrono::steady_clock::now() >= deadline) return false;
-    MsgWaitForMultipleObjects(0, nullptr, FALSE, 5, QS_ALLINPUT);
-  }
-}
+using test::PumpUntil;
 
 // The whole window, non-client frame included, as it stands on the screen.
 TBitmap CaptureWindow(TWinControl& control) {

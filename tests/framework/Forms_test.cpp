@@ -8,22 +8,13 @@
 
 #include "framework/Application.h"
 #include "framework/Timers.h"
+#include "support/Pump.h"
 
 namespace kovra {
 namespace {
 
 // Bounded polling through the framework's own loop step, so keys go through its preprocessing.
-template <class Condition>
-bool PumpUntil(Condition&& condition,
-               std::chrono::milliseconds timeout = std::chrono::seconds(10)) {
-  const auto deadline = std::chrono::steady_clock::now() + timeout;
-  for (;;) {
-    Application().ProcessMessages();
-    if (condition()) return true;
-    if (std::chrono::steady_clock::now() >= deadline) return false;
-    MsgWaitForMultipleObjects(0, nullptr, FALSE, 5, QS_ALLINPUT);
-  }
-}
+using test::PumpUntil;
 
 // A focusable framework control that can claim dialog keys like a default or cancel button.
 class Field : public TCustomControl {
