@@ -3,6 +3,8 @@
 #include <algorithm>
 #include <climits>
 
+#include "framework/runtime/Text.h"
+
 namespace kovra {
 
 int TStringManager::FindBracketed(char open, char close, int& startPos, int& endPos,
@@ -43,12 +45,7 @@ std::string TStringManager::ExtractBetween(char open, char close, int startPos,
 }
 
 std::string TStringManager::TrimText(std::string_view text) const {
-  auto isBlank = [](char c) { return static_cast<unsigned char>(c) <= 32; };
-  size_t first = 0;
-  size_t last = text.size();
-  while (first < last && isBlank(text[first])) ++first;
-  while (last > first && isBlank(text[last - 1])) --last;
-  return std::string(text.substr(first, last - first));
+  return std::string(Trim(text));
 }
 
 }  // namespace kovra

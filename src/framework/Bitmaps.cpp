@@ -1,6 +1,7 @@
 // Bitmaps (32 bpp DIB sections) and icons.
 #include <algorithm>
 #include <cstring>
+#include <utility>
 #include <vector>
 
 #include "framework/Graphics.h"
@@ -91,17 +92,9 @@ TBitmap::~TBitmap() {
   DetachFromDC();
 }
 
+// A new bitmap has no OnChange yet, so the assignment's change notice reaches nobody.
 TBitmap::TBitmap(TBitmap&& other) noexcept {
-  AssignTransparent(other);
-  std::swap(width_, other.width_);
-  std::swap(height_, other.height_);
-  std::swap(bitmap_, other.bitmap_);
-  std::swap(bits_, other.bits_);
-  std::swap(dc_, other.dc_);
-  std::swap(oldBitmap_, other.oldBitmap_);
-  std::swap(canvas_, other.canvas_);
-  transparentMode_ = other.transparentMode_;
-  transparentColor_ = other.transparentColor_;
+  *this = std::move(other);
 }
 
 TBitmap& TBitmap::operator=(TBitmap&& other) noexcept {
