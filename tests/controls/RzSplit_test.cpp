@@ -1,0 +1,288 @@
+#include <gtest/gtest.h>
+
+#include <memory>
+
+#include "controls/RzSplit.h"
+#include "framework/Application.h"
+#include "framework/Forms.h"
+
+namespace kovra {
+namespace {
+
+void Pump() {
+  Application().ProcessMessages();
+}
+
+class SplitterTest : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    Application().Initialize();
+    form_ = std::make_unique<TForm>();
+    form_->SetBounds(60, 60, 420, 260);
+    form_->SetColor(clBtnFace);
+    form_->Show();
+    SetForegroundWindow(form_->Handle());
+    Pump();
+    split_ = new TRzSplitter(form_.get());
+    split_->SetParent(form_.get());
+    split_->SetBounds(10, 10, 200, 100);
+    split_->HandleNeeded();
+    Pump();
+  }
+  void Mouse(UINT msg, int x, int y) {
+    PostMessageW(split_->Handle(), msg, msg == WM_LBUTTONUP ? 0 : MK_LBUTTON, MAKELPARAM(x, y));
+    Pump();
+  }
+  // Presses the bar's centre, moves by `dx`, `dy` and releases there.
+  void Drag(int dx, int dy) {
+    const RECT bar = split_->BarRect();
+    const int x = (bar.left + bar.right) / 2, y = (bar.top + bar.bottom) / 2;
+    Mouse(WM_LBUTTONDOWN, x, y);
+    Mouse(WM_MOUSEMOVE, x + dx, y + dy);
+    Mouse(WM_LBUTTONUP, x + dx, y + dy);
+  }
+  static RECT Bounds(const TControl& c) { return c.BoundsRect(); }
+
+  std::unique_ptr<TForm> form_;
+  TRzSplitter* split_ = nullptr;
+};
+
+// ---- layout ----
+
+TEST_F(SplitterTest, PanesShareTheClientAreaAroundTheBar) {
+  EXPECT_EQ(split_->Position(), 100);
+  EXPECT_EQ(Bounds(split_->UpperLeftPane()).right, 100);
+  const RECT bar = split_->BarRect();
+  EXPECT_EQ(bar.left, 100);
+  EXPECT_EQ(bar.right, 104);
+  EXPECT_EQ(bar.bottom, 100);
+  const RECT lr = Bounds(split_->LowerRightPane());
+  EXPECT_EQ(lr.left, 104);
+  EXPECT_EQ(lr.right, 200);
+
+  split_->SetOrientation(orVertical);
+  split_->SetPosition(40);
+  EXPECT_EQ(Bounds(split_->UpperLeftPane()).bottom, 40);
+  EXPECT_EQ(split_->BarRect().top, 40);
+  EXPECT_EQ(Bounds(split_->LowerRightPane()).top, 44);
+  EXPECT_EQ(Bounds(split_->LowerRightPane()).right, 200);
+}
+
+TEST_F(SplitterTest, HidingAPaneGivesTheOtherTheWholeAreaAndShowingRestoresTheBar) {
+  split_->SetPosition(70);
+  split_->UpperLeft().SetVisible(false);
+  Pump();
+  EXPECT_EQ(Bounds(split_->LowerRightPane()).left, 0);
+  EXPECT_EQ(Bounds(split_->LowerRightPane()).right, 200);
+  const RECT bar = split_->BarRect();
+  EXPECT_TRUE(IsRectEmpty(&bar) != 0);
+  split_->UpperLeft().SetVisible(true);
+  Pump();
+  EXPECT_EQ(split_->Position(), 70);
+  EXPECT_EQ(split_->BarRect().left, 70);
+  EXPECT_EQ(Bounds(split_->LowerRightPane()).left, 74);
+}
+
+TEST_F(SplitterTest, PositionIsClampedByMarginsAndBorderWidth) {
+  split_->SetMarginMin(20);
+  split_->SetPosition(-1);
+  EXPECT_EQ(split_->Position(), 20);
+  split_->SetBorderWidth(3);
+  split_->SetMarginMax(10);
+  split_->SetPosition(1000);
+  EXPECT_EQ(split_->Position(), 200 - 10 - 4 - 2 * 3);
+  // The panes sit inside the border width.
+  EXPECT_EQ(Bounds(split_->UpperLeftPane()).left, 3);
+  EXPECT_EQ(split_->BarRect().left, 3 + split_->Position());
+}
+
+TEST_F(SplitterTest, ChangingCanRefuseAndChangeFiresOncePerMove) {
+  int changes = 0;
+  split_->OnChange = [&](TObject*) { ++changes; };
+  split_->OnChanging = [&](TObject*, int pos, bool& allow) { allow = pos < 150; };
+  split_->SetPosition(120);
+  EXPECT_EQ(split_->Position(), 120);
+  split_->SetPosition(120);
+  EXPECT_EQ(changes, 1);
+  split_->SetPosition(160);
+  EXPECT_EQ(split_->Position(), 120);
+  EXPECT_EQ(changes, 1);
+  EXPECT_EQ(split_->Percent(), 61);  // 120 * 100 / 198
+}
+
+// ---- dragging ----
+
+TEST_F(SplitterTest, DragMovesTheBarOnReleaseAndStopsAtTheMargin) {
+  int changes = 0;
+  split_->OnChange = [&](TObject*) { ++changes; };
+  const RECT bar = split_->BarRect();
+  const int x = (bar.left + bar.right) / 2, y = 50;
+  Mouse(WM_LBUTTONDOWN, x + 1, y);  // one right of the centre: that offset is kept
+  EXPECT_TRUE(split_->Sliding());
+  Mouse(WM_MOUSEMOVE, x + 31, y);
+  EXPECT_EQ(split_->DragLinePosition(), 130);
+  EXPECT_EQ(split_->Position(), 100);  // not before the release
+  Mouse(WM_LBUTTONUP, x + 31, y);
+  EXPECT_FALSE(split_->Sliding());
+  EXPECT_EQ(split_->Position(), 130);
+  EXPECT_EQ(changes, 1);
+
+  split_->SetBorderWidth(2);
+  split_->SetMarginMax(30);
+  Drag(500, 0);
+  EXPECT_EQ(split_->Position(), 200 - 30 - 4 - 2 * 2);
+  split_->SetMarginMin(15);
+  Drag(-500, 0);
+  EXPECT_EQ(split_->Position(), 15);
+}
+
+TEST_F(SplitterTest, EscapeEndsADragWithoutMovingTheBar) {
+  const RECT bar = split_->BarRect();
+  Mouse(WM_LBUTTONDOWN, bar.left + 2, 50);
+  Mouse(WM_MOUSEMOVE, bar.left + 60, 50);
+  PostMessageW(split_->Handle(), WM_KEYDOWN, VK_ESCAPE, 1);
+  Pump();
+  EXPECT_FALSE(split_->Sliding());
+  Mouse(WM_LBUTTONUP, bar.left + 60, 50);
+  EXPECT_EQ(split_->Position(), 100);
+
+  // Dragged live, the bar goes back where the drag began.
+  split_->SetRealTimeDrag(true);
+  Mouse(WM_LBUTTONDOWN, bar.left + 2, 50);
+  Mouse(WM_MOUSEMOVE, bar.left + 42, 50);
+  EXPECT_EQ(split_->Position(), 140);
+  split_->SetFocus();
+  PostMessageW(split_->Handle(), WM_KEYDOWN, VK_ESCAPE, 1);
+  Pump();
+  EXPECT_EQ(split_->Position(), 100);
+  Mouse(WM_LBUTTONUP, bar.left + 42, 50);
+  EXPECT_EQ(split_->Position(), 100);
+}
+
+TEST_F(SplitterTest, LockedBarDoesNotDragAndPressesOffTheBarAreIgnored) {
+  split_->SetLockBar(true);
+  Drag(40, 0);
+  EXPECT_EQ(split_->Position(), 100);
+  split_->SetLockBar(false);
+  Mouse(WM_LBUTTONDOWN, 20, 50);  // on the upper-left pane's side of the splitter, not the bar
+  EXPECT_FALSE(split_->Sliding());
+  Mouse(WM_LBUTTONUP, 20, 50);
+}
+
+TEST_F(SplitterTest, VerticalBarDragsAlongY) {
+  split_->SetOrientation(orVertical);
+  split_->SetPosition(30);
+  Drag(0, 25);
+  EXPECT_EQ(split_->Position(), 55);
+  Drag(0, 500);
+  EXPECT_EQ(split_->Position(), 100 - 4);
+}
+
+// ---- resizing ----
+
+TEST_F(SplitterTest, PercentIsKeptAcrossResizes) {
+  split_->SetPercent(33);
+  EXPECT_TRUE(split_->UsePercent());
+  EXPECT_EQ(split_->Position(), 65);  // 33 % of 198
+  for (int width : {301, 157, 999, 200, 401}) {
+    split_->SetWidth(width);
+    Pump();
+    EXPECT_EQ(split_->Percent(), 33) << width;
+    EXPECT_EQ(split_->Position(), (33 * (width - 2) + 50) / 100) << width;
+  }
+  split_->SetPercentMin(40);
+  EXPECT_EQ(split_->MinPosition(), (40 * 399 + 50) / 100);
+  EXPECT_EQ(split_->Position(), split_->MinPosition());
+}
+
+TEST_F(SplitterTest, FixedUpperLeftComesBackToTheDraggedPosition) {
+  Drag(50, 0);
+  EXPECT_EQ(split_->Position(), 150);
+  split_->SetWidth(120);
+  Pump();
+  EXPECT_EQ(split_->Position(), 116);
+  split_->SetWidth(300);
+  Pump();
+  EXPECT_EQ(split_->Position(), 150);
+}
+
+TEST_F(SplitterTest, FixedLowerRightKeepsItsSize) {
+  split_->SetFixedPane(fpLowerRight);
+  split_->SetPosition(140);  // the lower-right pane is 56 wide
+  split_->SetWidth(300);
+  Pump();
+  EXPECT_EQ(split_->Position(), 240);
+  EXPECT_EQ(Bounds(split_->LowerRightPane()).right - Bounds(split_->LowerRightPane()).left, 56);
+}
+
+// ---- hot spot ----
+
+TEST_F(SplitterTest, HotSpotClickClosesToTheEndAndReopens) {
+  split_->SetHotSpotVisible(true);
+  split_->SetMarginMin(30);
+  int clicks = 0;
+  split_->OnHotSpotClick = [&](TObject*) { ++clicks; };
+  const RECT hot = split_->HotSpotRect();
+  EXPECT_EQ(hot.bottom - hot.top, 40);  // 40 % of the bar's 100
+  EXPECT_EQ(hot.top, 30);
+  auto click = [&] {
+    const RECT h = split_->HotSpotRect();
+    const int x = (h.left + h.right) / 2, y = (h.top + h.bottom) / 2;
+    Mouse(WM_LBUTTONDOWN, x, y);
+    Mouse(WM_LBUTTONUP, x, y);
+  };
+  click();
+  EXPECT_EQ(clicks, 1);
+  EXPECT_TRUE(split_->HotSpotClosedToMin());
+  EXPECT_EQ(split_->Position(), 0);  // margins ignored while closed
+  EXPECT_EQ(split_->HotSpotPosition(), 100);
+  click();
+  EXPECT_FALSE(split_->HotSpotClosed());
+  EXPECT_EQ(split_->Position(), 100);
+
+  split_->SetHotSpotDirection(hsdMax);
+  click();
+  EXPECT_TRUE(split_->HotSpotClosedToMax());
+  EXPECT_EQ(split_->Position(), 196);
+  // Dragging the bar away opens it without a click.
+  Drag(-60, 0);
+  EXPECT_FALSE(split_->HotSpotClosed());
+  EXPECT_EQ(split_->Position(), 136);
+  EXPECT_EQ(clicks, 3);
+
+  // A press on the hot spot released off it is no click; nor is one that moved the bar.
+  const RECT h = split_->HotSpotRect();
+  Mouse(WM_LBUTTONDOWN, h.left + 1, h.top + 2);
+  Mouse(WM_LBUTTONUP, h.left + 1, h.top - 10);
+  EXPECT_EQ(clicks, 3);
+  EXPECT_FALSE(split_->HotSpotClosed());
+}
+
+TEST_F(SplitterTest, BothDirectionClosesTowardsTheNearerEnd) {
+  split_->SetHotSpotVisible(true);
+  split_->SetHotSpotDirection(hsdBoth);
+  split_->SetPosition(150);
+  split_->HotSpotClick();
+  EXPECT_TRUE(split_->HotSpotClosedToMax());
+  split_->HotSpotClick();
+  split_->SetPosition(30);
+  split_->HotSpotClick();
+  EXPECT_TRUE(split_->HotSpotClosedToMin());
+}
+
+TEST_F(SplitterTest, BarAndHotSpotArePainted) {
+  split_->SetHotSpotVisible(true);
+  split_->SetHotSpotFrameColor(clRed);
+  split_->SetColor(clBlue);
+  TBitmap shot(split_->ClientWidth(), split_->ClientHeight());
+  SendMessageW(split_->Handle(), WM_PRINTCLIENT, reinterpret_cast<WPARAM>(shot.Canvas().Handle()),
+               PRF_CLIENT);
+  GdiFlush();
+  const RECT bar = split_->BarRect(), hot = split_->HotSpotRect();
+  EXPECT_EQ(BitmapPixel(shot, bar.left + 1, 5), clBlue);
+  EXPECT_EQ(BitmapPixel(shot, hot.left, hot.top + 5), clRed);
+  EXPECT_EQ(BitmapPixel(shot, hot.right - 1, hot.top + 5), clRed);
+}
+
+}  // namespace
+}  // namespace kovra
