@@ -1,10 +1,13 @@
 #include <gtest/gtest.h>
 
+#include <chrono>
 #include <memory>
 
 #include "controls/RzRadChk.h"
+#include "controls/RzSplit.h"
 #include "framework/Application.h"
 #include "framework/Forms.h"
+#include "support/Pump.h"
 
 namespace kovra {
 namespace {
@@ -246,11 +249,27 @@ TEST_F(CheckBoxTest, HotTrackGlyphDrawsMarkAndFillByState) {
   EXPECT_EQ(BitmapPixel(shot, il + 2, it + 7), clYellow);
   EXPECT_EQ(BitmapPixel(shot, il + 4, it + 8), clRed);  // the lowest column
   EXPECT_EQ(BitmapPixel(shot, il + 8, it + 2), clRed);
+  // Interior by state: read-only, focused (read-only colour only when asked for), pressed.
+  c->SetReadOnlyColor(clAqua);
+  c->SetFocusColor(clSilver);
+  c->SetReadOnly(true);
+  EXPECT_EQ(BitmapPixel(Capture(*c), il + 1, it + 1), clAqua);
+  c->SetFocus();
+  Pump();
+  EXPECT_EQ(BitmapPixel(Capture(*c), il + 1, it + 1), clSilver);
+  c->SetReadOnlyColorOnFocus(true);
+  EXPECT_EQ(BitmapPixel(Capture(*c), il + 1, it + 1), clAqua);
+  c->SetReadOnly(false);
+  PostMessageW(c->Handle(), WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(5, 5));
+  Pump();
+  EXPECT_EQ(BitmapPixel(Capture(*c), il + 1, it + 1), DarkenColor(clSilver, 20));
+  PostMessageW(c->Handle(), WM_LBUTTONUP, 0, MAKELPARAM(500, 5));
+  Pump();
   c->SetAllowGrayed(true);
   c->SetState(cbGrayed);
   shot = Capture(*c);
   EXPECT_EQ(BitmapPixel(shot, il + 2, it + 2), clRed);
-  EXPECT_EQ(BitmapPixel(shot, il + 1, it + 1), clYellow);
+  EXPECT_EQ(BitmapPixel(shot, il + 1, it + 1), clSilver);  // focused now
   c->SetEnabled(false);
   c->SetDisabledColor(clLime);
   shot = Capture(*c);
@@ -357,6 +376,59 @@ TEST_F(CheckBoxTest, FrameControllerAppliesOnlyWhileItShowsFrames) {
   EXPECT_EQ(c->HotTrackStyle(), htsFrame);
   EXPECT_EQ(c->HotTrackColor(), clMaroon);
   c->SetFrameController(nullptr);
+}
+
+// Every look side by side, with a splitter, saved beside the test program for a person to see.
+TEST_F(CheckBoxTest, DemoFormShowsEveryLook) {
+  form_->SetBounds(20, 20, 520, 300);
+  const char* looks[] = {"Themed", "Classic", "Hot track", "Custom cells"};
+  for (int i = 0; i < 4; ++i) {
+    for (int s = 0; s < 4; ++s) {
+      auto* c = Add(10 + i * 125, 10 + s * 24, looks[i]);
+      c->SetThemeAware(i == 0);
+      c->SetHotTrack(i == 2);
+      if (i == 3) c->SetCustomGlyphs(NineCells());
+      c->SetAllowGrayed(true);
+      c->SetState(static_cast<TCheckBoxState>(s % 3));
+      if (s == 3) c->SetEnabled(false);
+    }
+  }
+  auto* ro = Add(10, 110, "Open as &read-only");
+  ro->SetHotTrack(true);
+  ro->SetThemeAware(false);
+  ro->SetReadOnly(true);
+  ro->SetChecked(true);
+  auto* right = Add(200, 110, "Glyph on the right");
+  right->SetAlignment(taLeftJustify);
+  right->SetFocus();
+
+  auto* split = new TRzSplitter(form_.get());
+  split->SetParent(form_.get());
+  split->SetBounds(10, 140, 490, 110);
+  split->SetBorderOuter(fsLowered);
+  split->SetHotSpotVisible(true);
+  split->SetSplitterWidth(8);
+  split->SetPosition(160);
+  split->UpperLeft().SetColor(clWindow);
+  split->LowerRight().SetColor(RGBColor(230, 240, 255));
+  auto* inner = new TRzCheckBox(form_.get());
+  inner->SetParent(&split->LowerRightPane());
+  inner->SetBounds(8, 8, 100, 17);
+  inner->SetCaption("In a pane");
+  inner->SetChecked(true);
+  test::PumpUntil([] { return false; }, std::chrono::milliseconds(300));
+
+  // The form and every child as they paint themselves, whatever covers the screen.
+  RECT window;
+  GetWindowRect(form_->Handle(), &window);
+  TBitmap shot(window.right - window.left, window.bottom - window.top);
+  shot.Canvas().Brush().SetColor(clBtnFace);
+  shot.Canvas().FillRect(RECT{0, 0, shot.Width(), shot.Height()});
+  SendMessageW(form_->Handle(), WM_PRINT, reinterpret_cast<WPARAM>(shot.Canvas().Handle()),
+               PRF_CLIENT | PRF_CHILDREN | PRF_ERASEBKGND);
+  GdiFlush();
+  shot.SaveToFile("checkbox_splitter_demo.bmp");
+  EXPECT_TRUE(GetFileAttributesW(L"checkbox_splitter_demo.bmp") != INVALID_FILE_ATTRIBUTES);
 }
 
 }  // namespace
