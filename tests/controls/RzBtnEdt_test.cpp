@@ -1,0 +1,425 @@
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <chrono>
+#include <initializer_list>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "controls/RzBtnEdt.h"
+#include "framework/Application.h"
+#include "framework/Forms.h"
+#include "framework/Menus.h"
+#include "support/Desktop.h"
+#include "support/Pump.h"
+
+namespace kovra {
+namespace {
+
+using test::PumpUntil;
+
+void Pump() {
+  Application().ProcessMessages();
+}
+
+// Real key strokes through the system's input queue: modifiers are seen by GetKeyState.
+void Tap(WORD key, std::initializer_list<WORD> modifiers = {}) {
+  std::vector<INPUT> in;
+  auto add = [&](WORD vk, bool up) {
+    INPUT i{};
+    i.type = INPUT_KEYBOARD;
+    i.ki.wVk = vk;
+    i.ki.dwFlags = up ? KEYEVENTF_KEYUP : 0;
+    in.push_back(i);
+  };
+  for (WORD m : modifiers) add(m, false);
+  add(key, false);
+  add(key, true);
+  for (auto it = std::rbegin(modifiers); it != std::rend(modifiers); ++it) add(*it, true);
+  SendInput(static_cast<UINT>(in.size()), in.data(), sizeof(INPUT));
+}
+
+TBitmap CapturePair(TRzButtonPair& pair) {
+  TBitmap bitmap(pair.ClientWidth(), pair.ClientHeight());
+  SendMessageW(pair.Handle(), WM_PRINTCLIENT, reinterpret_cast<WPARAM>(bitmap.Canvas().Handle()),
+               PRF_CLIENT);
+  GdiFlush();
+  return bitmap;
+}
+
+class ButtonEditTest : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    test::ParkCursor();
+    Application().Initialize();
+    form_ = std::make_unique<TForm>();
+    form_->SetBounds(60, 60, 360, 200);
+    form_->SetColor(clBtnFace);
+    form_->Show();
+    SetForegroundWindow(form_->Handle());
+    edit_ = new TRzButtonEdit(form_.get());
+    edit_->SetParent(form_.get());
+    edit_->SetBounds(10, 10, 200, 21);
+    edit_->OnButtonClick = [this](TObject*) { ++mainClicks_; };
+    edit_->OnAltBtnClick = [this](TObject*) { ++altClicks_; };
+    Pump();
+    Focus();
+  }
+  void Focus() {
+    edit_->SetFocus();
+    ASSERT_TRUE(
+        PumpUntil([&] { return edit_->Focused() && GetForegroundWindow() == form_->Handle(); }));
+  }
+  // Sends a key that means nothing here and waits for its release: every key sent before it
+  // has been handled.
+  void Settle() {
+    bool seen = false;
+    edit_->OnKeyUp = [&](TObject*, WORD& key, TShiftState) { seen = seen || key == VK_F8; };
+    Tap(VK_F8);
+    ASSERT_TRUE(PumpUntil([&] { return seen; }));
+    edit_->OnKeyUp = nullptr;
+  }
+  int RightMargin() { return HIWORD(SendMessageW(edit_->Handle(), EM_GETMARGINS, 0, 0)); }
+
+  std::unique_ptr<TForm> form_;
+  TRzButtonEdit* edit_ = nullptr;
+  int mainClicks_ = 0, altClicks_ = 0;
+};
+
+// ---- shortcuts ----
+
+TEST_F(ButtonEditTest, F4ClicksTheMainButtonAndTypesNothingButShiftF4DoesNot) {
+  EXPECT_EQ(edit_->ButtonShortCut(), VK_F4);
+  Tap(VK_F4);
+  ASSERT_TRUE(PumpUntil([&] { return mainClicks_ == 1; }));
+  Tap(VK_F4, {VK_SHIFT});
+  Settle();
+  EXPECT_EQ(mainClicks_, 1);
+  EXPECT_EQ(edit_->Text(), "");
+}
+
+TEST_F(ButtonEditTest, BothShortcutsWorkAndTheMainOneWinsATie) {
+  edit_->SetAltBtnVisible(true);
+  edit_->SetAltBtnShortCut(TRzButtonEdit::kCtrl | 'L');
+  edit_->SetButtonShortCut('Q');  // a letter: its character must not be typed either
+  Tap('L', {VK_CONTROL});
+  ASSERT_TRUE(PumpUntil([&] { return altClicks_ == 1; }));
+  Tap('Q');
+  ASSERT_TRUE(PumpUntil([&] { return mainClicks_ == 1; }));
+  edit_->SetAltBtnShortCut('Q');
+  Tap('Q');
+  ASSERT_TRUE(PumpUntil([&] { return mainClicks_ == 2; }));
+  Settle();
+  EXPECT_EQ(altClicks_, 1);
+  EXPECT_EQ(edit_->Text(), "");
+}
+
+TEST_F(ButtonEditTest, HiddenOrDisabledButtonLetsItsKeyThroughToTheText) {
+  edit_->SetButtonShortCut('Q');
+  edit_->SetButtonVisible(false);
+  Tap('Q');
+  edit_->SetButtonVisible(true);
+  edit_->Button(TRzButtonEdit::kMainButton)->SetEnabled(false);
+  Tap('Q');
+  Settle();
+  EXPECT_EQ(mainClicks_, 0);
+  EXPECT_EQ(edit_->Text(), "qq");
+}
+
+TEST_F(ButtonEditTest, ShortcutTextOfOlderFormsIsRead) {
+  EXPECT_EQ(TRzButtonEdit::TextToShortCut("F4"), VK_F4);
+  EXPECT_EQ(TRzButtonEdit::TextToShortCut("ctrl+shift+L"),
+            TRzButtonEdit::kCtrl | TRzButtonEdit::kShift | 'L');
+  EXPECT_EQ(TRzButtonEdit::TextToShortCut("Alt+Enter"), TRzButtonEdit::kAlt | VK_RETURN);
+  EXPECT_EQ(TRzButtonEdit::TextToShortCut("Hyper+Q"), 0);
+  EXPECT_EQ(TRzButtonEdit::TextToShortCut("F99"), 0);
+  EXPECT_EQ(TRzButtonEdit::TextToShortCut("Ctrl+"), 0);
+  edit_->ReadAltBtnShortCutText("nonsense");
+  EXPECT_EQ(edit_->AltBtnShortCut(), 0);
+  edit_->ReadButtonShortCutText("F9");
+  EXPECT_EQ(edit_->ButtonShortCut(), VK_F9);
+}
+
+// ---- read-only and key editing ----
+
+TEST_F(ButtonEditTest, ReadOnlyHidesTheButtonsAndTheirMarginUnlessToldToKeepThem) {
+  const int pairWidth = edit_->ButtonPair()->Width();
+  EXPECT_EQ(RightMargin(), pairWidth + 2);
+  edit_->SetReadOnly(true);
+  EXPECT_FALSE(edit_->ButtonPair()->Visible());
+  EXPECT_EQ(RightMargin(), 0);
+  Tap(VK_F4);
+  Settle();
+  edit_->SetHideButtonsOnReadOnly(false);
+  EXPECT_TRUE(edit_->ButtonPair()->Visible());
+  EXPECT_EQ(RightMargin(), pairWidth + 2);
+  EXPECT_EQ(mainClicks_, 0);  // the first F4 found the button hidden
+  Tap(VK_F4);
+  ASSERT_TRUE(PumpUntil([&] { return mainClicks_ == 1; }));
+}
+
+TEST_F(ButtonEditTest, WithoutKeyEditingTypingDeletingAndPastingChangeNothing) {
+  edit_->SetText("keep");
+  edit_->SetAllowKeyEdit(false);
+  edit_->SetBeepOnInvalidKey(false);
+  edit_->SetSelStart(2);
+  edit_->SetSelLength(0);
+  Tap('X');
+  Tap(VK_BACK);
+  Tap(VK_DELETE);
+  Tap(VK_F4);  // the buttons still work
+  ASSERT_TRUE(PumpUntil([&] { return mainClicks_ == 1; }));
+  EXPECT_EQ(edit_->Text(), "keep");
+
+  if (OpenClipboard(form_->Handle())) {
+    EmptyClipboard();
+    HGLOBAL mem = GlobalAlloc(GMEM_MOVEABLE, 8 * sizeof(wchar_t));
+    wcscpy(static_cast<wchar_t*>(GlobalLock(mem)), L"pasted");
+    GlobalUnlock(mem);
+    SetClipboardData(CF_UNICODETEXT, mem);
+    CloseClipboard();
+  }
+  SendMessageW(edit_->Handle(), WM_PASTE, 0, 0);
+  SendMessageW(edit_->Handle(), WM_CUT, 0, 0);
+  EXPECT_EQ(edit_->Text(), "keep");
+  edit_->SetAllowKeyEdit(true);
+  SendMessageW(edit_->Handle(), WM_PASTE, 0, 0);
+  EXPECT_EQ(edit_->Text(), "kepastedep");
+}
+
+// ---- mouse and state ----
+
+TEST_F(ButtonEditTest, ClickingAButtonFocusesTheEditAndFiresItsEvent) {
+  auto* other = new TRzEdit(form_.get());
+  other->SetParent(form_.get());
+  other->SetBounds(10, 60, 100, 21);
+  other->SetFocus();
+  Pump();
+  edit_->SetAltBtnVisible(true);
+  TRzButtonPair& pair = *edit_->ButtonPair();
+  auto click = [&](TRzControlButton& b) {
+    const LPARAM at = MAKELPARAM(b.Left() + 4, b.Top() + 4);
+    PostMessageW(pair.Handle(), WM_LBUTTONDOWN, MK_LBUTTON, at);
+    PostMessageW(pair.Handle(), WM_LBUTTONUP, 0, at);
+    Pump();
+  };
+  click(*edit_->Button(TRzButtonEdit::kMainButton));
+  EXPECT_EQ(mainClicks_, 1);
+  EXPECT_TRUE(edit_->Focused());
+  click(*edit_->Button(TRzButtonEdit::kAltButton));
+  EXPECT_EQ(altClicks_, 1);
+
+  // A press that cannot take the focus to the edit is dropped.
+  other->SetFocus();
+  Pump();
+  edit_->OnEnter = [&](TObject*) { other->SetFocus(); };
+  click(*edit_->Button(TRzButtonEdit::kMainButton));
+  EXPECT_EQ(mainClicks_, 1);
+
+  edit_->OnEnter = nullptr;
+  edit_->SetEnabled(false);
+  EXPECT_FALSE(edit_->Button(TRzButtonEdit::kMainButton)->Enabled());
+  click(*edit_->Button(TRzButtonEdit::kMainButton));
+  EXPECT_EQ(mainClicks_, 1);
+}
+
+TEST_F(ButtonEditTest, ButtonsSitInsideTheRightEdgeAndTheTextStopsBeforeThem) {
+  edit_->SetAltBtnVisible(true);
+  edit_->SetAltBtnWidth(20);
+  TRzButtonPair& pair = *edit_->ButtonPair();
+  const int mainWidth = edit_->ButtonWidth();
+  EXPECT_EQ(pair.Width(), mainWidth + 20);
+  EXPECT_EQ(pair.Left(), 200 - pair.Width() - 4);
+  EXPECT_EQ(pair.Height(), edit_->Height() - 3);
+  EXPECT_EQ(edit_->Button(TRzButtonEdit::kMainButton)->Left(), 0);
+  EXPECT_EQ(edit_->Button(TRzButtonEdit::kAltButton)->Left(), mainWidth);
+  EXPECT_EQ(edit_->Button(TRzButtonEdit::kAltButton)->Height(), pair.Height() - 1);
+  RECT text;
+  SendMessageW(edit_->Handle(), EM_GETRECT, 0, reinterpret_cast<LPARAM>(&text));
+  EXPECT_LE(text.right, pair.Left());
+  EXPECT_LE(edit_->GetEditRect().right, pair.Left());
+
+  edit_->SetButtonVisible(false);  // a lone alternate button moves to the left end
+  EXPECT_EQ(edit_->Button(TRzButtonEdit::kAltButton)->Left(), 0);
+  EXPECT_EQ(pair.Width(), 20);
+  EXPECT_EQ(RightMargin(), 22);
+}
+
+TEST_F(ButtonEditTest, FontTallerThanTheEditGrowsIt) {
+  edit_->SetAutoSize(false);
+  edit_->SetHeight(12);
+  EXPECT_GE(edit_->Height(), FontBoxHeight(edit_->Font()));
+  TFont big;
+  big.SetHeight(-28);
+  edit_->SetFont(big);
+  EXPECT_GE(edit_->Height(), FontBoxHeight(edit_->Font()));
+  EXPECT_EQ(edit_->ButtonPair()->Height(), edit_->Height() - 3);
+  EXPECT_EQ(RightMargin(), edit_->ButtonPair()->Width() + 2);  // the new font reset it
+}
+
+// ---- glyphs ----
+
+int CountInk(const TBitmap& shot) {
+  int ink = 0;
+  for (int y = 0; y < shot.Height(); ++y)
+    for (int x = 0; x < shot.Width(); ++x) ink += BitmapPixel(shot, x, y) == clBlack;
+  return ink;
+}
+
+TEST_F(ButtonEditTest, KindGlyphsAreSharedTwoCellBitmapsAndCustomGlyphsSwitchTheKind) {
+  for (int k = TRzButtonEdit::bkLookup; k <= TRzButtonEdit::bkSearch; ++k) {
+    const TBitmap& g = TRzButtonEdit::KindGlyph(static_cast<TButtonKind>(k));
+    ASSERT_EQ(g.Width(), 20) << k;
+    ASSERT_EQ(g.Height(), 10) << k;
+    EXPECT_EQ(&g, &TRzButtonEdit::KindGlyph(static_cast<TButtonKind>(k)));
+    int left = 0, right = 0;
+    for (int y = 0; y < 10; ++y)
+      for (int x = 0; x < 10; ++x) {
+        left += BitmapPixel(g, x, y) != g.TransparentColor();
+        right += BitmapPixel(g, x + 10, y) != g.TransparentColor();
+      }
+    EXPECT_GT(left, 5) << k;
+    EXPECT_GT(right, 5) << k;
+  }
+  auto* main = edit_->Button(TRzButtonEdit::kMainButton);
+  EXPECT_EQ(edit_->ButtonKind(), TRzButtonEdit::bkLookup);
+  EXPECT_EQ(main->NumGlyphs(), 2);
+  EXPECT_GT(CountInk(CapturePair(*edit_->ButtonPair())), 5);  // the ellipsis
+  edit_->SetEnabled(false);
+  EXPECT_EQ(CountInk(CapturePair(*edit_->ButtonPair())), 0);  // the embossed cell
+  edit_->SetEnabled(true);
+
+  TBitmap red(10, 10);
+  red.Canvas().Brush().SetColor(clRed);
+  red.Canvas().FillRect(RECT{0, 0, 10, 10});
+  edit_->SetButtonGlyph(red);
+  EXPECT_EQ(edit_->ButtonKind(), TRzButtonEdit::bkCustom);
+  EXPECT_EQ(main->NumGlyphs(), 1);
+  edit_->SetButtonKind(TRzButtonEdit::bkLookup);
+  EXPECT_EQ(main->NumGlyphs(), 2);
+  EXPECT_EQ(BitmapPixel(main->Glyph(), 2, 6),
+            BitmapPixel(TRzButtonEdit::KindGlyph(TRzButtonEdit::bkLookup), 2, 6));
+}
+
+TEST_F(ButtonEditTest, FlatButtonsTakeTheFlatColourWhileTheEditIsHot) {
+  edit_->SetFlatButtons(true);
+  EXPECT_TRUE(edit_->Button(TRzButtonEdit::kMainButton)->Flat() || ThemesActive());
+  if (ThemesActive()) {
+    // Focused: raised; elsewhere: flat.
+    EXPECT_FALSE(edit_->Button(TRzButtonEdit::kMainButton)->Flat());
+    form_->SetFocus();
+    ::SetFocus(form_->Handle());
+    Pump();
+    EXPECT_TRUE(edit_->Button(TRzButtonEdit::kMainButton)->Flat());
+    return;
+  }
+  edit_->SetFlatButtonColor(clYellow);
+  EXPECT_EQ(edit_->Button(TRzButtonEdit::kMainButton)->Color(), clYellow);
+  ::SetFocus(form_->Handle());
+  Pump();
+  EXPECT_EQ(edit_->Button(TRzButtonEdit::kMainButton)->Color(), edit_->Color());
+}
+
+// Tool buttons in each look beside button edits, saved for a person to look at.
+TEST(ToolButtonDemo, FormWithEveryLook) {
+  test::ParkCursor();
+  Application().Initialize();
+  auto form = std::make_unique<TForm>();
+  form->SetBounds(20, 20, 560, 300);
+  form->SetColor(clBtnFace);
+  form->SetCaption("Tool buttons and button edits");
+  TImageList images(16, 16);
+  const TColor colors[] = {RGBColor(200, 40, 40), RGBColor(40, 150, 40), RGBColor(40, 80, 200)};
+  for (TColor c : colors) {
+    TBitmap b(16, 16);
+    b.Canvas().Brush().SetColor(clFuchsia);
+    b.Canvas().FillRect(RECT{0, 0, 16, 16});
+    b.Canvas().Brush().SetColor(c);
+    b.Canvas().Pen().SetColor(clBlack);
+    b.Canvas().Ellipse(1, 1, 15, 15);
+    images.AddMasked(b, clFuchsia);
+  }
+  auto* menu = new TPopupMenu(form.get());
+  auto* item = new TMenuItem();
+  item->SetCaption("Item");
+  menu->Items().Add(item);
+  const TRzVisualStyle looks[] = {vsWinXP, vsClassic, vsClassic, vsGradient};
+  const char* names[] = {"Themed", "Classic", "Not flat", "Gradient"};
+  for (int row = 0; row < 4; ++row) {
+    auto add = [&](int col, int w) {
+      auto* b = new TRzToolButton(form.get());
+      b->SetParent(form.get());
+      b->SetBounds(10 + col, 10 + row * 45, w, 40);
+      b->SetVisualStyle(looks[row]);
+      b->SetFlat(row != 2);
+      b->SetImages(&images);
+      b->SetImageIndex(row % 3);
+      b->SetCaption(names[row]);
+      return b;
+    };
+    add(0, 40);
+    auto* hot = add(45, 70);
+    hot->SetShowCaption(true);
+    hot->Perform(CM_MOUSEENTER, 0, reinterpret_cast<LPARAM>(static_cast<TControl*>(hot)));
+    auto* down = add(120, 70);
+    down->SetShowCaption(true);
+    down->SetLayout(blGlyphTop);
+    down->SetGroupIndex(row + 1);
+    down->SetDown(true);
+    auto* drop = add(195, 60);
+    drop->SetToolStyle(tsDropDown);
+    drop->SetDropDownMenu(menu);
+    drop->Perform(CM_MOUSEENTER, 0, reinterpret_cast<LPARAM>(static_cast<TControl*>(drop)));
+    auto* off = add(260, 70);
+    off->SetShowCaption(true);
+    off->SetEnabled(false);
+  }
+  const TButtonKind kinds[] = {TRzButtonEdit::bkLookup,   TRzButtonEdit::bkDropDown,
+                               TRzButtonEdit::bkCalendar, TRzButtonEdit::bkAccept,
+                               TRzButtonEdit::bkReject,   TRzButtonEdit::bkFolder,
+                               TRzButtonEdit::bkFind,     TRzButtonEdit::bkSearch};
+  for (int i = 0; i < 4; ++i) {
+    auto* e = new TRzButtonEdit(form.get());
+    e->SetParent(form.get());
+    e->SetBounds(345, 10 + i * 30, 200, 21);
+    e->SetText(i == 0 ? "C:\\交易\\xiadan.exe" : "Button edit");
+    e->SetButtonKind(kinds[i * 2]);
+    e->SetAltBtnKind(kinds[i * 2 + 1]);
+    e->SetAltBtnVisible(i > 0);
+    if (i == 2) e->SetEnabled(false);
+    if (i == 3) e->SetFlatButtons(true);
+  }
+  auto* ro = new TRzButtonEdit(form.get());
+  ro->SetParent(form.get());
+  ro->SetBounds(345, 130, 200, 21);
+  ro->SetText("Read-only: no buttons");
+  ro->SetReadOnly(true);
+  auto* arrows = new TRzButtonPair(form.get());
+  arrows->SetParent(form.get());
+  arrows->SetBounds(345, 165, 40, 21);
+  arrows->AltButton()->SetVisible(true);
+  arrows->MainButton()->SetVisible(true);
+  arrows->AltButton()->SetStyle(cbsUp);
+  arrows->MainButton()->SetStyle(cbsDown);
+  arrows->AltButton()->SetBounds(0, 0, 17, 21);
+  arrows->MainButton()->SetBounds(20, 0, 17, 21);
+  form->Show();
+  SetForegroundWindow(form->Handle());
+  PumpUntil([] { return false; }, std::chrono::milliseconds(500));
+  RedrawWindow(form->Handle(), nullptr, nullptr,
+               RDW_INVALIDATE | RDW_ERASE | RDW_FRAME | RDW_ALLCHILDREN | RDW_UPDATENOW);
+  PumpUntil([] { return false; }, std::chrono::milliseconds(300));
+  // What the screen shows, children included.
+  RECT r;
+  GetWindowRect(form->Handle(), &r);
+  TBitmap shot(r.right - r.left, r.bottom - r.top);
+  HDC dc = GetDC(nullptr);
+  BitBlt(shot.Canvas().Handle(), 0, 0, shot.Width(), shot.Height(), dc, r.left, r.top, SRCCOPY);
+  ReleaseDC(nullptr, dc);
+  shot.SaveToFile("toolbutton_demo.bmp");
+  EXPECT_NE(GetFileAttributesW(L"toolbutton_demo.bmp"), INVALID_FILE_ATTRIBUTES);
+}
+
+}  // namespace
+}  // namespace kovra
