@@ -436,10 +436,6 @@ void TRzCustomGlyphButton::Paint() {
 
 // ---- input ----
 
-void TRzCustomGlyphButton::MouseDown(TMouseButton button, TShiftState shift, int x, int y) {
-  TRzCustomButton::MouseDown(button, shift, x, y);
-}
-
 void TRzCustomGlyphButton::MouseUp(TMouseButton button, TShiftState shift, int x, int y) {
   FlagScope mouse(mouseInitiated_);
   TRzCustomButton::MouseUp(button, shift, x, y);

@@ -97,7 +97,6 @@ class TRzCustomGlyphButton : public TRzCustomButton {
   void Loaded() override;
   void CreateWnd() override;
   void EraseBackground(HDC dc, const RECT& r) override;
-  void MouseDown(TMouseButton button, TShiftState shift, int x, int y) override;
   void MouseUp(TMouseButton button, TShiftState shift, int x, int y) override;
   void WMKeyDown(TMessage& m) override;
   void WMKeyUp(TMessage& m) override;

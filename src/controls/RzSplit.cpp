@@ -117,8 +117,7 @@ void TRzSplitter::SetOrientation(TOrientation value) {
   if (value == orientation_) return;
   orientation_ = value;
   lastExtent_ = -1;  // the other axis: nothing to carry over
-  ChangePosition(position_, true);
-  Invalidate();
+  Reclamp();
 }
 
 void TRzSplitter::SetPosition(int value) {
@@ -139,16 +138,28 @@ void TRzSplitter::ChangePosition(int value, bool force) {
   if (OnChange) OnChange(this);
 }
 
+// After a limit changed: the bar moves (and tells so) only when it now stands outside them.
+void TRzSplitter::Reclamp() {
+  if (Clamp(position_) != position_) {
+    ChangePosition(position_, true);
+    return;
+  }
+  Realign();
+  Invalidate();
+}
+
 void TRzSplitter::SetMarginMin(int value) {
+  value = std::max(value, 0);
   if (value == marginMin_) return;
-  marginMin_ = std::max(value, 0);
-  ChangePosition(position_, true);
+  marginMin_ = value;
+  Reclamp();
 }
 
 void TRzSplitter::SetMarginMax(int value) {
+  value = std::max(value, 0);
   if (value == marginMax_) return;
-  marginMax_ = std::max(value, 0);
-  ChangePosition(position_, true);
+  marginMax_ = value;
+  Reclamp();
 }
 
 void TRzSplitter::SetUsePercent(bool value) {
@@ -177,7 +188,7 @@ void TRzSplitter::SetPercentMax(int value) {
 void TRzSplitter::SetSplitterWidth(std::uint16_t value) {
   if (value == splitterWidth_) return;
   splitterWidth_ = value;
-  ChangePosition(position_, true);
+  Reclamp();
 }
 
 void TRzSplitter::SetHotSpotVisible(bool value) {
@@ -203,9 +214,7 @@ void TRzSplitter::ReadHotSpotState(bool closedToMin, bool closedToMax, int posit
 // ---- layout ----
 
 void TRzSplitter::PaneVisibilityChanged() {
-  if (BothVisible()) ChangePosition(position_, true);
-  Realign();
-  Invalidate();
+  Reclamp();
 }
 
 void TRzSplitter::ApplyResize(int extent, int previousExtent) {

@@ -187,6 +187,7 @@ class TRzSplitter : public TRzCustomPanel {
   int Clamp(int position) const;
   bool AllowChange(int position);
   void ChangePosition(int value, bool force);
+  void Reclamp();
   void ApplyResize(int extent, int previousExtent);
   void LayoutPanes(const RECT& area);
   void RememberUserPosition();

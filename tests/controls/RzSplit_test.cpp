@@ -108,6 +108,29 @@ TEST_F(SplitterTest, ChangingCanRefuseAndChangeFiresOncePerMove) {
   EXPECT_EQ(split_->Position(), 120);
   EXPECT_EQ(changes, 1);
   EXPECT_EQ(split_->Percent(), 61);  // 120 * 100 / 198
+  // Limits and pane visibility that leave the bar where it is are no change.
+  split_->SetMarginMin(50);
+  split_->LowerRight().SetVisible(false);
+  split_->LowerRight().SetVisible(true);
+  EXPECT_EQ(changes, 1);
+  split_->SetMarginMax(100);
+  EXPECT_EQ(split_->Position(), 96);
+  EXPECT_EQ(changes, 2);
+}
+
+TEST_F(SplitterTest, LoadingMovesNamedControlsIntoTheirPanes) {
+  auto* tree = new TRzPanel(form_.get());
+  tree->SetName("tree");
+  tree->SetParent(form_.get());
+  auto* list = new TRzPanel(form_.get());
+  list->SetName("list");
+  list->SetParent(form_.get());
+  split_->BeginLoading();
+  split_->SetUpperLeftControls({"tree", "missing"});
+  split_->SetLowerRightControls({"list"});
+  split_->EndLoading();
+  EXPECT_EQ(tree->Parent(), &split_->UpperLeftPane());
+  EXPECT_EQ(list->Parent(), &split_->LowerRightPane());
 }
 
 // ---- dragging ----
