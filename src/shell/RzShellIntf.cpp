@@ -419,11 +419,8 @@ ComPtr<IDataObject> TDataObject::CreateForItems(LPCITEMIDLIST parentAbsolute, IS
   for (LPCITEMIDLIST item : items) {
     if (!item) continue;
     itemBytes.push_back(IdListBytes(item));
-    PCUITEMID_CHILD child[] = {AsChild(item)};
-    SFGAOF attributes = SFGAO_FILESYSTEM;
     // Virtual items have no file name to hand to programs that only read file drops.
-    if (SUCCEEDED(parent->GetAttributesOf(1, child, &attributes)) &&
-        (attributes & SFGAO_FILESYSTEM) != 0) {
+    if (ItemAttributes(parent, item, SFGAO_FILESYSTEM) != 0) {
       const std::string path = ItemDisplayName(parent, item, snkForParsing);
       if (!path.empty()) paths.push_back(Utf8ToUtf16(path));
     }

@@ -61,6 +61,33 @@ void AppendCharAt(std::string_view text, std::size_t& pos, std::string& target) 
   pos += len;
 }
 
+std::string JoinPath(std::string_view folder, std::string_view name) {
+  if (folder.empty()) return std::string(name);
+  while (!name.empty() && (name.front() == '\\' || name.front() == '/')) name.remove_prefix(1);
+  std::string path(folder);
+  if (path.back() == '/') {
+    path.back() = '\\';
+  } else if (path.back() != '\\') {
+    path.push_back('\\');
+  }
+  return path + std::string(name);
+}
+
+std::string_view PathFileName(std::string_view path) {
+  const std::size_t cut = path.find_last_of("\\/:");
+  return cut == std::string_view::npos ? path : path.substr(cut + 1);
+}
+
+bool IsShortcutPath(std::string_view path) {
+  const std::string_view name = PathFileName(path);
+  if (name.size() < 4) return false;
+  std::string ext(name.substr(name.size() - 4));
+  for (char& c : ext) {
+    if (c >= 'A' && c <= 'Z') c = static_cast<char>(c - 'A' + 'a');
+  }
+  return ext == ".lnk";
+}
+
 std::string NewFolderName(std::string_view baseName, int pass, int attempt) {
   std::string name(pass == 0 ? baseName : std::string_view("fldr"));
   if (attempt > 1) {

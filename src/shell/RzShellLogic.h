@@ -27,6 +27,13 @@ std::string TrimTrailingBlanks(std::string_view text);
 // sequence counts as one byte, and nothing happens at or beyond the end.
 void AppendCharAt(std::string_view text, std::size_t& pos, std::string& target);
 
+// `name` inside `folder`: one backslash between them, whatever `folder` ends in.
+std::string JoinPath(std::string_view folder, std::string_view name);
+// The part after the last backslash, slash or drive colon.
+std::string_view PathFileName(std::string_view path);
+// Whether the path names a shortcut file (".lnk", any case).
+bool IsShortcutPath(std::string_view path);
+
 constexpr int kNewFolderAttempts = 50;
 // Candidate names for a new folder: pass 0 gives "New Folder", "New Folder (2)", ...; pass 1
 // gives "fldr", "fldr2", ... (`attempt` counts from 1).

@@ -276,6 +276,26 @@ HRESULT BindToFolder(LPCITEMIDLIST absolute, TShellFolderPtr& folder) {
   return hr;
 }
 
+HRESULT BindToChildFolder(IShellFolder* parent, LPCITEMIDLIST child, TShellFolderPtr& folder) {
+  folder.Reset();
+  if (!parent) return E_INVALIDARG;
+  if (!child || child->mkid.cb == 0) return BindToFolder(nullptr, folder);
+  void* raw = nullptr;
+  const HRESULT hr = parent->BindToObject(AsRelative(child), nullptr, IID_IShellFolder, &raw);
+  if (FAILED(hr)) return hr;
+  if (!raw) return E_FAIL;
+  folder.Reset(static_cast<IShellFolder*>(raw));
+  return S_OK;
+}
+
+SFGAOF ItemAttributes(IShellFolder* folder, LPCITEMIDLIST child, SFGAOF requested) {
+  if (!folder || !child) return 0;
+  PCUITEMID_CHILD children[] = {AsChild(child)};
+  SFGAOF attributes = requested;
+  if (FAILED(folder->GetAttributesOf(1, children, &attributes))) return 0;
+  return attributes & requested;
+}
+
 HRESULT PathToIdList(std::string_view path, TRzPidl& list) {
   list.Reset();
   TShellFolderPtr desktop;

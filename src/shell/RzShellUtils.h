@@ -152,6 +152,10 @@ TShellFolderPtr DesktopFolder();
 HRESULT BindToFolder(LPCITEMIDLIST absolute, TShellFolderPtr& folder);
 // The desktop's ParseDisplayName of the path (at most MAX_PATH characters).
 HRESULT PathToIdList(std::string_view path, TRzPidl& list);
+// The child folder `child` of `parent` (BindToObject); the desktop for an empty child.
+HRESULT BindToChildFolder(IShellFolder* parent, LPCITEMIDLIST child, TShellFolderPtr& folder);
+// The asked attributes of one child that the folder grants; 0 on failure.
+SFGAOF ItemAttributes(IShellFolder* folder, LPCITEMIDLIST child, SFGAOF requested);
 // The file-system path; empty for virtual items and on failure; null reads as the desktop.
 std::string IdListToPath(LPCITEMIDLIST list);
 

@@ -110,7 +110,7 @@ TEST(ChangeHandlerThread, RefusesWhatItCannotWatch) {
 class DragDataTest : public testing::Test {
  protected:
   void SetUp() override {
-    InitializeShellUtils();
+    InitializeShellUtils();  // idempotent: the process-wide state stays for the other tests
     InitializeShellControls();
     folder_ = Folder(scratch_);
     Touch(folder_ + "\\a.txt");
@@ -120,11 +120,6 @@ class DragDataTest : public testing::Test {
     ASSERT_HRESULT_SUCCEEDED(BindToFolder(folderList_.Get(), folder_ptr_));
     items_.push_back(Child("a.txt"));
     items_.push_back(Child("股票.txt"));
-  }
-  void TearDown() override {
-    folder_ptr_.Reset();
-    FinalizeShellControls();
-    FinalizeShellUtils();
   }
   TRzPidl Child(const std::string& name) {
     TRzPidl full;

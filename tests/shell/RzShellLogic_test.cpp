@@ -60,6 +60,19 @@ TEST(ShellText, AppendCharAtStepsOverMultiByteCharactersAndBrokenInput) {
   EXPECT_EQ(at, 1u);
 }
 
+TEST(ShellText, PathsJoinWithOneSeparatorAndSplitAtTheLastOne) {
+  EXPECT_EQ(JoinPath("C:\\", "a.txt"), "C:\\a.txt");
+  EXPECT_EQ(JoinPath("C:\\Temp", "a.txt"), "C:\\Temp\\a.txt");
+  EXPECT_EQ(JoinPath("C:\\Temp/", "\\a.txt"), "C:\\Temp\\a.txt");
+  EXPECT_EQ(JoinPath("", "a.txt"), "a.txt");
+  EXPECT_EQ(PathFileName("C:\\Temp\\股票.lnk"), "股票.lnk");
+  EXPECT_EQ(PathFileName("C:name"), "name");
+  EXPECT_EQ(PathFileName("C:\\Temp\\"), "");
+  EXPECT_TRUE(IsShortcutPath("C:\\x\\Tool.LNK"));
+  EXPECT_FALSE(IsShortcutPath("C:\\x.lnk\\file"));
+  EXPECT_FALSE(IsShortcutPath(".ln"));
+}
+
 TEST(ShellText, NewFolderNamesFollowBothPasses) {
   EXPECT_EQ(NewFolderName("New Folder", 0, 1), "New Folder");
   EXPECT_EQ(NewFolderName("New Folder", 0, 2), "New Folder (2)");

@@ -134,17 +134,23 @@ TEST_F(ShellFolderTest, DisplayNamesAndAttributesOfRealItems) {
   EXPECT_FALSE(AbsoluteDisplayName(nullptr).empty());  // the desktop's own name
   EXPECT_EQ(ItemDisplayName(folder.Get(), nullptr, snkNormal), "");
 
-  SFGAOF fileAttributes = SFGAO_FOLDER | SFGAO_FILESYSTEM;
-  PCUITEMID_CHILD children[] = {AsChild(child)};
-  ASSERT_HRESULT_SUCCEEDED(folder->GetAttributesOf(1, children, &fileAttributes));
-  EXPECT_TRUE(fileAttributes & SFGAO_FILESYSTEM);
+  const SFGAOF fileAttributes =
+      ItemAttributes(folder.Get(), child, SFGAO_FOLDER | SFGAO_FILESYSTEM);
+  EXPECT_EQ(fileAttributes, SFGAO_FILESYSTEM);
   EXPECT_FALSE(IsFolderItem(fileAttributes, true));
+  EXPECT_EQ(ItemAttributes(folder.Get(), nullptr, SFGAO_FOLDER), 0u);
 
   const TRzPidl sub = Parse(Path("sub"));
-  SFGAOF subAttributes = SFGAO_FOLDER | SFGAO_FILESYSTEM;
-  PCUITEMID_CHILD subChild[] = {AsChild(IdListLastItem(sub.Get()))};
-  ASSERT_HRESULT_SUCCEEDED(folder->GetAttributesOf(1, subChild, &subAttributes));
-  EXPECT_TRUE(IsFolderItem(subAttributes, false));
+  const LPCITEMIDLIST subChild = IdListLastItem(sub.Get());
+  EXPECT_TRUE(
+      IsFolderItem(ItemAttributes(folder.Get(), subChild, SFGAO_FOLDER | SFGAO_STREAM), false));
+  TShellFolderPtr subFolder;
+  ASSERT_HRESULT_SUCCEEDED(BindToChildFolder(folder.Get(), subChild, subFolder));
+  ComPtr<IEnumIDList> contents;
+  EXPECT_HRESULT_SUCCEEDED(
+      subFolder->EnumObjects(nullptr, SHCONTF_FOLDERS | SHCONTF_NONFOLDERS, contents.Put()));
+  EXPECT_HRESULT_FAILED(BindToChildFolder(nullptr, subChild, subFolder));
+  EXPECT_FALSE(subFolder);
 
   // Archives the newer shell shows as folders count as files unless files may be folders.
   const SFGAOF archive = SFGAO_FOLDER | SFGAO_STREAM;
