@@ -79,8 +79,14 @@ void TRzCalculatorEngine::Clear() {
   showResult_ = true;
 }
 
+// An entry typed since the last operation counts too: "7" then set gives 7, not the value the
+// calculator was opened with.
 void TRzCalculatorEngine::CompleteForSet() {
-  if (!error_ && !operandApplied_) Compute();
+  if (error_ || (operandApplied_ && newEntry_)) return;
+  Compute();
+  newEntry_ = true;
+  operandApplied_ = true;
+  decimals_ = 0;
 }
 
 void TRzCalculatorEngine::SetResult(long double value) {

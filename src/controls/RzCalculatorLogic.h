@@ -20,7 +20,8 @@ class TRzCalculatorEngine {
   bool Operator(TRzCalcOperator op);
   bool Equals();
   void Clear();
-  // The set button and Enter in popup mode: the pending operation is completed first.
+  // The set button and Enter in popup mode: a pending operation or a typed entry is completed
+  // first, once.
   void CompleteForSet();
 
   long double Result() const { return result_; }

@@ -125,6 +125,21 @@ TEST(RzCalculatorEngine, SetCompletesAPendingOperationOnlyOnce) {
   EXPECT_EQ(calc.Result(), 294);
 }
 
+TEST(RzCalculatorEngine, SetTakesAnEntryTypedOverTheStartingValue) {
+  TRzCalculatorEngine calc;
+  calc.SetResult(12);
+  Press(calc, "7");
+  calc.CompleteForSet();
+  EXPECT_EQ(calc.Result(), 7);
+  calc.SetResult(12);
+  Press(calc, "+3");
+  calc.CompleteForSet();
+  EXPECT_EQ(calc.Result(), 15);
+  calc.SetResult(12);
+  calc.CompleteForSet();  // nothing typed: the value stays
+  EXPECT_EQ(calc.Result(), 12);
+}
+
 TEST(RzCalculatorEngine, DisplayUsesTheGivenSeparatorAndKeepsPrecision) {
   TRzCalculatorEngine calc;
   Press(calc, "12.5");
