@@ -13,7 +13,7 @@ namespace kovra {
 template <class Interface>
 class TRzComObject : public Interface {
  public:
-  TRzComObject(const GUID& iid) : iid_(iid) {}
+  explicit TRzComObject(const GUID& iid) : iid_(iid) {}
   TRzComObject(const TRzComObject&) = delete;
   TRzComObject& operator=(const TRzComObject&) = delete;
 

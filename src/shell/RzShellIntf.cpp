@@ -187,6 +187,9 @@ bool TChangeHandlerThread::Running() const {
 
 bool TChangeHandlerThread::Request(int action, HANDLE handle, int slot, int* addedSlot) {
   std::uint64_t id = 0;
+  // Cleared before the request exists, so that any signal from here on answers this request
+  // or a later one, never an older withdrawn one.
+  ResetEvent(state_->processed.Get());
   {
     std::lock_guard lock(state_->mutex);
     state_->action = action;
@@ -195,7 +198,6 @@ bool TChangeHandlerThread::Request(int action, HANDLE handle, int slot, int* add
     state_->requestPending = true;
     id = ++state_->requestId;
   }
-  ResetEvent(state_->processed.Get());
   SetEvent(state_->doAction.Get());
   const auto deadline =
       std::chrono::steady_clock::now() + std::chrono::milliseconds(kRequestTimeoutMs);
