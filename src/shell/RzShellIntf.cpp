@@ -545,17 +545,14 @@ std::optional<TRzIdListArrayData> ReadIdListArray(IDataObject* data) {
   return result;
 }
 
-DWORD SharedDropEffects(IDataObject* data) {
+DWORD DragEffectsOfItems(IShellFolder* parent, const std::vector<LPCITEMIDLIST>& items) {
   constexpr DWORD kAll = DROPEFFECT_COPY | DROPEFFECT_MOVE | DROPEFFECT_LINK;
-  const auto array = ReadIdListArray(data);
-  if (!array || array->Items.empty()) return kAll;
-  TRzPidl parentList = IdListFromBytes(array->Parent);
-  TShellFolderPtr parent;
-  if (!parentList || FAILED(BindToFolder(parentList.Get(), parent))) return kAll;
+  if (!parent || items.empty()) return kAll;
   std::vector<PCUITEMID_CHILD> children;
-  children.reserve(array->Items.size());
-  for (const auto& item : array->Items) {
-    children.push_back(AsChild(reinterpret_cast<LPCITEMIDLIST>(item.data())));
+  children.reserve(items.size());
+  for (LPCITEMIDLIST item : items) {
+    if (!item) return kAll;
+    children.push_back(AsChild(item));
   }
   SFGAOF attributes = SFGAO_CANCOPY | SFGAO_CANMOVE | SFGAO_CANLINK;
   if (FAILED(parent->GetAttributesOf(static_cast<UINT>(children.size()), children.data(),
@@ -563,6 +560,21 @@ DWORD SharedDropEffects(IDataObject* data) {
     return kAll;
   }
   return DropEffectsOfAttributes(attributes);
+}
+
+DWORD SharedDropEffects(IDataObject* data) {
+  constexpr DWORD kAll = DROPEFFECT_COPY | DROPEFFECT_MOVE | DROPEFFECT_LINK;
+  const auto array = ReadIdListArray(data);
+  if (!array || array->Items.empty()) return kAll;
+  TRzPidl parentList = IdListFromBytes(array->Parent);
+  TShellFolderPtr parent;
+  if (!parentList || FAILED(BindToFolder(parentList.Get(), parent))) return kAll;
+  std::vector<LPCITEMIDLIST> items;
+  items.reserve(array->Items.size());
+  for (const auto& item : array->Items) {
+    items.push_back(reinterpret_cast<LPCITEMIDLIST>(item.data()));
+  }
+  return DragEffectsOfItems(parent.Get(), items);
 }
 
 ComPtr<IDropTarget> ShellDropTargetOf(HWND owner, LPCITEMIDLIST absolute) {

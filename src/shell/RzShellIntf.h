@@ -141,6 +141,9 @@ DWORD DropEffectsOfAttributes(SFGAOF attributes);
 // The "Shell IDList Array" a data object carries, checked against its block; null when absent
 // or damaged.
 std::optional<TRzIdListArrayData> ReadIdListArray(IDataObject* data);
+// The effects all the items allow (from their copy, move and link capabilities); all three when
+// the folder cannot say.
+DWORD DragEffectsOfItems(IShellFolder* parent, const std::vector<LPCITEMIDLIST>& items);
 // The effects every item of the data's "Shell IDList Array" allows; all three without one.
 DWORD SharedDropEffects(IDataObject* data);
 // The shell's own drop target for the folder at `absolute` (the desktop's for the desktop).

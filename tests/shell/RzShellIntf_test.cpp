@@ -251,6 +251,7 @@ TEST_F(DragDataTest, FileDropAndIdListDataRoundTrip) {
   const DWORD effects = SharedDropEffects(data.Get());
   EXPECT_TRUE(effects & DROPEFFECT_COPY);
   EXPECT_TRUE(effects & DROPEFFECT_MOVE);
+  EXPECT_EQ(effects, DragEffectsOfItems(folder_ptr_.Get(), {items_[0].Get(), items_[1].Get()}));
 }
 
 TEST_F(DragDataTest, VirtualItemsCarryNoFileNames) {
