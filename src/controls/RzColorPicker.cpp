@@ -186,10 +186,10 @@ void TRzColorPicker::SetHotIndex(int index) {
 
 // ---- geometry ----
 
+// Inside the frames. The border-width ring is painted in the picker's own colour, so the cells
+// may use it; the natural size then is the palette plus the frames alone.
 RECT TRzColorPicker::PickerClientRect() const {
-  RECT r = ClientRect();
-  AdjustClientRect(r);
-  return r;
+  return FramedClientRect();
 }
 
 TRzColorPickerLayout TRzColorPicker::PickerLayout() const {

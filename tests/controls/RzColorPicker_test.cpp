@@ -485,14 +485,16 @@ TEST_F(ColorPickerTest, AutoSizeFollowsRowsFramesAndFont) {
   p->SetShowCustomColor(true);
   EXPECT_EQ(p->Height(), plainHeight + 80 + bh + 1 + bh);
   p->SetBorderOuter(fsNone);
-  EXPECT_EQ(p->Width(), 144 + 2 * 2);  // only the border width is left around the cells
+  EXPECT_EQ(p->Width(), 144);
+  p->SetBorderOuter(fsLowered);  // as the settings window shows it
+  EXPECT_EQ(p->Width(), 148);
   TFont big;
   big.SetHeight(-20);
   p->SetFont(big);
-  EXPECT_EQ(p->Height(), 90 + 4 + 80 + 2 * (20 + 12) + 1);
+  EXPECT_EQ(p->Height(), 90 + 4 + 80 + 2 * (20 + 12) + 1);  // fsLowered: 2 on each side
   p->SetAutoSize(false);
   p->SetShowDefaultColor(true);
-  EXPECT_EQ(p->Height(), 90 + 4 + 80 + 2 * (20 + 12) + 1);
+  EXPECT_EQ(p->Height(), 90 + 4 + 80 + 2 * (20 + 12) + 1);  // fsLowered: 2 on each side
 }
 
 }  // namespace
