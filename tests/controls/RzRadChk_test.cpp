@@ -3,6 +3,7 @@
 #include <chrono>
 #include <memory>
 
+#include "controls/RzPanel.h"
 #include "controls/RzRadChk.h"
 #include "controls/RzSplit.h"
 #include "framework/Application.h"
@@ -289,6 +290,30 @@ TEST_F(CheckBoxTest, ClassicGlyphDiffersWhenChecked) {
     for (int x = g.left; x < g.right; ++x)
       changed += BitmapPixel(before, x, y) != BitmapPixel(after, x, y);
   EXPECT_GT(changed, 5);
+}
+
+TEST_F(CheckBoxTest, TransparentBoxShowsItsParentAndFollowsItsChanges) {
+  auto* panel = new TRzPanel(form_.get());
+  panel->SetParent(form_.get());
+  panel->SetBounds(10, 10, 200, 60);
+  panel->SetBorderOuter(fsNone);
+  panel->SetColor(clRed);
+  auto* c = new TRzCheckBox(form_.get());
+  c->SetParent(panel);
+  c->SetAutoSize(false);
+  c->SetBounds(5, 5, 150, 30);
+  c->SetParentColor(false);
+  c->SetColor(clBlue);
+  c->SetThemeAware(false);
+  const int x = c->ClientWidth() - 3, y = c->ClientHeight() - 3;  // beyond the caption's text
+  EXPECT_EQ(BitmapPixel(Capture(*c), x, y), clBlue);
+  c->SetTransparent(true);
+  EXPECT_EQ(BitmapPixel(Capture(*c), x, y), clRed);
+  panel->SetColor(clLime);
+  EXPECT_EQ(BitmapPixel(Capture(*c), x, y), clLime);
+  c->SetTransparent(false);
+  c->SetColor(clYellow);
+  EXPECT_EQ(BitmapPixel(Capture(*c), x, y), clYellow);  // the cached background is not stale
 }
 
 // Nine cells, each a solid colour, with a key-coloured corner and one window-mask pixel.
