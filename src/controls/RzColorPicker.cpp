@@ -78,9 +78,14 @@ bool TRzColorDialog::Execute(HWND owner) {
   cc.rgbResult = Color == clNone ? RGB(0, 0, 0) : ToColorRef(Color);
   cc.lpCustColors = custom;
   cc.Flags = Flags();
-  Application().ModalStarted();
-  const BOOL ok = ChooseColorW(&cc);
-  Application().ModalFinished();
+  BOOL ok = FALSE;
+  {
+    Application().ModalStarted();
+    struct Finish {
+      ~Finish() { Application().ModalFinished(); }
+    } finish;
+    ok = ChooseColorW(&cc);
+  }
   if (!ok) return false;
   Color = FromColorRef(cc.rgbResult);
   for (int i = 0; i < kPickerCustomColorCount; ++i) CustomColors[i] = FromColorRef(custom[i]);
