@@ -24,6 +24,10 @@ bool IsEmptyRect(const RECT& r) {
   return r.right <= r.left || r.bottom <= r.top;
 }
 
+POINT Centre(const RECT& r) {
+  return POINT{(r.left + r.right) / 2, (r.top + r.bottom) / 2};
+}
+
 bool Contains(const RECT& r, POINT p) {
   return p.x >= r.left && p.x < r.right && p.y >= r.top && p.y < r.bottom;
 }
@@ -373,6 +377,10 @@ void TRzCalculator::PaintButton(TCanvas& canvas, int index, TColor frame) {
     canvas.FillRect(inner);
   }
   if (down && !drawn) OffsetRect(&r, 2, 2);
+  if (index == kSet && !MarlettAvailable()) {
+    PaintSetGlyph(canvas, r, text);
+    return;
+  }
   TFont saved;
   saved.Assign(canvas.Font());
   if (index == kSet) {
@@ -385,6 +393,34 @@ void TRzCalculator::PaintButton(TCanvas& canvas, int index, TColor frame) {
   canvas.DrawText(kCaptions[index], r, DT_CENTER | DT_VCENTER | DT_SINGLELINE | DT_NOPREFIX);
   canvas.Font().Assign(saved);
   canvas.Brush().SetStyle(bsSolid);
+}
+
+// The set glyph is the symbol font's up-pointing triangle; where that font is missing, the font
+// mapper would show a plain "5", so the triangle is drawn instead.
+bool TRzCalculator::MarlettAvailable() {
+  static const bool available = [] {
+    TFont font;
+    font.SetName("Marlett");
+    font.SetCharset(SYMBOL_CHARSET);
+    WindowDC dc(nullptr);
+    if (!dc.Get()) return false;
+    SelectObjectScope select(dc.Get(), font.Handle());
+    wchar_t face[LF_FACESIZE] = {};
+    GetTextFaceW(dc.Get(), LF_FACESIZE, face);
+    return lstrcmpiW(face, L"Marlett") == 0;
+  }();
+  return available;
+}
+
+void TRzCalculator::PaintSetGlyph(TCanvas& canvas, const RECT& r, TColor color) {
+  const int half = std::max(3, (zeroHeight_ + 4) / 3);
+  const POINT c = Centre(r);
+  const POINT triangle[3] = {
+      {c.x - half, c.y + half / 2}, {c.x + half, c.y + half / 2}, {c.x, c.y - half / 2 - 1}};
+  canvas.Pen().SetColor(color);
+  canvas.Brush().SetStyle(bsSolid);
+  canvas.Brush().SetColor(color);
+  canvas.Polygon(triangle);
 }
 
 void TRzCalculator::PaintDisplay(TCanvas& canvas, TColor frame) {

@@ -127,6 +127,8 @@ class TRzCalculator : public TRzCustomPanel {
   bool Themed() const;
   void PaintButton(TCanvas& canvas, int index, TColor frame);
   void PaintDisplay(TCanvas& canvas, TColor frame);
+  void PaintSetGlyph(TCanvas& canvas, const RECT& r, TColor color);
+  static bool MarlettAvailable();
 
   TRzCalculatorEngine engine_;
   std::uint8_t pressed_ = kDisplay;
