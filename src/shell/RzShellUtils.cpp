@@ -34,6 +34,10 @@ struct TLayerState {
   decltype(&NetApiBufferFree) netApiBufferFree = nullptr;
   int driveRefreshSuspended = 0;
   bool overlaysAdded = false;
+
+  // A program that never finalised the layer is exiting: its window and the framework behind it
+  // may already be gone, so the handler is left to the process's end rather than destroyed.
+  ~TLayerState() { static_cast<void>(deviceHandler.release()); }
 };
 
 TLayerState& Layer() {

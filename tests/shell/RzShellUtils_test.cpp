@@ -438,6 +438,14 @@ TEST(ShellDetails, FileSystemFoldersOfferDetailColumns) {
   EXPECT_FALSE(GetShellDetails(nullptr));
 }
 
+TEST(NetworkDrives, ALocalDriveIsNeverAConnectedNetworkDrive) {
+  wchar_t windows[MAX_PATH] = {};
+  ASSERT_GT(GetWindowsDirectoryW(windows, MAX_PATH), 0u);
+  const char local = static_cast<char>(windows[0]);
+  EXPECT_FALSE(IsNetworkDriveConnected(local));
+  EXPECT_FALSE(IsNetworkDriveConnected(local));  // the library is loaded once and kept
+}
+
 TEST(DeviceChangeHandler, ListenersRunFromThePostedMessageInOrder) {
   TRzDeviceChangeHandler handler;
   ASSERT_NE(handler.Handle(), nullptr);
