@@ -302,23 +302,33 @@ TEST_F(ButtonEditTest, KindGlyphsAreSharedTwoCellBitmapsAndCustomGlyphsSwitchThe
             BitmapPixel(TRzButtonEdit::KindGlyph(TRzButtonEdit::bkLookup), 2, 6));
 }
 
-TEST_F(ButtonEditTest, FlatButtonsTakeTheFlatColourWhileTheEditIsHot) {
+TEST_F(ButtonEditTest, ThemedFlatButtonsRiseWhileTheEditIsFocused) {
+  if (!ThemesActive()) GTEST_SKIP() << "no visual theme";
   edit_->SetFlatButtons(true);
-  EXPECT_TRUE(edit_->Button(TRzButtonEdit::kMainButton)->Flat() || ThemesActive());
-  if (ThemesActive()) {
-    // Focused: raised; elsewhere: flat.
-    EXPECT_FALSE(edit_->Button(TRzButtonEdit::kMainButton)->Flat());
-    form_->SetFocus();
-    ::SetFocus(form_->Handle());
-    Pump();
-    EXPECT_TRUE(edit_->Button(TRzButtonEdit::kMainButton)->Flat());
-    return;
-  }
+  EXPECT_FALSE(edit_->Button(TRzButtonEdit::kMainButton)->Flat());
+  ::SetFocus(form_->Handle());
+  Pump();
+  EXPECT_TRUE(edit_->Button(TRzButtonEdit::kMainButton)->Flat());
+  EXPECT_EQ(edit_->Button(TRzButtonEdit::kAltButton)->Color(), edit_->Color());
+}
+
+TEST_F(ButtonEditTest, ClassicFlatButtonsTakeTheFlatColourWhileTheEditIsHot) {
+  const DWORD saved = GetThemeAppProperties();
+  SetThemeAppProperties(STAP_ALLOW_NONCLIENT);
+  struct Restore {
+    DWORD saved;
+    ~Restore() { SetThemeAppProperties(saved); }
+  } restore{saved};
+  edit_->SetFlatButtons(true);
   edit_->SetFlatButtonColor(clYellow);
+  EXPECT_TRUE(edit_->Button(TRzButtonEdit::kMainButton)->Flat());
   EXPECT_EQ(edit_->Button(TRzButtonEdit::kMainButton)->Color(), clYellow);
   ::SetFocus(form_->Handle());
   Pump();
   EXPECT_EQ(edit_->Button(TRzButtonEdit::kMainButton)->Color(), edit_->Color());
+  edit_->SetColor(clAqua);  // the pair follows the edit's colour
+  EXPECT_EQ(edit_->ButtonPair()->Color(), clAqua);
+  EXPECT_EQ(edit_->Button(TRzButtonEdit::kAltButton)->Color(), clAqua);
 }
 
 // Tool buttons in each look beside button edits, saved for a person to look at.

@@ -38,6 +38,18 @@ TBitmap Solid(int w, int h, TColor color) {
   return b;
 }
 
+// The classic look for a test's span: the process stops theming its controls.
+class ClassicLook {
+ public:
+  ClassicLook() : saved_(GetThemeAppProperties()) { SetThemeAppProperties(STAP_ALLOW_NONCLIENT); }
+  ~ClassicLook() { SetThemeAppProperties(saved_); }
+  ClassicLook(const ClassicLook&) = delete;
+  ClassicLook& operator=(const ClassicLook&) = delete;
+
+ private:
+  DWORD saved_;
+};
+
 LPARAM Self(TControl* c) {
   return reinterpret_cast<LPARAM>(c);
 }
@@ -510,7 +522,8 @@ TEST_F(ControlButtonTest, GlyphCellFollowsStateAndArrowStylesDrawArrows) {
 }
 
 TEST_F(ControlButtonTest, ClassicFlatButtonFramesOnlyWhenHotOrDown) {
-  if (ThemesActive()) GTEST_SKIP() << "themed parts replace the classic frame";
+  ClassicLook classic;
+  ASSERT_FALSE(ThemesActive());
   auto* b = Add<TRzControlButton>(10, 10, 17, 21);
   b->SetFlat(true);
   b->SetColor(clYellow);
@@ -519,6 +532,33 @@ TEST_F(ControlButtonTest, ClassicFlatButtonFramesOnlyWhenHotOrDown) {
   b->Perform(CM_MOUSEENTER, 0, Self(b));
   shot = PaintAlone(*b, clTeal);
   EXPECT_EQ(BitmapPixel(shot, 0, 10), ColorToRGB(clBtnHighlight));
+  EXPECT_EQ(BitmapPixel(shot, 8, 10), clYellow);
+  b->Perform(CM_MOUSELEAVE, 0, Self(b));
+  b->SetEnabled(false);  // a disabled button does not light up
+  b->Perform(CM_MOUSEENTER, 0, Self(b));
+  EXPECT_EQ(BitmapPixel(PaintAlone(*b, clTeal), 0, 10), clYellow);
+}
+
+TEST_F(ControlButtonTest, ClassicRaisedButtonSinksWhenDownAndArrowsKeepTheirColour) {
+  ClassicLook classic;
+  auto* b = Add<TRzControlButton>(10, 10, 17, 21);
+  b->SetStyle(cbsUp);
+  b->SetColor(clYellow);
+  TBitmap shot = PaintAlone(*b, clTeal);
+  EXPECT_EQ(BitmapPixel(shot, 0, 10), ColorToRGB(clBtnHighlight));
+  EXPECT_EQ(BitmapPixel(shot, 16, 10), ColorToRGB(cl3DDkShadow));
+  EXPECT_EQ(BitmapPixel(shot, 3, 3), clYellow);  // arrow buttons fill with Color
+  int arrow = 0;
+  for (int y = 0; y < 21; ++y)
+    for (int x = 0; x < 17; ++x) arrow += BitmapPixel(shot, x, y) == ColorToRGB(clBtnText);
+  EXPECT_GT(arrow, 5);
+  Mouse(WM_LBUTTONDOWN, MK_LBUTTON, *b, 5, 5);
+  shot = PaintAlone(*b, clTeal);
+  EXPECT_EQ(BitmapPixel(shot, 0, 10), ColorToRGB(clBtnShadow));  // one outline ring
+  EXPECT_EQ(BitmapPixel(shot, 16, 10), ColorToRGB(clBtnShadow));
+  Mouse(WM_LBUTTONUP, 0, *b, 100, 100);
+  b->SetStyle(cbsDropDown);  // glyph-less looks fill with the face colour
+  EXPECT_EQ(BitmapPixel(PaintAlone(*b, clTeal), 3, 3), ColorToRGB(clBtnFace));
 }
 
 }  // namespace
