@@ -1,0 +1,335 @@
+// The framed combo boxes.
+//   TRzCustomComboBox       the framework's combo box with the framed edit's colour by state,
+//                           custom frame and hot tracking, a read-only mode, its own incremental
+//                           search and completion, an automatic drop-down width and cue text
+//   TRzComboBox             its published form, with Values parallel to the items
+//   TRzImageComboBoxItem    one item of the image combo: caption, image, overlay, indent, data
+//   TRzCustomImageComboBox  an owner-drawn combo whose items carry images and indent levels
+#pragma once
+
+#include <windows.h>
+
+#include <functional>
+#include <memory>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "controls/RzCommon.h"
+#include "framework/ImgList.h"
+#include "framework/StdComboBox.h"
+#include "framework/Timers.h"
+
+namespace kovra {
+
+using TRzDeleteComboItemEvent = std::function<void(TObject* sender, void* item)>;
+// `handled` set by the handler keeps the default wheel action from running.
+using TRzMouseWheelEvent =
+    std::function<void(TObject* sender, TShiftState shift, int delta, POINT at, bool& handled)>;
+using TRzMouseWheelUpDownEvent =
+    std::function<void(TObject* sender, TShiftState shift, POINT at, bool& handled)>;
+
+class TRzCustomComboBox : public TCustomComboBox, public TRzFrameControllerClient {
+ public:
+  explicit TRzCustomComboBox(TComponent* owner);
+  ~TRzCustomComboBox() override;
+
+  // This control's own search and completion against the items.
+  bool AutoComplete() const { return autoComplete_; }
+  void SetAutoComplete(bool value) { autoComplete_ = value; }
+  // The text may differ from every item.
+  bool AllowEdit() const { return allowEdit_; }
+  void SetAllowEdit(bool value) { allowEdit_ = value; }
+  bool BeepOnInvalidKey() const { return beepOnInvalidKey_; }
+  void SetBeepOnInvalidKey(bool value) { beepOnInvalidKey_ = value; }
+  bool KeepSearchCase() const { return keepSearchCase_; }
+  void SetKeepSearchCase(bool value) { keepSearchCase_ = value; }
+  bool TabOnEnter() const { return tabOnEnter_; }
+  void SetTabOnEnter(bool value) { tabOnEnter_ = value; }
+  // 0: as wide as the widest item needs (at least the control's width).
+  int DropDownWidth() const { return dropDownWidth_; }
+  void SetDropDownWidth(int value) { dropDownWidth_ = std::max(value, 0); }
+  bool ReadOnly() const { return readOnly_; }
+  void SetReadOnly(bool value);
+  virtual bool IsReadOnly() const { return readOnly_; }
+  const std::string& TextHint() const { return textHint_; }
+  void SetTextHint(std::string_view value);
+
+  TColor DisabledColor() const { return disabledColor_; }
+  void SetDisabledColor(TColor value);
+  TColor FocusColor() const { return focusColor_; }
+  void SetFocusColor(TColor value);
+  TColor ReadOnlyColor() const { return readOnlyColor_; }
+  void SetReadOnlyColor(TColor value);
+  bool ReadOnlyColorOnFocus() const { return readOnlyColorOnFocus_; }
+  void SetReadOnlyColorOnFocus(bool value);
+  TColor NormalColor() const { return normalColor_; }
+  TColor FrameColor() const { return frameColor_; }
+  void SetFrameColor(TColor value);
+  TColor FrameHotColor() const { return frameHotColor_; }
+  void SetFrameHotColor(TColor value);
+  bool FrameHotTrack() const { return frameHotTrack_; }
+  void SetFrameHotTrack(bool value);
+  TFrameStyle FrameHotStyle() const { return frameHotStyle_; }
+  void SetFrameHotStyle(TFrameStyle value);
+  TSides FrameSides() const { return frameSides_; }
+  void SetFrameSides(TSides value);
+  TFrameStyle FrameStyle() const { return frameStyle_; }
+  void SetFrameStyle(TFrameStyle value);
+  bool FrameVisible() const { return frameVisible_; }
+  void SetFrameVisible(bool value);
+  TFramingPreference FramingPreference() const { return framingPreference_; }
+  void SetFramingPreference(TFramingPreference value);
+  bool FlatButtons() const { return flatButtons_; }
+  void SetFlatButtons(bool value);
+  TColor FlatButtonColor() const { return flatButtonColor_; }
+  void SetFlatButtonColor(TColor value);
+  // The custom frame replaces the 3-D border: FrameVisible turns these off.
+  bool Ctl3D() const { return ctl3D_; }
+  bool ParentCtl3D() const { return parentCtl3D_; }
+
+  virtual void UpdateColors();
+  virtual void UpdateFrame(bool viaMouse, bool inside);
+  bool ThemedFraming() const;
+  void InvalidKeyBeep() const;
+  // Completes `prefix` with the first item it begins (see RzComboLogic.h); true on a match.
+  bool Match(const std::u16string& prefix);
+  const std::u16string& SearchString() const { return search_; }
+  bool InControl() const { return inControl_; }
+  bool OverControl() const { return overControl_; }
+  // Width last given to the open list.
+  int ActualDropDownWidth() const { return actualDropDownWidth_; }
+
+  // Older stored forms.
+  void ReadFrameFlat(bool value);
+  void ReadFrameFocusStyle(std::string_view styleName);
+  void ReadFrameFlatStyle(std::string_view) {}
+
+  TRzDeleteComboItemEvent OnDeleteItem;
+  TNotifyEvent OnMatch;
+  TNotifyEvent OnNotInList;
+  TNotifyEvent OnSelEndCancel;
+  TNotifyEvent OnSelEndOk;
+  TRzMouseWheelEvent OnMouseWheel;
+  TRzMouseWheelUpDownEvent OnMouseWheelUp;
+  TRzMouseWheelUpDownEvent OnMouseWheelDown;
+
+  // TRzFrameControllerClient
+  void ControllerSetColor(TColor v) override { SetColor(v); }
+  void ControllerSetFocusColor(TColor v) override { SetFocusColor(v); }
+  void ControllerSetDisabledColor(TColor v) override { SetDisabledColor(v); }
+  void ControllerSetReadOnlyColor(TColor v) override { SetReadOnlyColor(v); }
+  void ControllerSetReadOnlyColorOnFocus(bool v) override { SetReadOnlyColorOnFocus(v); }
+  void ControllerSetParentColor(bool v) override { SetParentColor(v); }
+  void ControllerSetFlatButtonColor(TColor v) override { SetFlatButtonColor(v); }
+  void ControllerSetFlatButtons(bool v) override { SetFlatButtons(v); }
+  void ControllerSetFrameColor(TColor v) override { SetFrameColor(v); }
+  void ControllerSetFrameHotColor(TColor v) override { SetFrameHotColor(v); }
+  void ControllerSetFrameHotTrack(bool v) override { SetFrameHotTrack(v); }
+  void ControllerSetFrameHotStyle(TFrameStyle v) override { SetFrameHotStyle(v); }
+  void ControllerSetFrameSides(TSides v) override { SetFrameSides(v); }
+  void ControllerSetFrameStyle(TFrameStyle v) override { SetFrameStyle(v); }
+  void ControllerSetFrameVisible(bool v) override { SetFrameVisible(v); }
+  void ControllerSetFramingPreference(TFramingPreference v) override { SetFramingPreference(v); }
+
+ protected:
+  void DropDown() override;
+  void CloseUp() override;
+  void SelEndOk() override;
+  void SelEndCancel() override;
+  void ItemDeleting(int index) override;
+  bool ShowFocusRect() const override { return showFocus_; }
+  void SetShowFocus(bool value) { showFocus_ = value; }
+  // Paints the frame, button strip and rings over what the system drew.
+  virtual void PaintOver();
+  virtual void ApplyTextHint();
+
+  void CreateWnd() override;
+  void Loaded() override;
+  void WndProc(TMessage& m) override;
+  void EditWndProc(TMessage& m) override;
+  void CNCommand(TMessage& m) override;
+  void CMMouseEnter(TMessage& m) override;
+  void CMMouseLeave(TMessage& m) override;
+  void CMEnabledChanged(TMessage& m) override;
+  void CMColorChanged(TMessage& m) override;
+  void CMTextChanged(TMessage& m) override;
+
+ private:
+  TColor StateColor() const;
+  void RepaintHot();
+  void RepaintFrame();
+  std::vector<std::u16string> WideItems() const;
+  std::u16string WideText() const;
+  void SetWideText(const std::u16string& text);
+  void PostTab();
+  bool TypingKeyDown(WORD key, TShiftState shift);
+  void TypingChar(TMessage& m, wchar_t key);
+  void TypedPrintable(TMessage& m, wchar_t key);
+  void TypedBackspace(TMessage& m);
+  void ListChar(TMessage& m);
+  void ListKeyDown(TMessage& m);
+  void AfterKeyDown(WORD key);
+  void WheelMessage(TMessage& m);
+  bool ReadOnlyMouse(TMessage& m);
+  void TrackPartMouse(HWND part, UINT msg);
+  void RestartSearchTimer();
+  int ComputeDropDownWidth();
+
+  bool autoComplete_ = true;
+  bool allowEdit_ = true;
+  bool beepOnInvalidKey_ = true;
+  bool flatButtons_ = false;
+  TColor flatButtonColor_ = clBtnFace;
+  bool updatingColor_ = false;
+  TColor disabledColor_ = clBtnFace;
+  TColor readOnlyColor_ = clInfoBk;
+  bool readOnlyColorOnFocus_ = false;
+  TColor focusColor_ = clWindow;
+  TColor normalColor_ = clWindow;
+  TColor frameColor_ = clBtnShadow;
+  TColor frameHotColor_ = clBtnShadow;
+  bool frameHotTrack_ = false;
+  TFrameStyle frameHotStyle_ = fsFlatBold;
+  TSides frameSides_ = kAllSides;
+  TFrameStyle frameStyle_ = fsFlat;
+  bool frameVisible_ = false;
+  TFramingPreference framingPreference_ = fpXPThemes;
+  bool keepSearchCase_ = false;
+  std::u16string search_;
+  int dropDownWidth_ = 0;
+  std::unique_ptr<TTimer> searchTimer_;
+  bool tabOnEnter_ = false;
+  bool typing_ = false;
+  bool enterPressed_ = false;
+  bool readOnly_ = false;
+  std::string textHint_;
+  bool ctl3D_ = true;
+  bool parentCtl3D_ = true;
+  bool inControl_ = false;
+  bool overControl_ = false;
+  bool showFocus_ = true;
+  int actualDropDownWidth_ = 0;
+  bool editTracking_ = false;
+  TCanvas frameCanvas_;
+};
+
+class TRzComboBox : public TRzCustomComboBox {
+ public:
+  explicit TRzComboBox(TComponent* owner);
+  ~TRzComboBox() override;
+
+  // One line per item; an empty or missing line makes the item's text its value. The lines
+  // move with their items when items are inserted, deleted or sorted.
+  const std::vector<std::string>& Values() const { return values_; }
+  void SetValues(std::vector<std::string> values);
+  // The value of the selected item (list styles) or of the item the edit text names (editable
+  // style), else the edit text.
+  const std::string& Value() const { return value_; }
+  // Selects the first item whose value is `value` exactly, or none, and keeps `value`.
+  void SetValue(std::string_view value, bool force = false);
+  std::string ItemValue(int index) const;
+
+  void Click() override;
+
+ protected:
+  void Change() override;
+  void ItemInserted(int index) override;
+  void ItemDeleting(int index) override;
+  void ItemsReordered(const std::vector<int>& oldIndexOf) override;
+
+ private:
+  std::string CurrentValue() const;
+
+  std::vector<std::string> values_;
+  std::string value_;
+  bool inSetValue_ = false;
+};
+
+class TRzCustomImageComboBox;
+
+class TRzImageComboBoxItem {
+ public:
+  explicit TRzImageComboBoxItem(TRzCustomImageComboBox* owner) : owner_(owner) {}
+  TRzImageComboBoxItem(const TRzImageComboBoxItem&) = delete;
+  TRzImageComboBoxItem& operator=(const TRzImageComboBoxItem&) = delete;
+
+  TRzCustomImageComboBox* Owner() const { return owner_; }
+  // Where the item stands in its owner's list now; -1 once removed.
+  int Index() const;
+  int IndentLevel() const { return indentLevel_; }
+  void SetIndentLevel(int value);
+  int ImageIndex() const { return imageIndex_; }
+  void SetImageIndex(int value);
+  // -1: none.
+  int OverlayIndex() const { return overlayIndex_; }
+  void SetOverlayIndex(int value);
+  const std::string& Caption() const { return caption_; }
+  void SetCaption(std::string_view value);
+  // For the owner's use (the shell combo keeps its per-item shell data here); never freed here.
+  void* Data() const { return data_; }
+  void SetData(void* value) { data_ = value; }
+
+ private:
+  friend class TRzCustomImageComboBox;
+  TRzCustomImageComboBox* owner_;
+  int indentLevel_ = 0;
+  int imageIndex_ = -1;
+  int overlayIndex_ = -1;
+  std::string caption_;
+  void* data_ = nullptr;
+};
+
+using TRzDeleteImageComboBoxItemEvent =
+    std::function<void(TObject* sender, TRzImageComboBoxItem* item)>;
+using TRzGetItemDataEvent = std::function<void(TObject* sender, TRzImageComboBoxItem* item)>;
+
+class TRzCustomImageComboBox : public TRzCustomComboBox {
+ public:
+  explicit TRzCustomImageComboBox(TComponent* owner);
+  ~TRzCustomImageComboBox() override;
+
+  // Not owned; cleared when the list is destroyed.
+  TImageList* Images() const { return images_; }
+  void SetImages(TImageList* images);
+  // Pixels per indent level.
+  int ItemIndent() const { return itemIndent_; }
+  void SetItemIndent(int value);
+  bool AutoSizeHeight() const { return autoSizeHeight_; }
+  void SetAutoSizeHeight(bool value);
+
+  // The item is owned by the control and freed when it is deleted.
+  TRzImageComboBoxItem* AddItem(std::string_view caption, int imageIndex, int indentLevel);
+  // Null for an index outside the list or an item added without an item object.
+  TRzImageComboBoxItem* ImageItem(int index) const;
+  // Captions compare case-insensitively; -1 when absent.
+  int IndexOfCaption(std::string_view caption) const;
+  void DeleteItem(int index);
+  // From the last item to the first, in one update.
+  void ClearItems();
+  void InvalidateItem(const TRzImageComboBoxItem* item);
+
+  // Hides the plain combo's event: image combos report their item objects.
+  TRzDeleteImageComboBoxItemEvent OnDeleteItem;
+  // Called just before an item is drawn, so that its caption and image can be filled late.
+  TRzGetItemDataEvent OnGetItemData;
+
+ protected:
+  friend class TRzImageComboBoxItem;
+  void DrawItem(int index, RECT rect, TOwnerDrawState state) override;
+  void ItemDeleting(int index) override;
+  void CreateWnd() override;
+  void WndProc(TMessage& m) override;
+  void CMFontChanged(TMessage& m) override;
+  void UpdateItemHeight();
+  void ItemCaptionChanged(const TRzImageComboBoxItem* item);
+
+ private:
+  TImageList* images_ = nullptr;
+  TChangeLink imagesLink_;
+  int itemIndent_ = 12;
+  bool autoSizeHeight_ = true;
+  bool settingFont_ = false;
+};
+
+}  // namespace kovra
