@@ -3,7 +3,6 @@
 
 #include <algorithm>
 #include <array>
-#include <cctype>
 #include <memory>
 #include <string>
 
@@ -116,34 +115,6 @@ std::unique_ptr<TBitmap> MakeKindGlyph(TRzCustomButtonEdit::TButtonKind kind) {
   // Keep the key colour in the bottom-left corner, where the transparent colour is read.
   glyph->ScanLine(kCell - 1)[0] = key;
   return glyph;
-}
-
-std::string Upper(std::string_view s) {
-  std::string out(s);
-  for (char& ch : out) ch = static_cast<char>(std::toupper(static_cast<unsigned char>(ch)));
-  return out;
-}
-
-// A key name as it appears in a shortcut text; 0 when unknown.
-WORD KeyFromName(const std::string& name) {
-  if (name.size() == 1) {
-    const char ch = name[0];
-    if ((ch >= 'A' && ch <= 'Z') || (ch >= '0' && ch <= '9')) return static_cast<WORD>(ch);
-    return 0;
-  }
-  if (name.size() >= 2 && name[0] == 'F' && std::all_of(name.begin() + 1, name.end(), ::isdigit)) {
-    const int n = std::stoi(name.substr(1));
-    return n >= 1 && n <= 24 ? static_cast<WORD>(VK_F1 + n - 1) : 0;
-  }
-  static const std::pair<const char*, WORD> kNames[] = {
-      {"ENTER", VK_RETURN},  {"ESC", VK_ESCAPE},    {"SPACE", VK_SPACE},  {"TAB", VK_TAB},
-      {"BKSP", VK_BACK},     {"INS", VK_INSERT},    {"DEL", VK_DELETE},   {"HOME", VK_HOME},
-      {"END", VK_END},       {"PGUP", VK_PRIOR},    {"PGDN", VK_NEXT},    {"UP", VK_UP},
-      {"DOWN", VK_DOWN},     {"LEFT", VK_LEFT},     {"RIGHT", VK_RIGHT},  {"INSERT", VK_INSERT},
-      {"DELETE", VK_DELETE}, {"ESCAPE", VK_ESCAPE}, {"RETURN", VK_RETURN}};
-  for (const auto& [text, key] : kNames)
-    if (name == text) return key;
-  return 0;
 }
 
 }  // namespace
@@ -544,33 +515,12 @@ void TRzCustomButtonEdit::WMKillFocus(TMessage& m) {
 
 // ---- shortcut text ----
 
-std::uint16_t TRzCustomButtonEdit::TextToShortCut(std::string_view text) {
-  std::string rest = Upper(text);
-  std::uint16_t modifiers = 0;
-  for (;;) {
-    const size_t plus = rest.find('+');
-    if (plus == std::string::npos || plus + 1 >= rest.size()) break;
-    const std::string head = rest.substr(0, plus);
-    if (head == "SHIFT")
-      modifiers |= kShift;
-    else if (head == "CTRL")
-      modifiers |= kCtrl;
-    else if (head == "ALT")
-      modifiers |= kAlt;
-    else
-      return 0;
-    rest.erase(0, plus + 1);
-  }
-  const WORD key = KeyFromName(rest);
-  return key ? static_cast<std::uint16_t>(key | modifiers) : 0;
-}
-
 void TRzCustomButtonEdit::ReadButtonShortCutText(std::string_view text) {
-  if (const std::uint16_t value = TextToShortCut(text)) buttonShortCut_ = value;
+  if (const std::uint16_t value = kovra::TextToShortCut(text)) buttonShortCut_ = value;
 }
 
 void TRzCustomButtonEdit::ReadAltBtnShortCutText(std::string_view text) {
-  if (const std::uint16_t value = TextToShortCut(text)) altBtnShortCut_ = value;
+  if (const std::uint16_t value = kovra::TextToShortCut(text)) altBtnShortCut_ = value;
 }
 
 // ---- TRzButtonEdit ----

@@ -64,7 +64,8 @@ class TRzCustomButtonEdit : public TRzEdit {
     bkSearch
   };
   static constexpr int kAltButton = 1, kMainButton = 2;
-  static constexpr std::uint16_t kShift = 0x2000, kCtrl = 0x4000, kAlt = 0x8000;
+  static constexpr std::uint16_t kShift = kShortCutShift, kCtrl = kShortCutCtrl,
+                                 kAlt = kShortCutAlt;
 
   explicit TRzCustomButtonEdit(TComponent* owner);
   ~TRzCustomButtonEdit() override;
@@ -127,8 +128,6 @@ class TRzCustomButtonEdit : public TRzEdit {
 
   // The glyph of a kind: two 10 x 10 cells (enabled, disabled), drawn once per process.
   static const TBitmap& KindGlyph(TButtonKind kind);
-  // "F4", "Shift+Ctrl+A" and the like as a shortcut value; 0 when not understood.
-  static std::uint16_t TextToShortCut(std::string_view text);
 
   TNotifyEvent OnAltBtnClick;
   TNotifyEvent OnButtonClick;

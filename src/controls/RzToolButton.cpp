@@ -386,17 +386,13 @@ POINT TRzToolButton::MenuPoint(int menuWidth) const {
   const POINT origin = ClientToScreen(POINT{0, 0});
   POINT p{origin.x, origin.y + Height()};
   const TPopupAlignment alignment = dropDownMenu_->Alignment();
-  if (alignment == paRight)
-    p.x += Width();
-  else if (alignment == paCenter)
-    p.x += Width() / 2;
   HMONITOR monitor = MonitorAtPoint(p);
   if (!monitor) monitor = MonitorFromWindow(ThemeWindow(*this), MONITOR_DEFAULTTONEAREST);
   const RECT work = MonitorWorkArea(monitor);
-  if (alignment == paLeft && p.x + menuWidth > work.right)
-    p.x = work.right - menuWidth;
-  else if (alignment == paRight && p.x - menuWidth < work.left)
-    p.x = work.left + menuWidth;
+  const TRzMenuAlignment side = alignment == paRight    ? rmaRight
+                                : alignment == paCenter ? rmaCenter
+                                                        : rmaLeft;
+  p.x = DropDownMenuX(origin.x, Width(), menuWidth, side, work.left, work.right);
   return p;
 }
 

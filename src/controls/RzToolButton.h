@@ -11,6 +11,7 @@
 #include <memory>
 
 #include "controls/RzButton.h"
+#include "controls/RzButtonLogic.h"
 #include "controls/RzCommon.h"
 #include "framework/Controls.h"
 #include "framework/ImgList.h"
@@ -110,6 +111,16 @@ class TRzToolButton : public TGraphicControl {
   void ReadGradientColorStart(TColor value) { SetSelectionColorStart(value); }
   void ReadGradientColorStop(TColor value) { SetSelectionColorStop(value); }
   void ReadFrameColor(TColor value) { SetSelectionFrameColor(value); }
+  // The same three as a colour identifier or an integer; other text is ignored.
+  void ReadGradientColorStart(std::string_view text) {
+    if (auto c = ColorFromFormText(text)) SetSelectionColorStart(*c);
+  }
+  void ReadGradientColorStop(std::string_view text) {
+    if (auto c = ColorFromFormText(text)) SetSelectionColorStop(*c);
+  }
+  void ReadFrameColor(std::string_view text) {
+    if (auto c = ColorFromFormText(text)) SetSelectionFrameColor(*c);
+  }
   void ReadUseGradients(bool value) {
     if (value) SetVisualStyle(vsGradient);
   }

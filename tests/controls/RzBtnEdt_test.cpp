@@ -128,13 +128,6 @@ TEST_F(ButtonEditTest, HiddenOrDisabledButtonLetsItsKeyThroughToTheText) {
 }
 
 TEST_F(ButtonEditTest, ShortcutTextOfOlderFormsIsRead) {
-  EXPECT_EQ(TRzButtonEdit::TextToShortCut("F4"), VK_F4);
-  EXPECT_EQ(TRzButtonEdit::TextToShortCut("ctrl+shift+L"),
-            TRzButtonEdit::kCtrl | TRzButtonEdit::kShift | 'L');
-  EXPECT_EQ(TRzButtonEdit::TextToShortCut("Alt+Enter"), TRzButtonEdit::kAlt | VK_RETURN);
-  EXPECT_EQ(TRzButtonEdit::TextToShortCut("Hyper+Q"), 0);
-  EXPECT_EQ(TRzButtonEdit::TextToShortCut("F99"), 0);
-  EXPECT_EQ(TRzButtonEdit::TextToShortCut("Ctrl+"), 0);
   edit_->ReadAltBtnShortCutText("nonsense");
   EXPECT_EQ(edit_->AltBtnShortCut(), 0);
   edit_->ReadButtonShortCutText("F9");

@@ -3,6 +3,8 @@
 #include <algorithm>
 #include <chrono>
 #include <memory>
+#include <stdexcept>
+#include <string>
 #include <vector>
 
 #include "controls/RzToolButton.h"
@@ -177,6 +179,18 @@ TEST_F(ToolButtonTest, AcceleratorClicksAnEnabledShowingButtonOnly) {
   b->SetVisible(false);
   EXPECT_EQ(form_->Perform(CM_DIALOGCHAR, L'd'), 0);
   EXPECT_EQ(clicks, 1);
+}
+
+TEST_F(ToolButtonTest, OlderStoredFormsSetTheSelectionLook) {
+  auto* b = Add(10, 10);
+  b->ReadFrameColor("clBtnShadow");
+  b->ReadGradientColorStart("255");
+  b->ReadGradientColorStop("not a colour");
+  b->ReadUseGradients(true);
+  EXPECT_EQ(b->SelectionFrameColor(), clBtnShadow);
+  EXPECT_EQ(b->SelectionColorStart(), clRed);
+  EXPECT_EQ(b->SelectionColorStop(), clBtnShadow);  // unchanged default
+  EXPECT_EQ(b->VisualStyle(), vsGradient);
 }
 
 // ---- drop-down ----
@@ -457,6 +471,28 @@ TEST_F(ControlButtonTest, HeldButtonRepeatsItsClickUntilReleased) {
   const DWORD released = GetTickCount();
   PumpUntil([&] { return GetTickCount() - released > 120; });
   EXPECT_EQ(clicks, afterRelease);
+}
+
+TEST_F(ControlButtonTest, FailingClickStopsTheRepeatAndReachesTheApplication) {
+  auto* b = Add<TRzControlButton>(10, 10, 17, 21);
+  b->SetRepeatClicks(true);
+  b->SetInitialDelay(20);
+  int clicks = 0;
+  b->OnClick = [&](TObject*) {
+    ++clicks;
+    throw std::runtime_error("no more");
+  };
+  std::string reported;
+  Application().OnException = [&](TObject*, const std::exception& e) { reported = e.what(); };
+  Mouse(WM_LBUTTONDOWN, MK_LBUTTON, *b, 5, 5);
+  const bool arrived = PumpUntil([&] { return !reported.empty(); });
+  Application().OnException = nullptr;
+  ASSERT_TRUE(arrived);
+  EXPECT_EQ(reported, "no more");
+  EXPECT_EQ(clicks, 1);
+  EXPECT_FALSE(b->Repeating());
+  b->OnClick = nullptr;
+  Mouse(WM_LBUTTONUP, 0, *b, 100, 100);
 }
 
 TEST_F(ControlButtonTest, LostCaptureOrReleaseOutsideStopsWithoutTheFinalClick) {
