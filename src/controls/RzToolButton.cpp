@@ -163,6 +163,8 @@ void TRzToolButton::Loaded() {
 void TRzToolButton::UpdateFromToolbar() {
   auto* toolbar = dynamic_cast<IRzToolbarSettings*>(Parent());
   if (!toolbar) return;
+  // The images first: the size a captioned button gets depends on them.
+  if (!images_ && toolbar->ToolbarImages()) SetImages(toolbar->ToolbarImages());
   if (useToolbarShowCaption_) SetShowCaption(toolbar->ToolbarShowCaption());
   if (useToolbarButtonLayout_) SetLayout(toolbar->ToolbarButtonLayout());
   if (useToolbarButtonSize_) {
@@ -170,7 +172,6 @@ void TRzToolButton::UpdateFromToolbar() {
     SetBounds(Left(), Top(), s.cx, s.cy);
   }
   if (useToolbarVisualStyle_) SetVisualStyle(toolbar->ToolbarVisualStyle());
-  if (!images_ && toolbar->ToolbarImages()) SetImages(toolbar->ToolbarImages());
 }
 
 SIZE TRzToolButton::ToolbarSizeFor(SIZE base) {
@@ -537,6 +538,7 @@ void TRzToolButton::PaintDropDownSection(TCanvas& canvas, TRzToolButtonState sta
       else if (hovered || pressed)
         s = TS_HOT;
       DrawThemeBackground(theme.Get(), canvas.Handle(), TP_SPLITBUTTONDROPDOWN, s, &a, nullptr);
+      return;  // the themed part carries its own arrow
     }
   } else if (state == tbsDropped) {
     if (gradient)

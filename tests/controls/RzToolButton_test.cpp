@@ -193,6 +193,56 @@ TEST_F(ToolButtonTest, OlderStoredFormsSetTheSelectionLook) {
   EXPECT_EQ(b->VisualStyle(), vsGradient);
 }
 
+// A toolbar-like container that hands its settings to the buttons put on it.
+class FakeToolbar : public TCustomControl, public IRzToolbarSettings {
+ public:
+  using TCustomControl::TCustomControl;
+  bool ToolbarShowCaption() const override { return true; }
+  TButtonLayout ToolbarButtonLayout() const override { return blGlyphLeft; }
+  SIZE ToolbarButtonSize() const override { return SIZE{30, 28}; }
+  TRzVisualStyle ToolbarVisualStyle() const override { return vsGradient; }
+  TImageList* ToolbarImages() const override { return images; }
+  TImageList* images = nullptr;
+};
+
+TEST_F(ToolButtonTest, ToolbarParentSuppliesCaptionLayoutSizeLookAndImages) {
+  TImageList list(16, 16);
+  auto* bar = new FakeToolbar(form_.get());
+  bar->images = &list;
+  bar->SetParent(form_.get());
+  bar->SetBounds(0, 100, 400, 40);
+  auto* b = new TRzToolButton(form_.get());
+  b->SetCaption("Create Folder");
+  b->SetLayout(blGlyphTop);
+  b->SetParent(bar);
+  EXPECT_TRUE(b->ShowCaption());
+  EXPECT_EQ(b->Layout(), blGlyphLeft);
+  EXPECT_EQ(b->VisualStyle(), vsGradient);
+  EXPECT_EQ(b->Images(), &list);
+  EXPECT_EQ(b->Height(), 28);
+  TCanvas canvas;
+  WindowDC screen(nullptr);
+  canvas.SetHandle(screen.Get());
+  canvas.Font().Assign(b->Font());
+  const int captionWidth = canvas.TextWidth("Create Folder");
+  canvas.SetHandle(nullptr);
+  EXPECT_EQ(b->Width(), 16 + captionWidth + 12);
+  b->SetToolStyle(tsDropDown);
+  EXPECT_EQ(b->ToolbarSizeFor(SIZE{30, 28}).cx, 16 + captionWidth + 12 + 14);
+
+  // Buttons that opt out keep their own settings; other parents never change them.
+  auto* own = new TRzToolButton(form_.get());
+  own->SetUseToolbarVisualStyle(false);
+  own->SetUseToolbarButtonSize(false);
+  own->SetVisualStyle(vsClassic);
+  own->SetParent(bar);
+  EXPECT_EQ(own->VisualStyle(), vsClassic);
+  EXPECT_EQ(own->Width(), 25);
+  auto* plain = Add(10, 10);
+  EXPECT_FALSE(plain->ShowCaption());
+  EXPECT_EQ(plain->VisualStyle(), vsWinXP);
+}
+
 // ---- drop-down ----
 
 class DropDownTest : public ToolButtonTest {
