@@ -1,6 +1,7 @@
 #include "controls/RzCmboBx.h"
 
 #include <gtest/gtest.h>
+#include <uxtheme.h>
 
 #include <memory>
 #include <string>
@@ -312,6 +313,43 @@ TEST_F(RzComboBoxTest, DropDownWidthFitsTheWidestItem) {
   Application().ProcessMessages();
   EXPECT_EQ(combo_->ActualDropDownWidth(), combo_->Width());
   combo_->SetDroppedDown(false);
+}
+
+// ---- frame ----
+
+COLORREF PixelOf(HWND wnd, int x, int y);
+
+TEST_F(RzComboBoxTest, CustomFrameFollowsTheHotStateAndFlatButtonsGiveWayAtRest) {
+  // Themes on Windows 7 replace the custom frame; the classic look shows it.
+  struct ClassicLook {
+    DWORD saved = GetThemeAppProperties();
+    ClassicLook() { SetThemeAppProperties(STAP_ALLOW_NONCLIENT); }
+    ~ClassicLook() { SetThemeAppProperties(saved); }
+  } classic;
+  ASSERT_FALSE(ThemesActive());
+  Focus(*other_);
+  combo_->SetColor(RGBColor(250, 250, 250));
+  combo_->SetFramingPreference(fpCustomFraming);
+  combo_->SetFrameColor(RGBColor(255, 0, 0));
+  combo_->SetFrameHotColor(RGBColor(0, 0, 255));
+  combo_->SetFrameHotTrack(true);  // also shows the frame
+  combo_->SetFlatButtons(true);
+  EXPECT_TRUE(combo_->FrameVisible());
+  EXPECT_FALSE(combo_->Ctl3D());
+  HWND wnd = combo_->Handle();
+  const RECT client = combo_->ClientRect();
+  const int mid = client.bottom / 2;
+  RedrawWindow(wnd, nullptr, nullptr, RDW_INVALIDATE | RDW_UPDATENOW);
+  EXPECT_EQ(PixelOf(wnd, 0, mid), RGB(255, 0, 0));      // fsFlat: one pixel
+  EXPECT_EQ(PixelOf(wnd, 1, mid), RGB(250, 250, 250));  // then the ring in Color
+  // The idle flat button is the control's colour; the arrow sits in its middle.
+  const int cx = GetSystemMetrics(SM_CXVSCROLL);
+  EXPECT_EQ(PixelOf(wnd, client.right - 2 - cx + 1, mid), RGB(250, 250, 250));
+  Focus(*combo_);
+  RedrawWindow(wnd, nullptr, nullptr, RDW_INVALIDATE | RDW_UPDATENOW);
+  EXPECT_EQ(PixelOf(wnd, 0, mid), RGB(0, 0, 255));  // fsFlatBold in the hot colour
+  EXPECT_EQ(PixelOf(wnd, 1, mid), RGB(0, 0, 255));
+  EXPECT_NE(PixelOf(wnd, client.right - 2 - cx + 1, mid), RGB(250, 250, 250));
 }
 
 // ---- image combo ----
