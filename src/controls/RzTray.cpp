@@ -30,9 +30,11 @@ DWORD ShellMajorVersion() {
   return SUCCEEDED(proc(&info)) ? info.dwMajorVersion : 0;
 }
 
-// Posted to the component's own window by Loaded: the icon joins the shell once the message
-// loop runs, after the owner's window is on screen. The shell call is slow the first time.
-constexpr UINT kAddIconMessage = WM_APP + 0x250;
+// A one-shot timer of the component's own window, set by Loaded: the icon joins the shell once
+// the message loop runs and the owner's windows have painted (the queue hands out timer
+// messages only when no paint is due). The shell call is slow the first time, and a posted
+// message would come before the paints.
+constexpr UINT_PTR kAddIconTimer = 0x4B41;
 
 UINT NextIconId() {
   static std::atomic<UINT> next{1};
@@ -110,7 +112,7 @@ void TRzTrayIcon::UpdateIcon() {
 }
 
 void TRzTrayIcon::AddIcon() {
-  addPending_ = false;  // whatever was posted is settled here
+  addPending_ = false;  // whatever Loaded deferred is settled here
   if (enabled_) {
     if (!Notify(NIM_ADD)) {
       // The shell refuses an icon it already shows (a spurious restart notice, say); the icon
@@ -198,7 +200,7 @@ void TRzTrayIcon::Loaded() {
   else
     UseApplicationIcon();
   if (enabled_ && !addPending_) {
-    addPending_ = PostMessageW(window_->Handle(), kAddIconMessage, 0, 0) != FALSE;
+    addPending_ = SetTimer(window_->Handle(), kAddIconTimer, USER_TIMER_MINIMUM, nullptr) != 0;
     if (addPending_)
       InstallAppHandlers();
     else
@@ -214,7 +216,8 @@ void TRzTrayIcon::Loaded() {
 // ---- messages from the shell ----
 
 bool TRzTrayIcon::HandleMessage(TMessage& m) {
-  if (m.Msg == kAddIconMessage) {
+  if (m.Msg == WM_TIMER && m.WParam == kAddIconTimer) {
+    KillTimer(window_->Handle(), kAddIconTimer);
     // Settled already when the icon was enabled, disabled or re-added since.
     if (addPending_ && enabled_) AddIcon();
     addPending_ = false;

@@ -129,7 +129,7 @@ class TRzTrayIcon : public TComponent {
   bool inPopup_ = false;
   bool restoring_ = false;
   bool readding_ = false;
-  bool addPending_ = false;  // Loaded posted the add; it has not run yet
+  bool addPending_ = false;  // Loaded deferred the add; it has not run yet
   bool handlersInstalled_ = false;
 };
 

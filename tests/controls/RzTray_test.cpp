@@ -30,6 +30,7 @@ class TrayTest : public ::testing::Test {
   void SetUp() override {
     TRzTrayIcon::SetShellNotifyIconHook([this](DWORD message, NOTIFYICONDATAW& data) {
       calls_.push_back(ShellCall{message, data.uFlags, data.hIcon, data.szTip});
+      if (message == NIM_ADD && paintsAtFirstAdd_ < 0) paintsAtFirstAdd_ = paints_;
       if (message == NIM_MODIFY && tray_) indexes_.push_back(tray_->IconIndex());
       return Shell_NotifyIconW(message, &data);
     });
@@ -65,6 +66,8 @@ class TrayTest : public ::testing::Test {
   std::unique_ptr<TRzTrayIcon> tray_;
   std::vector<ShellCall> calls_;
   std::vector<int> indexes_;
+  int paints_ = 0;  // WM_PAINTs handled by the test's own window
+  int paintsAtFirstAdd_ = -1;
 };
 
 TEST_F(TrayTest, AddedAtCreationRemovedWhenDisabledAndReAddedAfterShellRestart) {
@@ -298,8 +301,44 @@ TEST_F(TrayTest, LoadedWithItsOwnerAddsTheIconOnlyThenAndCanStartHidden) {
   tray_.reset();  // before its owner
 }
 
+TEST_F(TrayTest, DeferredAddWaitsForTheWindowsToPaint) {
+  // A window shown just before the owner finishes loading, as the bar is: its paint is due when
+  // the loop starts, and the icon must not hold it up.
+  static int* paints = nullptr;
+  paints = &paints_;
+  WNDCLASSW wc{};
+  wc.lpfnWndProc = [](HWND wnd, UINT msg, WPARAM wp, LPARAM lp) -> LRESULT {
+    if (msg == WM_PAINT) {
+      PAINTSTRUCT ps;
+      BeginPaint(wnd, &ps);
+      EndPaint(wnd, &ps);
+      ++*paints;
+      return 0;
+    }
+    return DefWindowProcW(wnd, msg, wp, lp);
+  };
+  wc.hInstance = GetModuleHandleW(nullptr);
+  wc.lpszClassName = L"KovraTrayPaintProbe";
+  RegisterClassW(&wc);
+  HWND window = CreateWindowExW(WS_EX_TOOLWINDOW, wc.lpszClassName, L"", WS_POPUP, 0, 0, 40, 20,
+                                nullptr, nullptr, wc.hInstance, nullptr);
+  ASSERT_NE(window, nullptr);
+  {
+    TComponent owner;
+    owner.BeginLoading();
+    tray_ = std::make_unique<TRzTrayIcon>(&owner);
+    owner.EndLoading();
+    ShowWindow(window, SW_SHOWNOACTIVATE);  // not painted yet: painting waits for the loop
+    ASSERT_TRUE(WaitUntil([&] { return Count(NIM_ADD) == 1; }));
+    EXPECT_GE(paintsAtFirstAdd_, 1);
+    tray_.reset();
+  }
+  DestroyWindow(window);
+  UnregisterClassW(wc.lpszClassName, wc.hInstance);
+}
+
 TEST_F(TrayTest, LoadedIconChangedOrDisabledBeforeItsAddIsSettledOnce) {
-  // Changes before the posted add travel with it; no call reaches the shell before.
+  // Changes before the deferred add travel with it; no call reaches the shell before.
   {
     TComponent owner;
     owner.BeginLoading();
@@ -314,9 +353,10 @@ TEST_F(TrayTest, LoadedIconChangedOrDisabledBeforeItsAddIsSettledOnce) {
     EXPECT_TRUE(ShellShows());
     tray_.reset();
   }
-  // Disabled before the add ran: the posted add finds nothing to do.
+  // Disabled before the add ran: the deferred add finds nothing to do.
   calls_.clear();
-  const auto pumpWaiting = [] { WaitUntil([] { return true; }); };  // one pass over the queue
+  // Longer than the add is deferred by; nothing is awaited, so it runs out.
+  const auto pumpWaiting = [] { WaitUntil([] { return false; }, std::chrono::milliseconds(150)); };
   {
     TComponent owner;
     owner.BeginLoading();
@@ -328,7 +368,8 @@ TEST_F(TrayTest, LoadedIconChangedOrDisabledBeforeItsAddIsSettledOnce) {
     EXPECT_FALSE(ShellShows());
     tray_.reset();
   }
-  // Disabled and enabled again before it ran: the enable added the icon, the posted add not again.
+  // Disabled and enabled again before it ran: the enable added the icon, the deferred add not
+  // again.
   calls_.clear();
   {
     TComponent owner;
