@@ -1,5 +1,9 @@
 #include "app/Configuration.h"
 
+#include <future>
+#include <system_error>
+#include <utility>
+
 #include "app/ConfigValues.h"
 #include "app/Global.h"
 #include "app/ProcessFinder.h"
@@ -53,10 +57,23 @@ TBarConfig ReadConfiguration(const std::string& iniPath) {
   return bar;
 }
 
-void LocateApplications(const TWarningEvent& warn) {
+void LocateApplications(const TWarningEvent& warn, const std::function<void()>& meanwhile) {
   TGlobal& state = *GlobalState;
-  state.TradePid = FindProcessByPath(state.TradeSoftPath);
-  state.StockPid = FindProcessByPath(state.StockSoftPath);
+  // Walking the process list costs as much as creating the bar's windows; the worker reads only
+  // its own copies of the paths, and the shared state is written here.
+  const auto search = [trade = state.TradeSoftPath, stock = state.StockSoftPath] {
+    return std::pair{FindProcessByPath(trade), FindProcessByPath(stock)};
+  };
+  std::future<std::pair<DWORD, DWORD>> pids;
+  if (meanwhile) {
+    try {
+      pids = std::async(std::launch::async, search);
+    } catch (const std::system_error&) {
+      // No thread to be had: search after `meanwhile` instead.
+    }
+    meanwhile();  // should it throw, the future's destructor still waits for the worker
+  }
+  std::tie(state.TradePid, state.StockPid) = pids.valid() ? pids.get() : search();
   if (warn) {
     if (state.TradePid == 0) warn("交易软件没有运行!");
     if (state.StockPid == 0) warn("大智慧股票行情软件没有运行!");
@@ -66,10 +83,10 @@ void LocateApplications(const TWarningEvent& warn) {
 }
 
 void LoadConfiguration(const std::function<void(const TBarConfig&)>& apply,
-                       const TWarningEvent& warn) {
+                       const TWarningEvent& warn, const std::function<void()>& meanwhile) {
   const TBarConfig bar = ReadConfiguration(IniPath());
   if (apply) apply(bar);
-  LocateApplications(warn);
+  LocateApplications(warn, meanwhile);
 }
 
 void StoreConfiguration(const std::string& iniPath, const TBarConfig& bar,

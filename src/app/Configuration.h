@@ -25,13 +25,18 @@ void ShowStartupWarning(const std::string& text);
 TBarConfig ReadConfiguration(const std::string& iniPath);
 
 // Finds both applications by their paths (GlobalState's TradePid, StockPid, TradeWnd, StockWnd).
-// With `warn`, each one not running is reported, the trading client first.
-void LocateApplications(const TWarningEvent& warn = {});
+// With `warn`, each one not running is reported, the trading client first. With `meanwhile`,
+// the process search runs on a worker thread while `meanwhile` runs on this one (the bar creates
+// its windows then); the warnings and the window search follow both.
+void LocateApplications(const TWarningEvent& warn = {},
+                        const std::function<void()>& meanwhile = {});
 
 // The bar's creation: read the file, let the bar apply its part (position, colour, the menus'
-// check marks from the flags), then locate the applications with the warnings.
+// check marks from the flags), then locate the applications with the warnings, running
+// `meanwhile` during the search.
 void LoadConfiguration(const std::function<void(const TBarConfig&)>& apply,
-                       const TWarningEvent& warn = ShowStartupWarning);
+                       const TWarningEvent& warn = ShowStartupWarning,
+                       const std::function<void()>& meanwhile = {});
 
 // The bar's close: writes the ten keys in file order, each at once. The flags are the by-amount
 // menu items' check marks. Throws Exception("Unable to write to <path>") when the file refuses.

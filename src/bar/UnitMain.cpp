@@ -184,7 +184,10 @@ TRzButton* TFormMain::AddButton(const char* name, const char* caption, int width
 
 void TFormMain::FormCreate(TObject*) {
   SetBounds(Left(), Top(), kWidth, kHeight);
-  LoadConfiguration([this](const TBarConfig& config) { ApplyConfig(config); });
+  // The windows are created, not shown, while the applications are searched for; the bar shows
+  // after any start-up warning, as before.
+  LoadConfiguration([this](const TBarConfig& config) { ApplyConfig(config); }, ShowStartupWarning,
+                    [this] { Handle(); });
   Application().SetExStyle(WS_EX_TOOLWINDOW);
 }
 

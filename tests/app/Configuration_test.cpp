@@ -171,13 +171,39 @@ TEST_F(ConfigurationTest, RunningApplicationsAreLocatedWithoutWarnings) {
   test::QuoteSim quote;
   GlobalState->TradeSoftPath = Narrow(test::SimPath(L"TradeSim.exe"));
   GlobalState->StockSoftPath = Narrow(test::SimPath(L"QuoteSim.exe"));
-  std::vector<std::string> warnings;
-  LocateApplications([&](const std::string& text) { warnings.push_back(text); });
-  EXPECT_TRUE(warnings.empty());
-  EXPECT_EQ(GlobalState->TradePid, trade.Process().Pid());
-  EXPECT_EQ(GlobalState->StockPid, quote.Process().Pid());
-  EXPECT_EQ(GlobalState->TradeWnd, trade.MainWindow());
-  EXPECT_EQ(GlobalState->StockWnd, quote.MainWindow());
+  // Searched in line, and on the worker while other work runs here: the same answer.
+  for (const bool overlapped : {false, true}) {
+    SCOPED_TRACE(overlapped ? "overlapped" : "in line");
+    GlobalState->TradePid = GlobalState->StockPid = 0;
+    GlobalState->TradeWnd = GlobalState->StockWnd = nullptr;
+    std::vector<std::string> warnings;
+    int meanwhileRuns = 0;
+    std::function<void()> meanwhile;
+    if (overlapped) meanwhile = [&] { ++meanwhileRuns; };
+    LocateApplications([&](const std::string& text) { warnings.push_back(text); }, meanwhile);
+    EXPECT_TRUE(warnings.empty());
+    EXPECT_EQ(meanwhileRuns, overlapped ? 1 : 0);
+    EXPECT_EQ(GlobalState->TradePid, trade.Process().Pid());
+    EXPECT_EQ(GlobalState->StockPid, quote.Process().Pid());
+    EXPECT_EQ(GlobalState->TradeWnd, trade.MainWindow());
+    EXPECT_EQ(GlobalState->StockWnd, quote.MainWindow());
+  }
+}
+
+TEST_F(ConfigurationTest, OverlappedSearchWarnsOnlyAfterTheWorkAndSurvivesItsFailure) {
+  GlobalState->TradeSoftPath = "C:\\nowhere\\trade.exe";
+  GlobalState->StockSoftPath = "C:\\nowhere\\quote.exe";
+  std::vector<std::string> events;
+  LocateApplications([&](const std::string& text) { events.push_back(text); },
+                     [&] { events.push_back("work"); });
+  EXPECT_EQ(events, (std::vector<std::string>{"work", "交易软件没有运行!",
+                                              "大智慧股票行情软件没有运行!"}));
+  // The work fails: the error reaches the caller once the worker is done; nothing is warned.
+  events.clear();
+  EXPECT_THROW(LocateApplications([&](const std::string& text) { events.push_back(text); },
+                                  [] { throw Exception("creation failed"); }),
+               Exception);
+  EXPECT_TRUE(events.empty());
 }
 
 }  // namespace

@@ -109,7 +109,9 @@ TEST_F(OrderFaultTest, APageWithoutTheFigureSubmitsNoOrderSizedByIt) {
   OrderDriver().PlaceOrder(OrderKind::Sell, 2);
   SyncWith(buy);
   for (const JournalEntry& entry : buy.Journal()) {
-    if (entry.event == "ORDER") EXPECT_EQ(entry.Field(3), "0") << entry.Field(0);
+    if (entry.event == "ORDER") {
+      EXPECT_EQ(entry.Field(3), "0") << entry.Field(0);
+    }
   }
   // A fixed-size buy needs no figure and goes through with the page's own price.
   const size_t before = Count(buy, "ORDER");
