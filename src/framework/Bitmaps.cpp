@@ -300,7 +300,9 @@ void TBitmap::Draw(TCanvas& canvas, const RECT& dest) const {
   if (Transparent()) {
     const COLORREF key = ToColorRef(ColorToRGB(TransparentColor()));
     if (key != CLR_NONE && key != CLR_DEFAULT) {
-      TransparentBlt(target, dest.left, dest.top, dw, dh, source, 0, 0, width_, height_, key);
+      // gdi32's own entry: msimg32's TransparentBlt only forwards to it, at the price of one more
+      // library loaded while the first window paints.
+      GdiTransparentBlt(target, dest.left, dest.top, dw, dh, source, 0, 0, width_, height_, key);
       return;
     }
   }

@@ -423,7 +423,7 @@ TEST(BitmapTest, AssignCopiesAndHandlesRoundTrip) {
 
   // Resource bitmaps come as paletted, bottom-up DIBs.
   struct {
-    BITMAPINFOHEADER header{sizeof(BITMAPINFOHEADER), 2, 2, 1, 4, BI_RGB};
+    BITMAPINFOHEADER header{sizeof(BITMAPINFOHEADER), 2, 2, 1, 4, BI_RGB, 0, 0, 0, 0, 0};
     RGBQUAD colors[16]{{0, 0, 0, 0}, {0, 0, 0xFF, 0}, {0xFF, 0, 0, 0}};
   } paletted;
   void* bits = nullptr;
