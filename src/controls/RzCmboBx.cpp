@@ -244,10 +244,28 @@ void TRzCustomComboBox::SetTextHint(std::string_view value) {
 void TRzCustomComboBox::ApplyTextHint() {
   if (!HandleAllocated() || !ThemesActive()) return;
   const std::wstring wide = Wide(textHint_);
-  if (IsVistaOrLater())
-    SendMessageW(WindowHandle(), CB_SETCUEBANNER, 0, reinterpret_cast<LPARAM>(wide.c_str()));
-  else if (EditHandle())
-    SendMessageW(EditHandle(), EM_SETCUEBANNER, 0, reinterpret_cast<LPARAM>(wide.c_str()));
+  const auto hint = reinterpret_cast<LPARAM>(wide.c_str());
+  // Where neither the combo nor its edit part keeps a cue banner, the hint is ours to paint.
+  bool taken = IsVistaOrLater() && SendMessageW(WindowHandle(), CB_SETCUEBANNER, 0, hint) == 1;
+  if (!taken && EditHandle()) taken = SendMessageW(EditHandle(), EM_SETCUEBANNER, 0, hint) != FALSE;
+  paintsOwnHint_ = !taken && !textHint_.empty();
+  Invalidate();
+  if (EditHandle()) ::InvalidateRect(EditHandle(), nullptr, TRUE);
+}
+
+// The cue text in grey while the control is empty and not focused.
+void TRzCustomComboBox::PaintOwnHint(HWND wnd, RECT r) {
+  if (!paintsOwnHint_ || textHint_.empty() || inControl_ ||
+      GetWindowTextLengthW(WindowHandle()) > 0)
+    return;
+  WindowDC dc(wnd);
+  if (!dc.Get()) return;
+  SelectObjectScope font(dc.Get(), Font().Handle());
+  SetTextColor(dc.Get(), ToColorRef(clGrayText));
+  SetBkMode(dc.Get(), TRANSPARENT);
+  const std::wstring hint = Wide(textHint_);
+  DrawTextW(dc.Get(), hint.c_str(), static_cast<int>(hint.size()), &r,
+            DT_SINGLELINE | DT_NOPREFIX | DT_END_ELLIPSIS | DT_VCENTER);
 }
 
 // ---- hot state ----
@@ -528,8 +546,7 @@ void TRzCustomComboBox::TypingChar(TMessage& m, wchar_t key) {
       PostTab();
       return;
     }
-    if (DroppedDown() && OnSelEndOk) OnSelEndOk(this);
-    enterPressed_ = true;
+    enterPressed_ = true;  // an open list reports the choice itself (CBN_SELENDOK)
   }
   if (DoKeyPress(key)) return;
   m.WParam = key;
@@ -650,6 +667,13 @@ void TRzCustomComboBox::EditWndProc(TMessage& m) {
     case WM_MOUSELEAVE:
       TrackPartMouse(EditHandle(), m.Msg);
       break;
+    case WM_PAINT: {
+      CallEditDefault(m);
+      RECT r{};
+      SendMessageW(EditHandle(), EM_GETRECT, 0, reinterpret_cast<LPARAM>(&r));
+      PaintOwnHint(EditHandle(), r);
+      return;
+    }
     default:
       break;
   }
@@ -818,9 +842,14 @@ void TRzCustomComboBox::CNCommand(TMessage& m) {
   switch (code) {
     case CBN_SETFOCUS:
       UpdateFrame(false, true);
+      if (paintsOwnHint_) Invalidate();
       break;
     case CBN_KILLFOCUS: {
       UpdateFrame(false, false);
+      if (paintsOwnHint_) {
+        Invalidate();
+        if (EditHandle()) ::InvalidateRect(EditHandle(), nullptr, TRUE);
+      }
       search_.clear();
       searchTimer_->SetEnabled(false);
       const std::string text = Text();
@@ -889,6 +918,12 @@ void TRzCustomComboBox::WndProc(TMessage& m) {
   switch (m.Msg) {
     case WM_PAINT:
       PaintOver();
+      if (!EditHandle() && ItemIndex() < 0) {
+        RECT r = ClientRect();
+        r.left += 4;
+        r.right -= GetSystemMetrics(SM_CXVSCROLL) + 4;
+        PaintOwnHint(WindowHandle(), r);
+      }
       break;
     case WM_SIZE:
       if (frameVisible_ && !ThemedFraming()) Invalidate();

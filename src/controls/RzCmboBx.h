@@ -143,6 +143,7 @@ class TRzCustomComboBox : public TCustomComboBox, public TRzFrameControllerClien
   // Paints the frame, button strip and rings over what the system drew.
   virtual void PaintOver();
   virtual void ApplyTextHint();
+  void PaintOwnHint(HWND wnd, RECT r);
 
   void CreateWnd() override;
   void Loaded() override;
@@ -204,6 +205,7 @@ class TRzCustomComboBox : public TCustomComboBox, public TRzFrameControllerClien
   bool enterPressed_ = false;
   bool readOnly_ = false;
   std::string textHint_;
+  bool paintsOwnHint_ = false;
   bool ctl3D_ = true;
   bool parentCtl3D_ = true;
   bool inControl_ = false;

@@ -315,6 +315,68 @@ TEST_F(RzComboBoxTest, DropDownWidthFitsTheWidestItem) {
   combo_->SetDroppedDown(false);
 }
 
+TEST_F(RzComboBoxTest, TheMouseOverTheEditPartCountsAsOverTheControl) {
+  int enters = 0, leaves = 0;
+  combo_->OnMouseEnter = [&](TObject*) { ++enters; };
+  combo_->OnMouseLeave = [&](TObject*) { ++leaves; };
+  SendMessageW(combo_->EditHandle(), WM_MOUSEMOVE, 0, MAKELPARAM(3, 3));
+  SendMessageW(combo_->Handle(), WM_MOUSEMOVE, 0, MAKELPARAM(3, 3));
+  EXPECT_TRUE(combo_->OverControl());
+  EXPECT_EQ(enters, 1);
+  test::ParkCursor();  // the mouse is really gone
+  SendMessageW(combo_->EditHandle(), WM_MOUSELEAVE, 0, 0);
+  EXPECT_FALSE(combo_->OverControl());
+  EXPECT_EQ(leaves, 1);
+}
+
+TEST_F(RzComboBoxTest, AFrameControllerSetsTheFrameAndColours) {
+  TRzFrameController controller;
+  controller.SetFrameColor(RGBColor(1, 2, 3));
+  controller.SetReadOnlyColor(RGBColor(4, 5, 6));
+  combo_->SetFrameController(&controller);
+  EXPECT_EQ(combo_->FrameColor(), RGBColor(1, 2, 3));
+  Focus(*other_);
+  combo_->SetReadOnly(true);
+  EXPECT_EQ(combo_->Color(), RGBColor(4, 5, 6));
+  combo_->SetFrameController(nullptr);
+}
+
+bool HasPixelOf(HWND wnd, COLORREF color) {
+  RECT r;
+  GetClientRect(wnd, &r);
+  HDC dc = GetDC(wnd);
+  bool found = false;
+  for (int y = 0; y < r.bottom && !found; ++y)
+    for (int x = 0; x < r.right && !found; ++x) found = GetPixel(dc, x, y) == color;
+  ReleaseDC(wnd, dc);
+  return found;
+}
+
+// The system's cue banner when it keeps one, else the hint painted in grey.
+TEST_F(RzComboBoxTest, TextHintShowsWhileTheComboIsEmptyAndUnfocused) {
+  Focus(*other_);
+  combo_->SetTextHint("Type a fruit");
+  wchar_t banner[64] = {};
+  SendMessageW(combo_->Handle(), CB_GETCUEBANNER, reinterpret_cast<WPARAM>(banner), 64);
+  if (banner[0] == 0)
+    SendMessageW(combo_->EditHandle(), EM_GETCUEBANNER, reinterpret_cast<WPARAM>(banner), 64);
+  if (banner[0] != 0) {
+    EXPECT_STREQ(banner, L"Type a fruit");
+    return;
+  }
+  HWND edit = combo_->EditHandle();
+  const COLORREF grey = GetSysColor(COLOR_GRAYTEXT);
+  RedrawWindow(edit, nullptr, nullptr, RDW_INVALIDATE | RDW_UPDATENOW);
+  EXPECT_TRUE(HasPixelOf(edit, grey));
+  Focus(*combo_);
+  RedrawWindow(edit, nullptr, nullptr, RDW_INVALIDATE | RDW_UPDATENOW);
+  EXPECT_FALSE(HasPixelOf(edit, grey));
+  Focus(*other_);
+  combo_->SetItemIndex(0);
+  RedrawWindow(edit, nullptr, nullptr, RDW_INVALIDATE | RDW_UPDATENOW);
+  EXPECT_FALSE(HasPixelOf(edit, grey));
+}
+
 // ---- frame ----
 
 COLORREF PixelOf(HWND wnd, int x, int y);
