@@ -234,6 +234,18 @@ TEST_F(RzComboBoxTest, WheelOnAClosedListStepsThroughTheItems) {
   EXPECT_EQ(changes, 2);
 }
 
+TEST_F(RzComboBoxTest, AutoDropDownOpensOnAKeyAndTabClosesTheList) {
+  combo_->SetAutoDropDown(true);
+  Focus(*combo_);
+  Key('B');
+  EXPECT_TRUE(combo_->DroppedDown());
+  Key(VK_TAB);
+  EXPECT_FALSE(combo_->DroppedDown());
+  combo_->SetReadOnly(true);
+  Key('B');
+  EXPECT_FALSE(combo_->DroppedDown());
+}
+
 // ---- values ----
 
 TEST_F(RzComboBoxTest, ValuesFallBackToItemsAndSelectByValue) {

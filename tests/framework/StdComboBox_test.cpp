@@ -163,5 +163,16 @@ TEST_F(ComboBoxTest, OwnerDrawnItemsArePaintedByTheHandler) {
   EXPECT_EQ(middle, RGB(0, 200, 0));
 }
 
+TEST_F(ComboBoxTest, VariableItemsTakeTheHeightsTheirHandlerMeasures) {
+  combo_->SetStyle(csOwnerDrawVariable);
+  combo_->OnMeasureItem = [](TWinControl*, int index, int& height) { height = 12 + 5 * index; };
+  combo_->Items().Assign({"a", "b", "c"});
+  EXPECT_EQ(Send(CB_GETITEMHEIGHT, 0), 12);
+  EXPECT_EQ(Send(CB_GETITEMHEIGHT, 2), 22);
+  combo_->SetStyle(csOwnerDrawFixed);  // a rebuilt window measures again: one height for all
+  combo_->SetItemHeight(30);
+  EXPECT_EQ(Send(CB_GETITEMHEIGHT, 0), 30);
+}
+
 }  // namespace
 }  // namespace kovra
