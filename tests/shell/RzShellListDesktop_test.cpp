@@ -1,0 +1,344 @@
+#include "shell/RzShellList.h"
+
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <cstdlib>
+#include <fstream>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "framework/Application.h"
+#include "framework/Forms.h"
+#include "support/TestPaths.h"
+#include "support/Wait.h"
+
+namespace kovra {
+namespace {
+
+using test::WaitUntil;
+
+class ShellEnvironment : public testing::Environment {
+ public:
+  void SetUp() override {
+    InitializeShellUtils();
+    InitializeShellControls();
+  }
+  void TearDown() override {
+    FinalizeShellControls();
+    FinalizeShellUtils();
+  }
+};
+const auto* const kShellEnvironment = testing::AddGlobalTestEnvironment(new ShellEnvironment);
+
+// A scratch folder of files of known sizes and times, and two subfolders.
+class ShellListTest : public testing::Test {
+ protected:
+  void SetUp() override {
+    Application().Initialize();
+    folder_ = Narrow(scratch_.Path());
+    folder_.pop_back();
+    Make("A.EXE", 3000, 3);
+    Make("b.exe", 100, 1);
+    Make("c.txt", 9000, 2);
+    Make("d.bat", 5000, 4);
+    ASSERT_TRUE(CreateDirectoryW(Wide(Path("zdir")).c_str(), nullptr));
+    ASSERT_TRUE(CreateDirectoryW(Wide(Path("adir")).c_str(), nullptr));
+    form_ = std::make_unique<TForm>();
+    form_->SetBounds(30, 30, 640, 360);
+    list_ = new TRzShellList(form_.get());
+    list_->SetParent(form_.get());
+    list_->SetBounds(8, 8, 610, 300);
+    list_->SetViewStyle(vsReport);
+    list_->SetMultiSelect(true);
+    form_->Show();
+    SetForegroundWindow(form_->Handle());
+    list_->SetFolderPath(folder_);
+    Application().ProcessMessages();
+  }
+  void TearDown() override {
+    // The handlers' captures go before the list does.
+    list_->OnDeleteItem = nullptr;
+    list_->OnFolderChanged = nullptr;
+    list_->OnColumnClick = nullptr;
+    list_->OnDblClickOpen = nullptr;
+    form_.reset();
+  }
+
+  std::string Path(const std::string& name) const { return folder_ + "\\" + name; }
+  // A file of `size` bytes, last written `day` days into 2020.
+  void Make(const std::string& name, int size, int day) {
+    HANDLE file = CreateFileW(Wide(Path(name)).c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS,
+                              FILE_ATTRIBUTE_NORMAL, nullptr);
+    ASSERT_NE(file, INVALID_HANDLE_VALUE);
+    const std::string bytes(static_cast<size_t>(size), 'x');
+    DWORD written = 0;
+    WriteFile(file, bytes.data(), static_cast<DWORD>(bytes.size()), &written, nullptr);
+    SYSTEMTIME st{2020, 1, 0, static_cast<WORD>(day), 12, 0, 0, 0};
+    FILETIME ft{};
+    SystemTimeToFileTime(&st, &ft);
+    SetFileTime(file, nullptr, nullptr, &ft);
+    CloseHandle(file);
+  }
+  // The file names in the window's order.
+  std::vector<std::string> Names() {
+    std::vector<std::string> out;
+    for (int i = 0; i < list_->Items().Count(); ++i)
+      out.push_back(list_->ListData(list_->Items()[i])->FileName());
+    return out;
+  }
+  TListItem* Find(const std::string& name) {
+    for (int i = 0; i < list_->Items().Count(); ++i)
+      if (list_->ListData(list_->Items()[i])->FileName() == name) return list_->Items()[i];
+    return nullptr;
+  }
+  void PostClick(HWND wnd, POINT p, UINT down = WM_LBUTTONDOWN) {
+    PostMessageW(wnd, down, MK_LBUTTON, MAKELPARAM(p.x, p.y));
+    PostMessageW(wnd, WM_LBUTTONUP, 0, MAKELPARAM(p.x, p.y));
+  }
+  void ClickHeader(int column) {
+    HWND header = reinterpret_cast<HWND>(SendMessageW(list_->Handle(), LVM_GETHEADER, 0, 0));
+    RECT r{};
+    SendMessageW(header, HDM_GETITEMRECT, static_cast<WPARAM>(column),
+                 reinterpret_cast<LPARAM>(&r));
+    const int before = list_->SortColumn();
+    PostClick(header, POINT{(r.left + r.right) / 2, (r.top + r.bottom) / 2});
+    ASSERT_TRUE(WaitUntil([&] { return list_->SortColumn() != before; }));
+  }
+  void PostKey(WORD key) {
+    SetFocus(list_->Handle());
+    PostMessageW(list_->Handle(), WM_KEYDOWN, key, 0);
+  }
+
+  test::ScratchDir scratch_;
+  std::string folder_;
+  std::unique_ptr<TForm> form_;
+  TRzShellList* list_ = nullptr;
+};
+
+using NameList = std::vector<std::string>;
+
+TEST_F(ShellListTest, ListsTheFolderWithFoldersFirstAndFiltersByMasks) {
+  ASSERT_TRUE(WaitUntil([&] { return list_->Items().Count() == 6; }));
+  EXPECT_EQ(Names(), (NameList{"adir", "zdir", "A.EXE", "b.exe", "c.txt", "d.bat"}));
+  EXPECT_EQ(list_->FolderPath(), folder_);
+  // Icons come from the system list.
+  EXPECT_EQ(
+      reinterpret_cast<HIMAGELIST>(SendMessageW(list_->Handle(), LVM_GETIMAGELIST, LVSIL_SMALL, 0)),
+      SystemImageList(sisSmall));
+
+  list_->SetFileFilter("*.exe");
+  EXPECT_EQ(Names(), (NameList{"adir", "zdir", "A.EXE", "b.exe"}));
+  list_->SetFileFilter("*.exe;*.bat");
+  EXPECT_EQ(Names(), (NameList{"adir", "zdir", "A.EXE", "b.exe", "d.bat"}));
+  list_->SetFileFilter("*.nothing; *.bat");  // a pattern matching nothing leaves the others
+  EXPECT_EQ(Names(), (NameList{"adir", "zdir", "d.bat"}));
+  list_->SetFileFilter("*.*");
+  EXPECT_EQ(list_->Items().Count(), 6);
+}
+
+TEST_F(ShellListTest, VirtualFoldersAreNeverFiltered) {
+  list_->SetFileFilter("*.exe");
+  list_->Folder().SetSpecialFolder(CSIDL_DRIVES);
+  ASSERT_TRUE(WaitUntil([&] { return list_->Items().Count() > 0; }));
+  EXPECT_TRUE(list_->FolderPath().empty());
+  bool sawDrive = false;
+  for (int i = 0; i < list_->Items().Count(); ++i)
+    sawDrive |= list_->ListData(list_->Items()[i])->Path().size() <= 3;
+  EXPECT_TRUE(sawDrive);
+}
+
+// The order the folder itself gives column `column`, folders first, reversed when descending,
+// equal entries by name.
+NameList FolderOrder(TRzShellList* list, int column, bool descending) {
+  std::vector<TRzShellListData*> data;
+  for (int i = 0; i < list->Items().Count(); ++i) data.push_back(list->ListData(list->Items()[i]));
+  IShellFolder* folder = list->ShellFolder();
+  auto cmp = [folder](int col, TRzShellListData* a, TRzShellListData* b) {
+    return CompareIdsResult(
+        folder->CompareIDs(col, AsRelative(a->Relative()), AsRelative(b->Relative())));
+  };
+  std::sort(data.begin(), data.end(), [&](TRzShellListData* a, TRzShellListData* b) {
+    if (a->IsFolder() != b->IsFolder()) return a->IsFolder();
+    const int byColumn = cmp(column, a, b);
+    if (byColumn != 0) return descending ? byColumn > 0 : byColumn < 0;
+    return cmp(0, a, b) < 0;
+  });
+  NameList out;
+  for (auto* d : data) out.push_back(d->FileName());
+  return out;
+}
+
+TEST_F(ShellListTest, HeaderClicksSortEachColumnBothWaysWithFoldersFirst) {
+  ASSERT_TRUE(WaitUntil([&] { return list_->Items().Count() == 6; }));
+  // The file system's own columns: name, size, type, modified (their captions are localised).
+  ASSERT_GE(list_->Columns().Count(), 4);
+  const int size = 1;
+  for (int column = 1; column <= 3; ++column) {
+    ClickHeader(column);
+    EXPECT_EQ(list_->SortColumn(), column + 1);
+    EXPECT_EQ(Names(), FolderOrder(list_, column, false)) << "column " << column;
+    ClickHeader(column);
+    EXPECT_EQ(list_->SortColumn(), -(column + 1));
+    EXPECT_EQ(Names(), FolderOrder(list_, column, true)) << "column " << column;
+  }
+  // Where the folder compares sizes (Wine's folders compare names whatever the column), the
+  // order is by size.
+  list_->SetSortColumn(size + 1);
+  if (FolderOrder(list_, size, false) != FolderOrder(list_, 0, false))
+    EXPECT_EQ(Names(), (NameList{"adir", "zdir", "b.exe", "A.EXE", "d.bat", "c.txt"}));
+
+  ClickHeader(0);  // names ascending, then descending: folders still lead
+  EXPECT_EQ(Names(), (NameList{"adir", "zdir", "A.EXE", "b.exe", "c.txt", "d.bat"}));
+  ClickHeader(0);
+  EXPECT_EQ(list_->SortColumn(), -1);
+  EXPECT_EQ(Names(), (NameList{"zdir", "adir", "d.bat", "c.txt", "b.exe", "A.EXE"}));
+  // The header marks the column and direction.
+  HWND header = reinterpret_cast<HWND>(SendMessageW(list_->Handle(), LVM_GETHEADER, 0, 0));
+  HDITEMW hd{};
+  hd.mask = HDI_FORMAT;
+  SendMessageW(header, HDM_GETITEMW, 0, reinterpret_cast<LPARAM>(&hd));
+  EXPECT_TRUE(hd.fmt & HDF_SORTDOWN);
+
+  // A handler that picks the order itself keeps it.
+  list_->OnColumnClick = [&](TObject*, TListColumn*) { list_->SetSortColumn(size + 1); };
+  ClickHeader(2);
+  EXPECT_EQ(list_->SortColumn(), size + 1);
+}
+
+TEST_F(ShellListTest, DoubleClickAndEnterOpenFoldersAndBackspaceGoesUp) {
+  ASSERT_TRUE(WaitUntil([&] { return list_->Items().Count() == 6; }));
+  int changes = 0;
+  list_->OnFolderChanged = [&](TObject*) { ++changes; };
+  TListItem* zdir = Find("zdir");
+  ASSERT_NE(zdir, nullptr);
+  const RECT r = zdir->DisplayRect(LVIR_LABEL);
+  const POINT centre{(r.left + r.right) / 2, (r.top + r.bottom) / 2};
+  PostClick(list_->Handle(), centre);  // a double click is a click, then the second press
+  PostClick(list_->Handle(), centre, WM_LBUTTONDBLCLK);
+  ASSERT_TRUE(WaitUntil([&] { return list_->FolderPath() == Path("zdir"); }));
+  EXPECT_EQ(changes, 1);
+  EXPECT_EQ(list_->Items().Count(), 0);
+
+  PostKey(VK_BACK);
+  ASSERT_TRUE(WaitUntil([&] { return list_->FolderPath() == folder_; }));
+  ASSERT_EQ(list_->Items().Count(), 6);
+
+  list_->SetSelected(Find("adir"));
+  PostKey(VK_RETURN);
+  ASSERT_TRUE(WaitUntil([&] { return list_->FolderPath() == Path("adir"); }));
+
+  // A list that must not change folders stays.
+  list_->SetOptions(list_->Options() | sloDontChangeFolder);
+  PostKey(VK_BACK);
+  Application().ProcessMessages();
+  EXPECT_EQ(list_->FolderPath(), Path("adir"));
+}
+
+TEST_F(ShellListTest, AShortcutToAFolderOpensTheFolder) {
+  ASSERT_TRUE(WaitUntil([&] { return list_->Items().Count() == 6; }));
+  IShellLinkW* link = nullptr;
+  ASSERT_HRESULT_SUCCEEDED(CoCreateInstance(CLSID_ShellLink, nullptr, CLSCTX_INPROC_SERVER,
+                                            IID_IShellLinkW, reinterpret_cast<void**>(&link)));
+  ComPtr<IShellLinkW> owned(link);
+  owned->SetPath(Wide(Path("zdir")).c_str());
+  ComPtr<IPersistFile> file = owned.As<IPersistFile>(IID_IPersistFile);
+  ASSERT_TRUE(file);
+  ASSERT_HRESULT_SUCCEEDED(file->Save(Wide(Path("to zdir.lnk")).c_str(), TRUE));
+  list_->RefreshItems();
+  TListItem* shortcut = Find("to zdir.lnk");
+  ASSERT_NE(shortcut, nullptr);
+  EXPECT_EQ(shortcut->OverlayIndex(), 2);  // the shortcut arrow
+  bool claimed = false;
+  list_->OnDblClickOpen = [&](TObject*, bool&) { claimed = true; };
+  list_->OpenItem(shortcut);
+  EXPECT_EQ(list_->FolderPath(), Path("zdir"));
+  EXPECT_FALSE(claimed);
+}
+
+TEST_F(ShellListTest, ChangesInTheWatchedFolderRefreshByMerging) {
+  ASSERT_TRUE(WaitUntil([&] { return list_->Items().Count() == 6; }));
+  TListItem* kept = Find("c.txt");
+  std::vector<std::string> deleted;
+  list_->OnDeleteItem = [&](TObject*, TListItem*, TRzShellListData* data) {
+    deleted.push_back(data->FileName());
+  };
+  Make("new.txt", 10, 5);
+  ASSERT_TRUE(WaitUntil([&] { return Find("new.txt") != nullptr; }, std::chrono::seconds(15)));
+  EXPECT_EQ(Find("c.txt"), kept);  // a merge, not a refill
+  EXPECT_TRUE(deleted.empty());
+
+  ASSERT_TRUE(DeleteFileW(Wide(Path("b.exe")).c_str()));
+  ASSERT_TRUE(WaitUntil([&] { return Find("b.exe") == nullptr; }, std::chrono::seconds(15)));
+  EXPECT_EQ(deleted, std::vector<std::string>{"b.exe"});
+  EXPECT_EQ(Find("c.txt"), kept);
+  // The merged items keep the order.
+  EXPECT_EQ(Names(), (NameList{"adir", "zdir", "A.EXE", "c.txt", "d.bat", "new.txt"}));
+}
+
+TEST_F(ShellListTest, RenamingAndNewFoldersGoThroughTheShell) {
+  ASSERT_TRUE(WaitUntil([&] { return list_->Items().Count() == 6; }));
+  TListItem* c = Find("c.txt");
+  ASSERT_TRUE(c->EditCaption());
+  SetWindowTextW(list_->EditHandle(), L"renamed.txt");
+  list_->EndEditing(false);
+  ASSERT_TRUE(WaitUntil([&] { return !list_->IsEditing(); }));
+  EXPECT_NE(GetFileAttributesW(Wide(Path("renamed.txt")).c_str()), INVALID_FILE_ATTRIBUTES);
+  EXPECT_EQ(GetFileAttributesW(Wide(Path("c.txt")).c_str()), INVALID_FILE_ATTRIBUTES);
+  EXPECT_EQ(list_->ListData(c)->FileName(), "renamed.txt");
+
+  ASSERT_TRUE(list_->CreateNewFolder(true));
+  EXPECT_TRUE(GetFileAttributesW(Wide(Path("New Folder")).c_str()) & FILE_ATTRIBUTE_DIRECTORY);
+  ASSERT_TRUE(WaitUntil([&] { return list_->IsEditing(); }));
+  EXPECT_EQ(list_->ListData(list_->ItemFocused())->FileName(), "New Folder");
+  list_->EndEditing(true);
+}
+
+TEST_F(ShellListTest, ShowHiddenDecidesWhetherHiddenFilesAppearAndTheyAreDrawnCut) {
+  Make("secret.txt", 1, 1);
+  SetFileAttributesW(Wide(Path("secret.txt")).c_str(), FILE_ATTRIBUTE_HIDDEN);
+  list_->FillItems();
+  TListItem* secret = Find("secret.txt");
+  ASSERT_NE(secret, nullptr);
+  EXPECT_TRUE(secret->Cut());
+  list_->SetOptions(list_->Options() & ~sloShowHidden);
+  EXPECT_EQ(Find("secret.txt"), nullptr);
+}
+
+// Saves what the list looks like when KOVRA_SHELL_LIST_SHOT names a .bmp file.
+TEST_F(ShellListTest, ReportViewCapture) {
+  const char* shot = std::getenv("KOVRA_SHELL_LIST_SHOT");
+  ASSERT_TRUE(WaitUntil([&] { return list_->Items().Count() == 6; }));
+  list_->SetSelected(Find("c.txt"));
+  RedrawWindow(form_->Handle(), nullptr, nullptr, RDW_INVALIDATE | RDW_UPDATENOW | RDW_ALLCHILDREN);
+  Application().ProcessMessages();
+  if (!shot) GTEST_SKIP() << "no capture asked for";
+  HWND wnd = form_->Handle();
+  RECT r{};
+  GetWindowRect(wnd, &r);
+  const int w = r.right - r.left, h = r.bottom - r.top;
+  HDC screen = GetDC(nullptr);
+  HDC mem = CreateCompatibleDC(screen);
+  BITMAPINFO bi{};
+  bi.bmiHeader = {sizeof(BITMAPINFOHEADER), w, -h, 1, 24, BI_RGB, 0, 0, 0, 0, 0};
+  void* bits = nullptr;
+  HBITMAP bmp = CreateDIBSection(mem, &bi, DIB_RGB_COLORS, &bits, nullptr, 0);
+  HGDIOBJ old = SelectObject(mem, bmp);
+  BitBlt(mem, 0, 0, w, h, screen, r.left, r.top, SRCCOPY);
+  SelectObject(mem, old);
+  const int stride = (w * 3 + 3) & ~3;
+  BITMAPFILEHEADER fh{0x4D42, static_cast<DWORD>(sizeof fh + sizeof bi.bmiHeader + stride * h), 0,
+                      0, static_cast<DWORD>(sizeof fh + sizeof bi.bmiHeader)};
+  std::ofstream out(shot, std::ios::binary);
+  out.write(reinterpret_cast<const char*>(&fh), sizeof fh);
+  out.write(reinterpret_cast<const char*>(&bi.bmiHeader), sizeof bi.bmiHeader);
+  out.write(static_cast<const char*>(bits), static_cast<std::streamsize>(stride) * h);
+  DeleteObject(bmp);
+  DeleteDC(mem);
+  ReleaseDC(nullptr, screen);
+  EXPECT_TRUE(out.good());
+}
+
+}  // namespace
+}  // namespace kovra
