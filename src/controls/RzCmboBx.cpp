@@ -505,9 +505,8 @@ void TRzCustomComboBox::TypedPrintable(TMessage& m, wchar_t key) {
     SetWideText(before);
     SetSelStart(std::min(selStart, static_cast<int>(before.size())));
   }
-  CallEditDefault(m);
+  CallEditDefault(m);  // a pair's second half follows as a character of its own
   search_ = WideText();
-  if (paired) search_.push_back(static_cast<char16_t>(trail.wParam));
 }
 
 void TRzCustomComboBox::TypedBackspace(TMessage& m) {
@@ -585,7 +584,7 @@ void TRzCustomComboBox::TypingChar(TMessage& m, wchar_t key) {
 }
 
 // True when the key is consumed.
-bool TRzCustomComboBox::TypingKeyDown(WORD key, TShiftState shift) {
+bool TRzCustomComboBox::TypingKeyDown(WORD key) {
   if (!autoComplete_) return false;
   switch (key) {
     case VK_PRIOR:
@@ -609,7 +608,6 @@ bool TRzCustomComboBox::TypingKeyDown(WORD key, TShiftState shift) {
       return !allowEdit_ && !all;
     }
     default:
-      (void)shift;
       return false;
   }
 }
@@ -633,7 +631,7 @@ void TRzCustomComboBox::EditWndProc(TMessage& m) {
       WORD key = static_cast<WORD>(m.WParam);
       const TShiftState shift = KeyboardShiftState();
       if (DoKeyDown(key, shift)) return;
-      if (TypingKeyDown(key, shift)) return;
+      if (TypingKeyDown(key)) return;
       m.WParam = key;
       CallEditDefault(m);
       if (key == VK_INSERT && (shift & ssShift) && allowEdit_ && autoComplete_) {
@@ -757,6 +755,7 @@ void TRzCustomComboBox::WheelMessage(TMessage& m) {
   if (DroppedDown()) {
     UINT lines = 3;
     SystemParametersInfoW(SPI_GETWHEELSCROLLLINES, 0, &lines, 0);
+    if (lines > static_cast<UINT>(DropDownCount())) lines = DropDownCount();  // a page at most
     const int top = static_cast<int>(SendCombo(CB_GETTOPINDEX));
     const int step = static_cast<int>(lines) * delta / WHEEL_DELTA;
     SendCombo(CB_SETTOPINDEX, static_cast<WPARAM>(std::max(0, top - step)));

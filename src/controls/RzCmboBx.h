@@ -164,7 +164,7 @@ class TRzCustomComboBox : public TCustomComboBox, public TRzFrameControllerClien
   std::u16string WideText() const;
   void SetWideText(const std::u16string& text);
   void PostTab();
-  bool TypingKeyDown(WORD key, TShiftState shift);
+  bool TypingKeyDown(WORD key);
   void TypingChar(TMessage& m, wchar_t key);
   void TypedPrintable(TMessage& m, wchar_t key);
   void TypedBackspace(TMessage& m);

@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 #include <uxtheme.h>
 
+#include <algorithm>
 #include <memory>
 #include <string>
 #include <vector>
@@ -244,6 +245,26 @@ TEST_F(RzComboBoxTest, AutoDropDownOpensOnAKeyAndTabClosesTheList) {
   combo_->SetReadOnly(true);
   Key('B');
   EXPECT_FALSE(combo_->DroppedDown());
+}
+
+// How far the list scrolls is left unchecked: Wine's dropped list keeps its top row whatever
+// it is told.
+TEST_F(RzComboBoxTest, WheelOnAnOpenListLeavesTheChoiceAndTheListOpen) {
+  for (int i = 0; i < 20; ++i) combo_->Items().Add("more " + std::to_string(i));
+  combo_->SetDropDownCount(5);
+  combo_->SetItemIndex(0);
+  int changes = 0;
+  combo_->OnChange = [&](TObject*) { ++changes; };
+  Focus(*combo_);
+  combo_->SetDroppedDown(true);
+  Application().ProcessMessages();
+  SendMessageW(combo_->EditHandle(), WM_MOUSEWHEEL, MAKEWPARAM(0, -WHEEL_DELTA), 0);
+  SendMessageW(combo_->EditHandle(), WM_MOUSEWHEEL, MAKEWPARAM(0, 2 * WHEEL_DELTA), 0);
+  EXPECT_GE(SendMessageW(combo_->Handle(), CB_GETTOPINDEX, 0, 0), 0);
+  EXPECT_EQ(combo_->ItemIndex(), 0);
+  EXPECT_EQ(changes, 0);
+  EXPECT_TRUE(combo_->DroppedDown());
+  combo_->SetDroppedDown(false);
 }
 
 // ---- values ----
