@@ -200,6 +200,7 @@ void TRzNumericEdit::WndProc(TMessage& m) {
 // ---- focus ----
 
 void TRzNumericEdit::WMSetFocus(TMessage& m) {
+  if (reclaiming == this) reclaiming = nullptr;  // back, whichever way it came
   entryValue_ = TextToValue();
   if (!allowBlank_) RewriteText(entryValue_);
   TRzEdit::WMSetFocus(m);

@@ -339,6 +339,24 @@ TEST_F(RzNumericEditCalculatorTest, SetButtonClickReturnsTheValue) {
   EXPECT_TRUE(TextBecomes(*edit_, "15"));
 }
 
+TEST_F(RzNumericEditCalculatorTest, RealClickOnTheDropButtonOpensIt) {
+  During([&] {
+    if (Calculator()) PostMessageW(GetFocus(), WM_KEYDOWN, '5', 1);
+    PostMessageW(GetFocus(), WM_KEYDOWN, VK_RETURN, 1);
+  });
+  RECT w;
+  GetWindowRect(edit_->Handle(), &w);
+  const RECT button = edit_->DropButtonRect();
+  SetCursorPos(w.left + (button.left + button.right) / 2, w.top + (button.top + button.bottom) / 2);
+  INPUT input[2] = {};
+  input[0].type = input[1].type = INPUT_MOUSE;
+  input[0].mi.dwFlags = MOUSEEVENTF_LEFTDOWN;
+  input[1].mi.dwFlags = MOUSEEVENTF_LEFTUP;
+  SendInput(2, input, sizeof(INPUT));
+  EXPECT_TRUE(TextBecomes(*edit_, "5"));
+  test::ParkCursor();
+}
+
 TEST_F(RzNumericEditCalculatorTest, EscapeAndOutsideClickLeaveTheValue) {
   bool opened = false;
   During([&] {
