@@ -1145,10 +1145,32 @@ void TRzCustomImageComboBox::InvalidateItem(const TRzImageComboBoxItem* item) {
   if (ListHandle()) ::InvalidateRect(ListHandle(), nullptr, FALSE);
 }
 
+// The list must not change under its own WM_DRAWITEM: a caption filled in while drawing is
+// handed to the list once the paint is over.
 void TRzCustomImageComboBox::ItemCaptionChanged(const TRzImageComboBoxItem* item) {
+  if (drawing_) {
+    if (!captionsPending_ && HandleAllocated())
+      PostMessageW(WindowHandle(), CaptionsMessage(), 0, 0);
+    captionsPending_ = true;
+    return;
+  }
   const int index = item->Index();
   if (index >= 0) Items().SetStrings(index, item->Caption());
   InvalidateItem(item);
+}
+
+void TRzCustomImageComboBox::ApplyPendingCaptions() {
+  if (!captionsPending_) return;
+  captionsPending_ = false;
+  for (int i = 0; i < Items().Count(); ++i)
+    if (const TRzImageComboBoxItem* item = ImageItem(i);
+        item && item->Caption() != Items().Strings(i))
+      Items().SetStrings(i, item->Caption());
+}
+
+UINT TRzCustomImageComboBox::CaptionsMessage() {
+  static const UINT message = RegisterWindowMessageW(L"Kovra.ImageComboCaptions");
+  return message;
 }
 
 void TRzCustomImageComboBox::CreateWnd() {
@@ -1157,6 +1179,10 @@ void TRzCustomImageComboBox::CreateWnd() {
 }
 
 void TRzCustomImageComboBox::WndProc(TMessage& m) {
+  if (m.Msg == CaptionsMessage()) {
+    ApplyPendingCaptions();
+    return;
+  }
   if (m.Msg == WM_ERASEBKGND && HandleAllocated()) {
     TCanvas canvas(reinterpret_cast<HDC>(m.WParam));
     TForm* form = dynamic_cast<TForm*>(Parent());
@@ -1168,13 +1194,20 @@ void TRzCustomImageComboBox::WndProc(TMessage& m) {
   TRzCustomComboBox::WndProc(m);
 }
 
+void TRzCustomImageComboBox::GetItemData(TRzImageComboBoxItem* item) {
+  if (OnGetItemData) OnGetItemData(this, item);
+}
+
 void TRzCustomImageComboBox::DrawItem(int index, RECT rect, TOwnerDrawState state) {
   if (OnDrawItem) {
     TRzCustomComboBox::DrawItem(index, rect, state);
     return;
   }
   TRzImageComboBoxItem* item = ImageItem(index);
-  if (item && OnGetItemData) OnGetItemData(this, item);
+  if (item) {
+    FlagScope drawing(drawing_);
+    GetItemData(item);
+  }
   item = ImageItem(index);  // the hook may have replaced it
   const int indent = (state & odComboBoxEdit) || !item ? 0 : item->IndentLevel();
   TCanvas& canvas = Canvas();

@@ -325,6 +325,11 @@ class TRzCustomImageComboBox : public TRzCustomComboBox {
   void CMFontChanged(TMessage& m) override;
   void UpdateItemHeight();
   void ItemCaptionChanged(const TRzImageComboBoxItem* item);
+  // Just before `item` is drawn; descendants fill captions and images late here. The default
+  // fires OnGetItemData.
+  virtual void GetItemData(TRzImageComboBoxItem* item);
+  void ApplyPendingCaptions();
+  static UINT CaptionsMessage();
 
  private:
   TImageList* images_ = nullptr;
@@ -332,6 +337,8 @@ class TRzCustomImageComboBox : public TRzCustomComboBox {
   int itemIndent_ = 12;
   bool autoSizeHeight_ = true;
   bool settingFont_ = false;
+  bool drawing_ = false;
+  bool captionsPending_ = false;  // captions changed while drawing reach the list afterwards
 };
 
 }  // namespace kovra

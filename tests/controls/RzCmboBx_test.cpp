@@ -510,6 +510,25 @@ TEST_F(RzComboBoxTest, ImageComboDrawsImagesAtTheirIndentAndOwnsItsItems) {
   EXPECT_EQ(deleted.size(), 2u);
 }
 
+TEST_F(RzComboBoxTest, ImageComboItemsFilledWhileDrawingReachTheList) {
+  auto* combo = new TestImageCombo(form_.get());
+  combo->SetParent(form_.get());
+  combo->SetBounds(180, 60, 160, 24);
+  combo->AddItem("", -1, 0);
+  combo->AddItem("", -1, 1);
+  int asked = 0;
+  combo->OnGetItemData = [&](TObject*, TRzImageComboBoxItem* item) {
+    ++asked;
+    if (item->Caption().empty()) item->SetCaption("Entry " + std::to_string(item->Index()));
+  };
+  combo->SetItemIndex(1);
+  RedrawWindow(combo->Handle(), nullptr, nullptr, RDW_INVALIDATE | RDW_UPDATENOW);
+  ASSERT_TRUE(PumpUntil([&] { return combo->Items().Strings(1) == "Entry 1"; }));
+  EXPECT_GE(asked, 1);
+  EXPECT_EQ(combo->Text(), "Entry 1");
+  EXPECT_EQ(combo->IndexOfCaption("entry 1"), 1);
+}
+
 TEST_F(RzComboBoxTest, ImageComboForgetsADestroyedImageList) {
   auto* combo = new TestImageCombo(form_.get());
   combo->SetParent(form_.get());
