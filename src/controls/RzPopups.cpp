@@ -612,11 +612,37 @@ bool TRzPopupPanel::PopupAt(TWinControl& control, int x, int y) {
   if (!Parent() && control.Parent()) SetParent(control.Parent());
   HandleNeeded();
 
+  const int hook = Application().HookMainWindow([this, alive](TMessage& m) {
+    if (*alive && m.Msg == WM_ACTIVATEAPP && !m.WParam && popup_) popup_->RequestClose();
+    return false;
+  });
+  struct Unhook {
+    int id;
+    ~Unhook() { Application().UnhookMainWindow(id); }
+  } unhook{hook};
+
   popup_ = std::make_unique<TRzPopup>(*this, &control);
+  try {
+    ShowPopup(control, x, y);
+    looping_ = true;
+    RunLoop(alive);
+  } catch (...) {
+    // Whatever failed, the children go back to the panel.
+    if (*alive) {
+      looping_ = false;
+      EndPopup(true);
+    }
+    throw;
+  }
+  if (!*alive) return false;
+  looping_ = false;
+  return EndPopup(true);
+}
+
+void TRzPopupPanel::ShowPopup(TWinControl& control, int x, int y) {
   popup_->SetBorderOuter(BorderOuter());
   popup_->SetFlatColor(FlatColor());
-  HWND owner = GetAncestor(control.Handle(), GA_ROOT);
-  popup_->SetParentWindow(owner);
+  popup_->SetParentWindow(GetAncestor(control.Handle(), GA_ROOT));
 
   RECT anchor;
   GetWindowRect(control.Handle(), &anchor);
@@ -636,33 +662,11 @@ bool TRzPopupPanel::PopupAt(TWinControl& control, int x, int y) {
       break;
     }
   }
+  // The hidden panel holds the keyboard focus, so the popup's owner stays the active window.
   ::SetFocus(Handle());
-
-  const int hook = Application().HookMainWindow([this, alive](TMessage& m) {
-    if (*alive && m.Msg == WM_ACTIVATEAPP && !m.WParam && popup_) popup_->RequestClose();
-    return false;
-  });
-  struct Unhook {
-    int id;
-    ~Unhook() { Application().UnhookMainWindow(id); }
-  } unhook{hook};
-
   SetWindowPos(popup_->WindowHandle(), HWND_TOP, 0, 0, 0, 0,
                SWP_SHOWWINDOW | SWP_NOACTIVATE | SWP_NOMOVE | SWP_NOSIZE);
   popup_->SetOpen(true);
-  looping_ = true;
-  try {
-    RunLoop(alive);
-  } catch (...) {
-    if (*alive) {
-      looping_ = false;
-      EndPopup(true);
-    }
-    throw;
-  }
-  if (!*alive) return false;
-  looping_ = false;
-  return EndPopup(true);
 }
 
 void TRzPopupPanel::RunLoop(const std::shared_ptr<bool>& alive) {

@@ -219,6 +219,7 @@ class TRzPopupPanel : public TRzCustomPopup {
 
  private:
   void MoveChildren(TWinControl& from, TWinControl& to);
+  void ShowPopup(TWinControl& control, int x, int y);
   void RunLoop(const std::shared_ptr<bool>& alive);
   // Hides the popup and takes the children back; true when it was accepted.
   bool EndPopup(bool notify);

@@ -364,6 +364,15 @@ TEST_F(RzPopupPanelTest, LeavingTheApplicationCancels) {
   EXPECT_FALSE(panel_->Popup(*anchor_));
 }
 
+TEST_F(RzPopupPanelTest, FailedPopupLeavesThePanelReadyForTheNext) {
+  TRzPanel orphan(nullptr);  // no parent window: its handle cannot be made
+  EXPECT_ANY_THROW(panel_->Popup(orphan));
+  EXPECT_EQ(panel_->CurrentPopup(), nullptr);
+  EXPECT_EQ(calc_->Parent(), panel_);
+  During([&] { panel_->Close(); });
+  EXPECT_TRUE(panel_->Popup(*anchor_));
+}
+
 TEST_F(RzPopupPanelTest, PanelFreedDuringItsPopupIsSafe) {
   During([&] {
     delete panel_;
