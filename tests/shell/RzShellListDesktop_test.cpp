@@ -280,7 +280,9 @@ TEST_F(ShellListTest, ChangesInTheWatchedFolderRefreshByMerging) {
 TEST_F(ShellListTest, RenamingAndNewFoldersGoThroughTheShell) {
   ASSERT_TRUE(WaitUntil([&] { return list_->Items().Count() == 6; }));
   TListItem* c = Find("c.txt");
-  ASSERT_TRUE(c->EditCaption());
+  list_->SetSelected(c);
+  PostKey(VK_F2);
+  ASSERT_TRUE(WaitUntil([&] { return list_->IsEditing(); }));
   SetWindowTextW(list_->EditHandle(), L"renamed.txt");
   list_->EndEditing(false);
   ASSERT_TRUE(WaitUntil([&] { return !list_->IsEditing(); }));
