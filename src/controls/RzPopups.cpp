@@ -343,12 +343,11 @@ void TRzCalculator::Paint() {
     if (i == kDisplay)
       PaintDisplay(canvas, frame);
     else
-      PaintButton(canvas, i, frame);
+      PaintButton(canvas, i);
   }
 }
 
-void TRzCalculator::PaintButton(TCanvas& canvas, int index, TColor frame) {
-  (void)frame;
+void TRzCalculator::PaintButton(TCanvas& canvas, int index) {
   const int group = index <= kPoint ? 0 : index <= kDivide ? 1 : 2;
   const TColor face = colors_.Color(group * 2 + 1);
   const TColor text = colors_.Color(group * 2);

@@ -125,7 +125,7 @@ class TRzCalculator : public TRzCustomPanel {
   void SetHot(int index);
   TColor FrameColor() const;
   bool Themed() const;
-  void PaintButton(TCanvas& canvas, int index, TColor frame);
+  void PaintButton(TCanvas& canvas, int index);
   void PaintDisplay(TCanvas& canvas, TColor frame);
   void PaintSetGlyph(TCanvas& canvas, const RECT& r, TColor color);
   static bool MarlettAvailable();
