@@ -705,7 +705,47 @@ bool TRzCustomShellList::DoKeyDown(WORD& key, TShiftState shift) {
 
 // ---- Messages ----
 
+bool TRzCustomShellList::HandleMenuMessage(TMessage& m) {
+  if (!openMenu_) return false;
+  switch (m.Msg) {
+    case WM_MENUSELECT: {
+      if (!OnPopupHint) return false;
+      const UINT id = LOWORD(m.WParam);
+      std::string hint;
+      char text[256] = {};
+      if (!(HIWORD(m.WParam) & MF_POPUP) && id >= kMenuFirstCommand && id <= kMenuLastCommand &&
+          SUCCEEDED(openMenu_->GetCommandString(id - kMenuFirstCommand, GCS_HELPTEXTA, nullptr,
+                                                text, sizeof text - 1)))
+        hint = text;
+      OnPopupHint(this, hint);
+      return true;
+    }
+    case WM_MENUCHAR:
+      if (auto menu3 =
+              ComPtr<IContextMenu>::AddRefOf(openMenu_).As<IContextMenu3>(IID_IContextMenu3)) {
+        LRESULT result = 0;
+        if (SUCCEEDED(menu3->HandleMenuMsg2(m.Msg, m.WParam, m.LParam, &result))) {
+          m.Result = result;
+          return true;
+        }
+      }
+      return false;
+    case WM_INITMENUPOPUP:
+    case WM_DRAWITEM:
+    case WM_MEASUREITEM: {
+      if (m.Msg != WM_INITMENUPOPUP && m.WParam != 0) return false;  // a control's, not the menu's
+      auto menu2 = ComPtr<IContextMenu>::AddRefOf(openMenu_).As<IContextMenu2>(IID_IContextMenu2);
+      if (!menu2 || FAILED(menu2->HandleMenuMsg(m.Msg, m.WParam, m.LParam))) return false;
+      m.Result = m.Msg == WM_INITMENUPOPUP ? 0 : TRUE;
+      return true;
+    }
+    default:
+      return false;
+  }
+}
+
 void TRzCustomShellList::WndProc(TMessage& m) {
+  if (HandleMenuMessage(m)) return;
   switch (m.Msg) {
     case kChangeMessage:
       ChangeNotified();
@@ -1030,9 +1070,11 @@ void TRzCustomShellList::ShowShellContextMenu(POINT screen) {
       FAILED(menu->QueryContextMenu(popup.Get(), 0, kMenuFirstCommand, kMenuLastCommand, flags)))
     return;
   menuOpen_ = true;
+  openMenu_ = menu.Get();
   const UINT command =
       static_cast<UINT>(TrackPopupMenu(popup.Get(), TPM_RETURNCMD | TPM_RIGHTBUTTON, screen.x,
                                        screen.y, 0, WindowHandle(), nullptr));
+  openMenu_ = nullptr;
   menuOpen_ = false;
   if (command == kRenameCommand) {
     if (TListItem* item = ItemFocused()) item->EditCaption();

@@ -127,6 +127,8 @@ class TRzShellListData : public TObject {
 
 using TRzShAddItemEvent = std::function<void(TObject* sender, TRzShellListData* data, bool& allow)>;
 using TRzShDblClickOpenEvent = std::function<void(TObject* sender, bool& handled)>;
+// The help text of the context-menu entry under the mouse (empty when it has none).
+using TRzShPopupHintEvent = std::function<void(TObject* sender, const std::string& hint)>;
 using TRzShListDeleteItemEvent =
     std::function<void(TObject* sender, TListItem* node, TRzShellListData* listData)>;
 
@@ -187,6 +189,7 @@ class TRzCustomShellList : public TRzCustomListView, private IRzDropTargetOwner 
   TNotifyEvent OnFillStart;
   TNotifyEvent OnFillComplete;
   TNotifyEvent OnFolderChanged;
+  TRzShPopupHintEvent OnPopupHint;
 
  protected:
   friend class TRzShellListData;
@@ -230,6 +233,8 @@ class TRzCustomShellList : public TRzCustomListView, private IRzDropTargetOwner 
   bool InvokeVerb(IContextMenu* menu, std::string_view verb, UINT queryFlags);
   void InvokeDefault(IContextMenu* menu);
   void ShowShellContextMenu(POINT screen);
+  // Owner-drawn and delay-filled submenus (Send To, Open With) of the open shell menu.
+  bool HandleMenuMessage(TMessage& m);
   void BeginOleDrag(bool rightButton);
   void RegisterDropTarget();
   void RevokeDropTarget();
@@ -268,6 +273,7 @@ class TRzCustomShellList : public TRzCustomListView, private IRzDropTargetOwner 
   bool dropRegistered_ = false;
   bool dragging_ = false;
   bool menuOpen_ = false;
+  IContextMenu* openMenu_ = nullptr;  // borrowed while the shell's menu is tracked
   ComPtr<IDataObject> dragData_;
   DWORD dragKeyState_ = 0;
   ComPtr<IDropTarget> shellTarget_;

@@ -63,6 +63,7 @@ class ShellListTest : public testing::Test {
     list_->OnFolderChanged = nullptr;
     list_->OnColumnClick = nullptr;
     list_->OnDblClickOpen = nullptr;
+    list_->SetShellTree(nullptr);
     form_.reset();
   }
 
@@ -234,6 +235,70 @@ TEST_F(ShellListTest, DoubleClickAndEnterOpenFoldersAndBackspaceGoesUp) {
   PostKey(VK_BACK);
   Application().ProcessMessages();
   EXPECT_EQ(list_->FolderPath(), Path("adir"));
+}
+
+TEST_F(ShellListTest, BackspaceInADriveRootGoesToMyComputer) {
+  list_->SetFolderPath("C:\\");
+  ASSERT_EQ(list_->FolderPath(), "C:\\");
+  PostKey(VK_BACK);
+  TRzPidl drives;
+  ASSERT_HRESULT_SUCCEEDED(SpecialFolderLocation(nullptr, CSIDL_DRIVES, drives));
+  ASSERT_TRUE(WaitUntil([&] { return IdListEqual(list_->FolderIdList(), drives.Get()); }));
+  PostKey(VK_BACK);
+  ASSERT_TRUE(WaitUntil([&] { return IdListItemCount(list_->FolderIdList()) == 0; }));
+  PostKey(VK_BACK);  // nothing is above the desktop
+  Application().ProcessMessages();
+  EXPECT_EQ(IdListItemCount(list_->FolderIdList()), 0);
+}
+
+// Stands in for a shell tree: it owns the folder and sets the list's itself.
+struct FakeTree : IRzShellFolderLink {
+  explicit FakeTree(TRzShellList* l) : list(l) {}
+  void LinkShowFolder(LPCITEMIDLIST absolute) override {
+    shown.push_back(IdListToPath(absolute));
+    list->SetFolderIdList(absolute);
+  }
+  void LinkGoUp(int levels) override { ups.push_back(levels); }
+  TRzShellList* list;
+  std::vector<std::string> shown;
+  std::vector<int> ups;
+};
+
+TEST_F(ShellListTest, ALinkedTreeMovesInsteadAndCanHideTheFolders) {
+  ASSERT_TRUE(WaitUntil([&] { return list_->Items().Count() == 6; }));
+  FakeTree tree(list_);
+  list_->SetShellTree(&tree);
+  list_->SetSelected(Find("zdir"));
+  PostKey(VK_RETURN);
+  ASSERT_TRUE(WaitUntil([&] { return list_->FolderPath() == Path("zdir"); }));
+  ASSERT_FALSE(tree.shown.empty());
+  EXPECT_EQ(tree.shown.front(), Path("zdir"));
+  PostKey(VK_BACK);
+  ASSERT_TRUE(WaitUntil([&] { return !tree.ups.empty(); }));
+  EXPECT_EQ(tree.ups, std::vector<int>{1});
+  EXPECT_EQ(list_->FolderPath(), Path("zdir"));  // the tree decides
+
+  list_->SetFolderPath(folder_);
+  list_->SetOptions(list_->Options() | sloHideFoldersWhenLinkedToTree);
+  EXPECT_EQ(Names(), (NameList{"A.EXE", "b.exe", "c.txt", "d.bat"}));
+  list_->OnAddItem = [](TObject*, TRzShellListData* data, bool& allow) {
+    allow = data->FileName() != "d.bat";
+  };
+  list_->FillItems();
+  EXPECT_EQ(Names(), (NameList{"A.EXE", "b.exe", "c.txt"}));
+  list_->OnAddItem = nullptr;
+  list_->SetShellTree(nullptr);
+}
+
+TEST_F(ShellListTest, ColumnWidthsCarryToTheNextFileSystemFolder) {
+  ASSERT_TRUE(WaitUntil([&] { return list_->Items().Count() == 6; }));
+  list_->Columns()[1]->SetWidth(137);
+  list_->SetFolderPath(Path("zdir"));
+  EXPECT_EQ(list_->Columns()[1]->Width(), 137);
+  list_->Columns()[1]->SetWidth(90);
+  list_->Folder().SetSpecialFolder(CSIDL_DRIVES);  // a virtual folder keeps its own
+  list_->SetFolderPath(folder_);
+  EXPECT_EQ(list_->Columns()[1]->Width(), 90);
 }
 
 TEST_F(ShellListTest, AShortcutToAFolderOpensTheFolder) {
