@@ -358,9 +358,7 @@ DWORD TCustomListView::ListExStyle() const {
 void TCustomListView::CreateWnd() {
   TWinControl::CreateWnd();
   SendList(LVM_SETEXTENDEDLISTVIEWSTYLE, 0, static_cast<LPARAM>(ListExStyle()));
-  SendList(LVM_SETTEXTCOLOR, 0, static_cast<LPARAM>(ToColorRef(Font().Color())));
-  SendList(LVM_SETBKCOLOR, 0, static_cast<LPARAM>(ToColorRef(Color())));
-  SendList(LVM_SETTEXTBKCOLOR, 0, static_cast<LPARAM>(ToColorRef(Color())));
+  ApplyColors();
   ApplyImageLists();
   PushColumns();
   PushAllItems();
@@ -431,6 +429,24 @@ void TCustomListView::PushAllItems() {
   for (size_t i = 0; i < items_.items_.size(); ++i)
     PushItem(items_.items_[i].get(), static_cast<int>(i));
   EndUpdate();
+}
+
+void TCustomListView::ApplyColors() {
+  if (!HandleAllocated()) return;
+  SendList(LVM_SETTEXTCOLOR, 0, static_cast<LPARAM>(ToColorRef(Font().Color())));
+  SendList(LVM_SETBKCOLOR, 0, static_cast<LPARAM>(ToColorRef(Color())));
+  SendList(LVM_SETTEXTBKCOLOR, 0, static_cast<LPARAM>(ToColorRef(Color())));
+}
+
+void TCustomListView::CMColorChanged(TMessage& m) {
+  TWinControl::CMColorChanged(m);
+  ApplyColors();
+  Invalidate();
+}
+
+void TCustomListView::CMFontChanged(TMessage& m) {
+  TWinControl::CMFontChanged(m);
+  ApplyColors();
 }
 
 void TCustomListView::ApplyImageLists() {

@@ -255,6 +255,9 @@ class TCustomListView : public TWinControl {
   void DestroyWnd() override;
   void WndProc(TMessage& m) override;
   virtual void CNNotify(TMessage& m);
+  // The system list view paints its own background and text: it is told of new colours.
+  void CMColorChanged(TMessage& m) override;
+  void CMFontChanged(TMessage& m) override;
 
   // The text the window shows for column `column` (0: caption). Derived lists compute texts
   // on demand here.
@@ -280,6 +283,7 @@ class TCustomListView : public TWinControl {
   void PushAllItems();
   void PushColumns();
   void ApplyImageLists();
+  void ApplyColors();
   void DispInfo(NMLVDISPINFOW& info);
   void UpdateStyleBits();
   DWORD ListExStyle() const;

@@ -109,6 +109,116 @@ void PumpFor(DWORD ms) {
 
 // ---- TRzCustomListView ----
 
+TRzCustomListView::~TRzCustomListView() {
+  SetFrameController(nullptr);
+}
+
+bool TRzCustomListView::ThemedFraming() const {
+  return framingPreference_ == fpXPThemes && ThemesActive();
+}
+
+void TRzCustomListView::RepaintFrame() {
+  if (HandleAllocated()) InvalidateNonClientFrame(WindowHandle());
+}
+
+#define KOVRA_FRAME_SETTER(Name, Type, field)     \
+  void TRzCustomListView::Set##Name(Type value) { \
+    if (field == value) return;                   \
+    field = value;                                \
+    RepaintFrame();                               \
+  }
+KOVRA_FRAME_SETTER(FrameColor, TColor, frameColor_)
+KOVRA_FRAME_SETTER(FrameHotColor, TColor, frameHotColor_)
+KOVRA_FRAME_SETTER(FrameHotTrack, bool, frameHotTrack_)
+KOVRA_FRAME_SETTER(FrameHotStyle, TFrameStyle, frameHotStyle_)
+KOVRA_FRAME_SETTER(FrameSides, TSides, frameSides_)
+KOVRA_FRAME_SETTER(FrameStyle, TFrameStyle, frameStyle_)
+KOVRA_FRAME_SETTER(FrameVisible, bool, frameVisible_)
+KOVRA_FRAME_SETTER(FramingPreference, TFramingPreference, framingPreference_)
+#undef KOVRA_FRAME_SETTER
+
+void TRzCustomListView::SetFocusColor(TColor value) {
+  if (focusColor_ == value) return;
+  focusColor_ = value;
+  UpdateStateColor();
+}
+
+void TRzCustomListView::SetDisabledColor(TColor value) {
+  if (disabledColor_ == value) return;
+  disabledColor_ = value;
+  UpdateStateColor();
+}
+
+void TRzCustomListView::UpdateStateColor() {
+  if (!updatingColor_) normalColor_ = Color();
+  TColor wanted = normalColor_;
+  if (!Enabled())
+    wanted = disabledColor_;
+  else if (Focused())
+    wanted = focusColor_;
+  updatingColor_ = true;
+  SetColor(wanted);
+  updatingColor_ = false;
+}
+
+void TRzCustomListView::WMNCPaint(TMessage& m) {
+  TCustomListView::WMNCPaint(m);
+  if (!frameVisible_ || ThemedFraming() || !HandleAllocated()) return;
+  HWND wnd = WindowHandle();
+  HDC dc = GetWindowDC(wnd);
+  if (!dc) return;
+  struct Release {
+    HWND wnd;
+    HDC dc;
+    TCanvas& canvas;
+    ~Release() {
+      canvas.SetHandle(nullptr);
+      ReleaseDC(wnd, dc);
+    }
+  } release{wnd, dc, frameCanvas_};
+  frameCanvas_.SetHandle(dc);
+  RECT w;
+  GetWindowRect(wnd, &w);
+  const bool hot = frameHotTrack_ && (inControl_ || Focused());
+  PaintControlFrame(frameCanvas_, w.right - w.left, w.bottom - w.top,
+                    hot ? frameHotStyle_ : frameStyle_, Color(), hot ? frameHotColor_ : frameColor_,
+                    frameSides_, false);
+  m.Result = 0;
+}
+
+void TRzCustomListView::WMSetFocus(TMessage& m) {
+  TCustomListView::WMSetFocus(m);
+  if (focusColor_ != normalColor_) UpdateStateColor();
+  if (frameHotTrack_) RepaintFrame();
+}
+
+void TRzCustomListView::WMKillFocus(TMessage& m) {
+  TCustomListView::WMKillFocus(m);
+  if (focusColor_ != normalColor_) {
+    updatingColor_ = true;
+    SetColor(normalColor_);
+    updatingColor_ = false;
+  }
+  if (frameHotTrack_) RepaintFrame();
+}
+
+void TRzCustomListView::CMMouseEnter(TMessage& m) {
+  TCustomListView::CMMouseEnter(m);
+  inControl_ = true;
+  if (frameHotTrack_) RepaintFrame();
+}
+
+void TRzCustomListView::CMMouseLeave(TMessage& m) {
+  TCustomListView::CMMouseLeave(m);
+  inControl_ = false;
+  if (frameHotTrack_) RepaintFrame();
+}
+
+void TRzCustomListView::CMEnabledChanged(TMessage& m) {
+  TCustomListView::CMEnabledChanged(m);
+  UpdateStateColor();
+}
+
 void TRzCustomListView::SetHeaderSortDisplayMode(THeaderSortDisplayMode value) {
   if (value == headerSortDisplayMode_) return;
   headerSortDisplayMode_ = value;

@@ -410,6 +410,29 @@ TEST_F(ShellListTest, FilesDroppedOnTheListGoToItsFolderAndAreListed) {
   ASSERT_TRUE(WaitUntil([&] { return Find("dropped.txt") != nullptr; }));
 }
 
+TEST_F(ShellListTest, CustomFrameAndFocusColourFollowTheSettings) {
+  list_->SetFramingPreference(fpCustomFraming);
+  list_->SetFrameStyle(fsFlat);
+  list_->SetFrameColor(clRed);
+  list_->SetFrameVisible(true);
+  list_->SetFocusColor(clYellow);
+  RedrawWindow(list_->Handle(), nullptr, nullptr, RDW_FRAME | RDW_INVALIDATE | RDW_UPDATENOW);
+  HDC dc = GetWindowDC(list_->Handle());
+  const COLORREF corner = GetPixel(dc, 0, list_->Height() / 2);
+  ReleaseDC(list_->Handle(), dc);
+  EXPECT_EQ(corner, RGB(255, 0, 0));
+
+  const auto background = [&] {
+    return static_cast<COLORREF>(SendMessageW(list_->Handle(), LVM_GETBKCOLOR, 0, 0));
+  };
+  SetFocus(nullptr);
+  EXPECT_EQ(background(), GetSysColor(COLOR_WINDOW));
+  SetFocus(list_->Handle());
+  EXPECT_EQ(background(), RGB(255, 255, 0));
+  SetFocus(nullptr);
+  EXPECT_EQ(background(), GetSysColor(COLOR_WINDOW));
+}
+
 // Saves what the list looks like when KOVRA_SHELL_LIST_SHOT names a .bmp file.
 TEST_F(ShellListTest, ReportViewCapture) {
   const char* shot = std::getenv("KOVRA_SHELL_LIST_SHOT");
