@@ -503,7 +503,8 @@ bool TRzCustomShellList::EnumerateIds(std::vector<TRzPidl>& out) {
     if (out.size() == out.capacity()) out.reserve(out.size() + 500);
     out.push_back(std::move(id));
   }
-  if (hr == S_FALSE || hr == kNoMoreItems || (hr == S_OK)) return true;
+  // The enumerator ends with S_FALSE, "no more items", or S_OK and nothing fetched.
+  if (hr == S_FALSE || hr == kNoMoreItems || hr == S_OK) return true;
   if (hr == E_FAIL) return false;
   throw EOSError(static_cast<DWORD>(hr));
 }
@@ -587,7 +588,6 @@ bool TRzCustomShellList::PassesAddTest(TRzShellListData& data) {
 void TRzCustomShellList::InsertItem(std::unique_ptr<TRzShellListData> data) {
   const SFGAOF attributes = data->Attributes();
   TListItem* item = Items().Add();
-  TRzShellListData* raw = data.get();
   item->SetOwnedObject(std::move(data));
   // The system image list's overlays: 1 the sharing hand, 2 the shortcut arrow.
   if (attributes & SFGAO_SHARE)
@@ -595,7 +595,6 @@ void TRzCustomShellList::InsertItem(std::unique_ptr<TRzShellListData> data) {
   else if (attributes & SFGAO_LINK)
     item->SetOverlayIndex(2);
   if (attributes & SFGAO_HIDDEN) item->SetCut(true);
-  (void)raw;
 }
 
 std::string TRzCustomShellList::ItemText(TListItem* item, int column) {
@@ -673,7 +672,6 @@ void TRzCustomShellList::SortItems() {
       byName = folder->CompareIDs(0, AsRelative(da->Relative()), AsRelative(db->Relative()));
     return ShellListOrder(fa, fb, byColumn, byName, sortColumn);
   });
-  (void)this;
 }
 
 void TRzCustomShellList::ColumnClicked(TListColumn* column) {
@@ -710,8 +708,10 @@ void TRzCustomShellList::OpenItem(TListItem* item) {
   TRzShellListData* data = ListData(item);
   if (!data) return;
   UpdateLinks();
+  // Bringing things up to date may have refreshed the item away.
+  if (Items().IndexOf(item) < 0) return;
   data = ListData(item);
-  if (!data || Items().IndexOf(item) < 0) return;
+  if (!data) return;
   if (data->IsFolder()) {
     ShowFolder(data->Absolute());
     return;
@@ -986,8 +986,12 @@ void TRzCustomShellList::Watch() {
 }
 
 void TRzCustomShellList::ChangeNotified() {
-  if (ignoreNextNotification_ || deferRefresh_) {
+  if (ignoreNextNotification_) {
     ignoreNextNotification_ = false;
+    return;
+  }
+  if (deferRefresh_) {
+    refreshDeferred_ = true;  // runs once the drag is over
     return;
   }
   refreshTimer_->SetEnabled(false);
@@ -1325,6 +1329,7 @@ HRESULT TRzCustomShellList::OleDragLeave() {
   SetDropItem(nullptr);
   dragData_.Reset();
   deferRefresh_ = dragging_;
+  if (!dragging_) RunDeferredRefresh();
   return S_OK;
 }
 
