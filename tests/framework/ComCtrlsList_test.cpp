@@ -9,6 +9,7 @@
 #include "../support/Wait.h"
 #include "framework/Application.h"
 #include "framework/Forms.h"
+#include "framework/ImgList.h"
 
 namespace kovra {
 namespace {
@@ -253,6 +254,41 @@ TEST_F(ListViewTest, UpdatesNestAndItemsWithoutAWindowKeepTheirState) {
   EXPECT_EQ(detached.Selected(), item);
   EXPECT_EQ(detached.FindCaption("so", false), item);
   EXPECT_EQ(detached.FindCaption("so"), nullptr);
+}
+
+TEST_F(ListViewTest, ViewStylesSwitchInPlaceAndImageListsStayTheCallers) {
+  TImageList images(16, 16);
+  TBitmap bitmap;
+  bitmap.SetSize(16, 16);
+  images.Add(bitmap);
+  list_->SetSmallImages(&images);
+  TListItem* item = AddItem("icon", "");
+  item->SetImageIndex(0);
+  std::vector<TItemChange> changes;
+  list_->OnChange = [&](TObject*, TListItem*, TItemChange change) { changes.push_back(change); };
+  item->SetImageIndex(0);  // unchanged: no event
+  item->SetCaption("renamed");
+  EXPECT_EQ(changes, std::vector<TItemChange>{ctText});
+
+  HWND before = Wnd();
+  for (TViewStyle style : {vsIcon, vsSmallIcon, vsList, vsReport}) {
+    list_->SetViewStyle(style);
+    EXPECT_EQ(GetWindowLongW(Wnd(), GWL_STYLE) & LVS_TYPEMASK,
+              static_cast<LONG>(style == vsIcon        ? LVS_ICON
+                                : style == vsSmallIcon ? LVS_SMALLICON
+                                : style == vsList      ? LVS_LIST
+                                                       : LVS_REPORT));
+  }
+  EXPECT_EQ(Wnd(), before);  // no rebuild
+  EXPECT_EQ(WindowText(0, 0), "renamed");
+  LVITEMW lv{};
+  lv.mask = LVIF_IMAGE;
+  SendMessageW(Wnd(), LVM_GETITEMW, 0, reinterpret_cast<LPARAM>(&lv));
+  EXPECT_EQ(lv.iImage, 0);
+
+  list_->OnChange = nullptr;
+  form_.reset();  // the window goes; the list of images is still the caller's
+  EXPECT_EQ(ImageList_GetImageCount(images.Handle()), 1);
 }
 
 }  // namespace
