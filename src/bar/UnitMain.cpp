@@ -38,6 +38,9 @@ TFormMain::TFormMain(TComponent* owner) : TForm(owner) {
   SetCaption("Kovra");
   SetTransparentColorValue(kKeyColor);
   SetTransparentColor(true);
+  // Often started while the trader works in the trading client: appearing must not take the
+  // keyboard from it (nor cost the activation on the way to the first paint).
+  SetShowActivated(false);
   UseBarFont(Font(), clWindowText, false);
   SetBounds(Left(), Top(), kWidth, kHeight);
   BuildMenus();

@@ -119,7 +119,7 @@ void TForm::CreateParams(TCreateParams& params) {
 void TForm::CreateWnd() {
   TWinControl::CreateWnd();
   ApplyLayered();
-  if (Visible()) ShowWindow(WindowHandle(), SW_SHOW);
+  if (Visible()) ShowWindow(WindowHandle(), showingInactive_ ? SW_SHOWNOACTIVATE : SW_SHOW);
 }
 
 RECT TForm::ClientRect() const {
@@ -173,8 +173,17 @@ void TForm::SetTransparentColorValue(TColor color) {
 void TForm::Show() {
   AfterConstruction();
   if (!positioned_) ApplyPosition();
+  showingInactive_ = !showActivated_;
+  struct Reset {
+    bool& flag;
+    ~Reset() { flag = false; }
+  } reset{showingInactive_};
   SetVisible(true);
-  if (HandleAllocated()) BringWindowToTop(WindowHandle());
+  if (!HandleAllocated()) return;
+  if (showActivated_)
+    BringWindowToTop(WindowHandle());
+  else
+    SetWindowPos(WindowHandle(), HWND_TOP, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE);
 }
 
 void TForm::CMVisibleChanged(TMessage&) {
@@ -183,7 +192,7 @@ void TForm::CMVisibleChanged(TMessage&) {
     return;
   }
   HWND wnd = Handle();
-  ShowWindow(wnd, SW_SHOW);
+  ShowWindow(wnd, showingInactive_ ? SW_SHOWNOACTIVATE : SW_SHOW);
   if (GetActiveWindow() == wnd) EnsureFocus();
 }
 

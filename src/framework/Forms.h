@@ -46,8 +46,11 @@ class TForm : public TWinControl {
   void SetClientHeight(int height);
   RECT ClientRect() const override;
 
-  // Show makes the form visible and brings it forward; Hide keeps the window.
+  // Show makes the form visible and brings it forward, activating it unless ShowActivated is off;
+  // Hide keeps the window.
   void Show();
+  bool ShowActivated() const { return showActivated_; }
+  void SetShowActivated(bool value) { showActivated_ = value; }
   void Hide() { SetVisible(false); }
   // Shows the form modally: every other window of the thread is disabled and a nested message
   // loop runs until ModalResult is set (Close sets mrCancel). Returns the result.
@@ -117,6 +120,8 @@ class TForm : public TWinControl {
   bool created_ = false;
   bool positioned_ = false;
   bool keyPreview_ = false;
+  bool showActivated_ = true;
+  bool showingInactive_ = false;  // within a Show that must not activate
   bool transparentColor_ = false;
   TColor transparentColorValue_ = clBlack;
   TWinControl* activeControl_ = nullptr;

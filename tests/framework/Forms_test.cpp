@@ -276,5 +276,33 @@ TEST(FormsStyles, ClientSizeAndEventsOfCreationAndShowing) {
   EXPECT_EQ(events, "create show hide show destroy");
 }
 
+TEST(FormsStyles, ShowWithoutActivationLeavesTheForegroundAndItsWindowAlone) {
+  auto active = NewForm();
+  active->Show();
+  SetForegroundWindow(active->Handle());
+  ASSERT_TRUE(PumpUntil([&] { return GetForegroundWindow() == active->Handle(); }));
+  // Shown both ways: with its window made beforehand (as the bar makes it during its start-up
+  // search) and made by the showing itself.
+  for (const bool handleFirst : {true, false}) {
+    SCOPED_TRACE(handleFirst ? "window made beforehand" : "window made by Show");
+    auto quiet = NewForm(bsNone);
+    quiet->SetShowActivated(false);
+    auto* field = new Field(quiet.get());
+    field->SetParent(quiet.get());
+    if (handleFirst) quiet->Handle();
+    quiet->Show();
+    EXPECT_TRUE(IsWindowVisible(quiet->Handle()));
+    PumpUntil([] { return false; }, std::chrono::milliseconds(100));
+    EXPECT_EQ(GetForegroundWindow(), active->Handle());
+    EXPECT_NE(GetFocus(), field->Handle());
+    // Shown again after hiding, it activates as any form does: only Show is quiet.
+    quiet->Hide();
+    quiet->SetVisible(true);
+    EXPECT_TRUE(PumpUntil([&] { return GetForegroundWindow() == quiet->Handle(); }));
+    SetForegroundWindow(active->Handle());
+    PumpUntil([&] { return GetForegroundWindow() == active->Handle(); });
+  }
+}
+
 }  // namespace
 }  // namespace kovra
