@@ -320,11 +320,20 @@ void TRzShellListData::ReadFixedColumns() {
 std::string TRzShellListData::ColumnText(int column) {
   if (column <= 0) return DisplayName();
   if (IShellDetails* details = owner_->Details()) {
+    const auto index = static_cast<size_t>(column);
+    if (index < detailsValid_.size() && detailsValid_[index]) return details_[index];
     SHELLDETAILS sd{};
     ErrorModeScope quiet;
-    if (FAILED(details->GetDetailsOf(AsChild(relative_.Get()), static_cast<UINT>(column), &sd)))
-      return {};
-    return StrRetToString(sd.str, relative_.Get());
+    std::string text;
+    if (SUCCEEDED(details->GetDetailsOf(AsChild(relative_.Get()), static_cast<UINT>(column), &sd)))
+      text = StrRetToString(sd.str, relative_.Get());
+    if (index >= detailsValid_.size()) {
+      details_.resize(index + 1);
+      detailsValid_.resize(index + 1, false);
+    }
+    details_[index] = text;
+    detailsValid_[index] = true;
+    return text;
   }
   if (!fixedValid_) ReadFixedColumns();
   switch (column) {
@@ -351,6 +360,8 @@ void TRzShellListData::SetRelative(TRzPidl relative) {
   relative_ = std::move(relative);
   absolute_.Reset();
   displayNameValid_ = attributesValid_ = fixedValid_ = false;
+  details_.clear();
+  detailsValid_.clear();
   iconIndex_ = -1;
 }
 

@@ -185,6 +185,9 @@ class TRzShellListData : public TObject {
   bool attributesValid_ = false;
   std::string size_, type_, modified_;
   bool fixedValid_ = false;
+  // The folder's detail texts, asked once per column (painting asks for them again and again).
+  std::vector<std::string> details_;
+  std::vector<bool> detailsValid_;
   int iconIndex_ = -1;
 };
 

@@ -340,6 +340,13 @@ TEST_F(ShellListTest, ChangesInTheWatchedFolderRefreshByMerging) {
   EXPECT_EQ(Find("c.txt"), kept);
   // The merged items keep the order.
   EXPECT_EQ(Names(), (NameList{"adir", "zdir", "A.EXE", "c.txt", "d.bat", "new.txt"}));
+
+  // A file that grew stays the same item and shows its new size after a refresh.
+  const std::string before = list_->ListData(kept)->ColumnText(1);
+  Make("c.txt", 40000, 2);
+  list_->RefreshItems();
+  EXPECT_EQ(Find("c.txt"), kept);
+  EXPECT_NE(list_->ListData(kept)->ColumnText(1), before);
 }
 
 TEST_F(ShellListTest, RenamingAndNewFoldersGoThroughTheShell) {
