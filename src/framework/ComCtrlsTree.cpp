@@ -63,6 +63,7 @@ void TTreeNode::SetText(std::string_view text) {
 
 void TTreeNode::SetImageIndex(int index) {
   imageIndex_ = index;
+  if (TreeView().fillingDispInfo_) return;  // the answer carries it
   TVITEMW item{};
   item.mask = TVIF_IMAGE | TVIF_HANDLE;
   item.hItem = item_;
@@ -72,6 +73,7 @@ void TTreeNode::SetImageIndex(int index) {
 
 void TTreeNode::SetSelectedIndex(int index) {
   selectedIndex_ = index;
+  if (TreeView().fillingDispInfo_) return;
   TVITEMW item{};
   item.mask = TVIF_SELECTEDIMAGE | TVIF_HANDLE;
   item.hItem = item_;
@@ -458,7 +460,13 @@ void TCustomTreeView::CreateWnd() {
   TWinControl::CreateWnd();
   if (itemHeight_ > 0) SendTree(TVM_SETITEMHEIGHT, static_cast<WPARAM>(itemHeight_));
   if (indent_ >= 0) SendTree(TVM_SETINDENT, static_cast<WPARAM>(indent_));
+  SendTree(TVM_SETBKCOLOR, 0, static_cast<LPARAM>(ColorToRGB(Color())));
   ApplyImageLists();
+}
+
+void TCustomTreeView::CMColorChanged(TMessage& m) {
+  TWinControl::CMColorChanged(m);
+  SendTree(TVM_SETBKCOLOR, 0, static_cast<LPARAM>(ColorToRGB(Color())));
 }
 
 // Items do not survive the window: they go (with OnDeletion) while the window can still be
@@ -687,6 +695,11 @@ void TCustomTreeView::WndProc(TMessage& m) {
 void TCustomTreeView::GetDispInfo(NMTVDISPINFOW& info) {
   TTreeNode* node = items_.GetNode(info.item.hItem);
   if (!node || node->deleting_) return;
+  fillingDispInfo_ = true;
+  struct Done {
+    bool& flag;
+    ~Done() { flag = false; }
+  } done{fillingDispInfo_};
   if (info.item.mask & TVIF_IMAGE) {
     if (node->imageIndex_ < 0) GetImageIndex(node);
     info.item.iImage = std::max(node->imageIndex_, 0);

@@ -262,6 +262,7 @@ class TCustomTreeView : public TWinControl {
   void DestroyWnd() override;
   void WindowDestroyed() override;
   void WndProc(TMessage& m) override;
+  void CMColorChanged(TMessage& m) override;
 
   virtual bool CanChange(TTreeNode* node);
   virtual void Change(TTreeNode* node);
@@ -310,7 +311,9 @@ class TCustomTreeView : public TWinControl {
   TImageList* stateImages_ = nullptr;
   HIMAGELIST sharedImages_ = nullptr;
   TChangeLink imageLink_, stateImageLink_;
-  int programmaticExpand_ = 0;  // TVM_EXPAND from TTreeNode: its notifications are ignored
+  int programmaticExpand_ = 0;
+  bool fillingDispInfo_ = false;  // image indexes set now answer TVN_GETDISPINFO  // TVM_EXPAND
+                                  // from TTreeNode: its notifications are ignored
 };
 
 }  // namespace kovra
