@@ -275,7 +275,13 @@ TListColumn* TListColumns::Add(std::string_view caption, int width, TAlignment a
     col.cx = raw->width_;
     col.iSubItem = index;
     col.pszText = const_cast<wchar_t*>(text.c_str());
-    owner_->SendList(LVM_INSERTCOLUMNW, static_cast<WPARAM>(index), reinterpret_cast<LPARAM>(&col));
+    // Some list views refuse to delete column 0: a cleared list may still have it, to reuse.
+    HWND header = reinterpret_cast<HWND>(owner_->SendList(LVM_GETHEADER));
+    if (index == 0 && header && Header_GetItemCount(header) > 0)
+      owner_->SendList(LVM_SETCOLUMNW, 0, reinterpret_cast<LPARAM>(&col));
+    else
+      owner_->SendList(LVM_INSERTCOLUMNW, static_cast<WPARAM>(index),
+                       reinterpret_cast<LPARAM>(&col));
     if (index > 0) {
       // Sub-items never set show nothing; make them ask as the captions do.
       LVITEMW sub{};

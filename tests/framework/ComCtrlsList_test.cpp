@@ -91,6 +91,15 @@ TEST_F(ListViewTest, TextsReachTheWindowAndSurviveARebuild) {
   EXPECT_EQ(list_->Selected(), b);
   EXPECT_EQ(b->Index(), 2);
   EXPECT_THROW(list_->Items().Item(3), EInvalidOperation);
+
+  // Columns replaced wholesale (a new folder's): the header follows exactly.
+  list_->Columns().Clear();
+  list_->Columns().Add("One", 60);
+  list_->Columns().Add("Two", 70);
+  HWND header = reinterpret_cast<HWND>(SendMessageW(Wnd(), LVM_GETHEADER, 0, 0));
+  EXPECT_EQ(Header_GetItemCount(header), 2);
+  EXPECT_EQ(list_->Columns()[1]->Width(), 70);
+  EXPECT_EQ(WindowText(2, 1), "333");
 }
 
 TEST_F(ListViewTest, ClicksAndKeysSelectThroughTheSystemNotifications) {
