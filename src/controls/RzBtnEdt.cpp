@@ -335,10 +335,13 @@ void TRzCustomButtonEdit::ResizeButtons() {
   layingOut_ = true;
   const int minHeight = FontBoxHeight(Font());
   if (Height() < minHeight) {
+    const int before = Height();
     SetHeight(minHeight);
-    layingOut_ = false;
-    ResizeButtons();
-    return;
+    if (Height() != before) {  // a parent may hold the height; then lay out as it is
+      layingOut_ = false;
+      ResizeButtons();
+      return;
+    }
   }
   TRzControlButton& mainButton = MainRef();
   TRzControlButton& altButton = AltRef();
@@ -480,8 +483,8 @@ void TRzCustomButtonEdit::WndProc(TMessage& m) {
         return;
       }
       break;
-    case WM_SYSKEYDOWN:  // Alt shortcuts come as system keys
-      if (TryShortCut(static_cast<WORD>(m.WParam), KeyboardShiftState() | ssAlt)) {
+    case WM_SYSKEYDOWN:  // Alt shortcuts (and F10) come as system keys
+      if (TryShortCut(static_cast<WORD>(m.WParam), KeyboardShiftState())) {
         m.Result = 0;
         return;
       }

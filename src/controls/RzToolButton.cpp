@@ -418,6 +418,8 @@ void TRzToolButton::DropDown() {
   const POINT p = MenuPoint(MenuWidth());
   dropDownMenu_->SetPopupComponent(this);
   dropDownMenu_->Popup(p.x, p.y);
+  inDropDown_ = false;
+  SyncHover();  // the leave that came while the menu was up was held back
   if (groupIndex_ != 0 && !down_) Click();
 }
 

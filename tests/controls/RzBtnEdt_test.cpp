@@ -115,6 +115,16 @@ TEST_F(ButtonEditTest, BothShortcutsWorkAndTheMainOneWinsATie) {
   EXPECT_EQ(edit_->Text(), "");
 }
 
+TEST_F(ButtonEditTest, AltShortcutArrivesAsASystemKeyAndStillClicks) {
+  edit_->SetAltBtnVisible(true);
+  edit_->SetAltBtnShortCut(TRzButtonEdit::kAlt | 'K');
+  Tap('K', {VK_MENU});
+  ASSERT_TRUE(PumpUntil([&] { return altClicks_ == 1; }));
+  Settle();
+  EXPECT_EQ(edit_->Text(), "");
+  EXPECT_EQ(mainClicks_, 0);
+}
+
 TEST_F(ButtonEditTest, HiddenOrDisabledButtonLetsItsKeyThroughToTheText) {
   edit_->SetButtonShortCut('Q');
   edit_->SetButtonVisible(false);
