@@ -120,6 +120,11 @@ void TRzToolButton::SetAllowAllUp(bool value) {
 
 // The last down button of a group stays down unless the group allows all up.
 void TRzToolButton::SetDown(bool value) {
+  if (IsLoading()) {  // the group may be read after Down; Loaded settles it
+    down_ = value;
+    state_ = value ? tbsExclusive : tbsUp;
+    return;
+  }
   if (groupIndex_ == 0) value = false;
   if (value == down_) return;
   if (down_ && !allowAllUp_) return;
@@ -157,6 +162,11 @@ void TRzToolButton::SetParent(TWinControl* parent) {
 
 void TRzToolButton::Loaded() {
   TGraphicControl::Loaded();
+  if (down_ && groupIndex_ == 0) {
+    down_ = false;
+    state_ = tbsUp;
+  }
+  if (down_) BroadcastGroup();
   UpdateFromToolbar();
 }
 

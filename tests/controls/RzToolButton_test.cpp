@@ -165,6 +165,25 @@ TEST_F(ToolButtonTest, GroupWithoutAllowAllUpKeepsItsLastButtonDownWithoutClicki
   EXPECT_FALSE(b->Down());
 }
 
+TEST_F(ToolButtonTest, DownReadBeforeTheGroupHoldsOnceLoaded) {
+  auto* details = Add(10, 10);
+  details->SetGroupIndex(1);
+  details->SetDown(true);
+  form_->BeginLoading();
+  auto* list = new TRzToolButton(form_.get());
+  list->SetParent(form_.get());
+  list->SetDown(true);
+  list->SetGroupIndex(1);
+  auto* loose = new TRzToolButton(form_.get());
+  loose->SetParent(form_.get());
+  loose->SetDown(true);
+  form_->EndLoading();
+  EXPECT_TRUE(list->Down());
+  EXPECT_EQ(list->State(), tbsExclusive);
+  EXPECT_FALSE(details->Down());  // the loaded one released its group
+  EXPECT_FALSE(loose->Down());
+}
+
 TEST_F(ToolButtonTest, AcceleratorClicksAnEnabledShowingButtonOnly) {
   auto* b = Add(10, 10, 80, 25);
   b->SetCaption("&Delete");
