@@ -15,13 +15,14 @@ TRzTrayIcon::TShellNotifyIcon& ShellHook() {
   return hook;
 }
 
-// The major version of the shell library; 0 when it cannot tell.
+// The major version of the shell library; 0 when it cannot tell. Loads the library, which the
+// icon's calls need anyway; it stays for the process.
 DWORD ShellMajorVersion() {
   struct VersionInfo {
     DWORD cbSize, dwMajorVersion, dwMinorVersion, dwBuildNumber, dwPlatformID;
   };
   using GetVersionProc = HRESULT(CALLBACK*)(VersionInfo*);
-  HMODULE shell = GetModuleHandleW(L"shell32.dll");
+  HMODULE shell = LoadLibraryW(L"shell32.dll");
   if (!shell) return 0;
   auto proc = reinterpret_cast<GetVersionProc>(
       reinterpret_cast<void*>(GetProcAddress(shell, "DllGetVersion")));
@@ -70,9 +71,7 @@ TRzTrayIcon::TRzTrayIcon(TComponent* owner) : TComponent(owner) {
   iconsLink_.OnFree = [this](TObject*) { icons_ = nullptr; };
   window_ = std::make_unique<TUtilityWindow>([this](TMessage& m) { return HandleMessage(m); },
                                              TUtilityWindow::TopLevel);
-  newLayout_ = ShellMajorVersion() >= 5;
-
-  data_.cbSize = newLayout_ ? NOTIFYICONDATAW_V2_SIZE : NOTIFYICONDATAW_V1_SIZE;
+  data_.cbSize = NOTIFYICONDATAW_V2_SIZE;  // until the first call settles the layout
   data_.hWnd = window_->Handle();
   data_.uID = NextIconId();
   data_.uFlags = NIF_MESSAGE | NIF_ICON;
@@ -93,7 +92,23 @@ TRzTrayIcon::~TRzTrayIcon() {
   if (icons_) icons_->UnRegisterChanges(iconsLink_);
 }
 
+// The shell library loads on its first call, so its version is asked only then: creating the
+// icon during start-up costs no library load.
+void TRzTrayIcon::SettleShellLayout() {
+  if (layoutSettled_) return;
+  layoutSettled_ = true;
+  newLayout_ = ShellMajorVersion() >= 5;
+  data_.cbSize = newLayout_ ? NOTIFYICONDATAW_V2_SIZE : NOTIFYICONDATAW_V1_SIZE;
+  ApplyTip();
+}
+
+bool TRzTrayIcon::NewShellLayout() {
+  SettleShellLayout();
+  return newLayout_;
+}
+
 BOOL TRzTrayIcon::Notify(DWORD message) {
+  SettleShellLayout();
   if (const TShellNotifyIcon& hook = ShellHook()) return hook(message, data_);
   return Shell_NotifyIconW(message, &data_);
 }
@@ -138,6 +153,11 @@ void TRzTrayIcon::SetEnabled(bool value) {
 void TRzTrayIcon::SetHint(std::string_view value) {
   if (value == hint_) return;
   hint_ = value;
+  ApplyTip();
+  UpdateIcon();
+}
+
+void TRzTrayIcon::ApplyTip() {
   const std::wstring tip = CutTip(Wide(hint_), newLayout_ ? kNewTipLength : kOldTipLength);
   std::fill(std::begin(data_.szTip), std::end(data_.szTip), L'\0');
   std::copy(tip.begin(), tip.end(), data_.szTip);
@@ -145,7 +165,6 @@ void TRzTrayIcon::SetHint(std::string_view value) {
     data_.uFlags &= ~NIF_TIP;
   else
     data_.uFlags |= NIF_TIP;
-  UpdateIcon();
 }
 
 void TRzTrayIcon::UseApplicationIcon() {

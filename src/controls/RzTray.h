@@ -77,7 +77,7 @@ class TRzTrayIcon : public TComponent {
   // The tooltip as the shell receives it, cut to the shell's limit.
   std::wstring TipText() const { return data_.szTip; }
   // Shells of version 5 and later take the longer record and tooltip.
-  bool NewShellLayout() const { return newLayout_; }
+  bool NewShellLayout();
 
   // What a restore click and an application minimise do.
   void RestoreApp();
@@ -109,6 +109,8 @@ class TRzTrayIcon : public TComponent {
   void InstallAppHandlers();
   void AnimationTick();
   BOOL Notify(DWORD message);
+  void SettleShellLayout();
+  void ApplyTip();
 
   bool enabled_ = false;
   std::string hint_;
@@ -126,6 +128,7 @@ class TRzTrayIcon : public TComponent {
   std::unique_ptr<TUtilityWindow> window_;
   NOTIFYICONDATAW data_{};
   bool newLayout_ = true;
+  bool layoutSettled_ = false;
   bool inPopup_ = false;
   bool restoring_ = false;
   bool readding_ = false;

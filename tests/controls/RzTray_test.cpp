@@ -19,6 +19,7 @@ using test::WaitUntil;
 
 struct ShellCall {
   DWORD message;
+  DWORD size;
   UINT flags;
   HICON icon;
   std::wstring tip;
@@ -29,7 +30,7 @@ class TrayTest : public ::testing::Test {
  protected:
   void SetUp() override {
     TRzTrayIcon::SetShellNotifyIconHook([this](DWORD message, NOTIFYICONDATAW& data) {
-      calls_.push_back(ShellCall{message, data.uFlags, data.hIcon, data.szTip});
+      calls_.push_back(ShellCall{message, data.cbSize, data.uFlags, data.hIcon, data.szTip});
       if (message == NIM_ADD && paintsAtFirstAdd_ < 0) paintsAtFirstAdd_ = paints_;
       if (message == NIM_MODIFY && tray_) indexes_.push_back(tray_->IconIndex());
       return Shell_NotifyIconW(message, &data);
@@ -74,6 +75,9 @@ TEST_F(TrayTest, AddedAtCreationRemovedWhenDisabledAndReAddedAfterShellRestart) 
   TRzTrayIcon& tray = Make();
   EXPECT_TRUE(tray.Enabled());
   ASSERT_EQ(Count(NIM_ADD), 1);
+  // The shell library may not have been loaded when the icon was made: the layout is still the
+  // one its version takes (Wine's reports 6).
+  EXPECT_EQ(calls_.back().size, static_cast<DWORD>(NOTIFYICONDATAW_V2_SIZE));
   EXPECT_TRUE(calls_.back().flags & NIF_MESSAGE);
   EXPECT_TRUE(calls_.back().flags & NIF_ICON);
   EXPECT_FALSE(calls_.back().flags & NIF_TIP);
@@ -113,7 +117,7 @@ TEST_F(TrayTest, AddedAtCreationRemovedWhenDisabledAndReAddedAfterShellRestart) 
 
 TEST_F(TrayTest, RefusedAddLeavesTheIconDisabled) {
   TRzTrayIcon::SetShellNotifyIconHook([this](DWORD message, NOTIFYICONDATAW&) {
-    calls_.push_back(ShellCall{message, 0, nullptr, {}});
+    calls_.push_back(ShellCall{message, 0, 0, nullptr, {}});
     return message == NIM_DELETE;
   });
   TRzTrayIcon& tray = Make();
