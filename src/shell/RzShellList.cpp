@@ -383,6 +383,7 @@ TRzCustomShellList::TRzCustomShellList(TComponent* owner) : TRzCustomListView(ow
 TRzCustomShellList::~TRzCustomShellList() {
   Destroying();
   DeviceChangeHandler().Unregister(this);
+  SetShellTree(nullptr);
   changeThread_.reset();
   refreshTimer_.reset();
   if (dropTarget_) dropTarget_->Disconnect();
@@ -464,19 +465,48 @@ void TRzCustomShellList::Deletion(TListItem* item) {
 
 void TRzCustomShellList::FolderChanged(TObject*) {
   if (ignoreChanges_ > 0) return;
-  {
+  if (!followingTree_) {
     ++ignoreChanges_;
     struct Restore {
       int& n;
       ~Restore() { --n; }
     } restore{ignoreChanges_};
     if (tree_)
-      tree_->LinkShowFolder(folder_.IdList());
+      tree_->SelectedFolder().SetIdList(folder_.IdList());
     else if (combo_)
       combo_->LinkShowFolder(folder_.IdList());
   }
   FillItems();
   if (OnFolderChanged) OnFolderChanged(this);
+}
+
+void TRzCustomShellList::SetShellTree(TRzCustomShellTree* tree) {
+  if (tree == tree_) return;
+  TRzCustomShellTree* old = std::exchange(tree_, tree);
+  if (old && old->ShellList() == this) old->SetShellList(nullptr);
+  if (tree) tree->SetShellList(this);  // tells us its folder at once
+}
+
+void TRzCustomShellList::ShellTreeFolderChanged(TRzCustomShellTree* tree, LPCITEMIDLIST folder) {
+  if (tree != tree_) return;
+  if (IdListEqual(folder, folder_.IdList()) && Items().Count() > 0) return;
+  followingTree_ = true;
+  struct Restore {
+    bool& flag;
+    ~Restore() { flag = false; }
+  } restore{followingTree_};
+  const bool wasEmpty = !folder_.HasStoredData();
+  folder_.SetIdList(folder);
+  // The desktop over the desktop changes nothing, yet an empty list must be filled.
+  if (wasEmpty && IdListItemCount(folder) == 0 && Items().Count() == 0) FillItems();
+}
+
+void TRzCustomShellList::ShellTreeUnlinked(TRzCustomShellTree* tree) {
+  if (tree == tree_) tree_ = nullptr;
+}
+
+bool TRzCustomShellList::ShowsFolders() const {
+  return !(options_ & sloHideFoldersWhenLinkedToTree);
 }
 
 void TRzCustomShellList::FillItems() {
@@ -592,7 +622,8 @@ bool TRzCustomShellList::PassesAddTest(TRzShellListData& data) {
     if (!filterTable_->Contains(PathFileName(parsing))) return false;
   }
   bool allow = true;
-  if (OnAddItem) OnAddItem(this, &data, allow);
+  if (OnAddItem)
+    OnAddItem(this, shellFolder_.Get(), folderIdList_.Get(), data.Relative(), attributes, allow);
   return allow;
 }
 
@@ -699,7 +730,6 @@ void TRzCustomShellList::UpdateLinks() {
     refreshTimer_->SetEnabled(false);
     RefreshItems();
   }
-  if (tree_) tree_->LinkUpdateNow();
   if (combo_) combo_->LinkUpdateNow();
 }
 
@@ -708,7 +738,7 @@ void TRzCustomShellList::ShowFolder(LPCITEMIDLIST absolute) {
   TRzPidl keep = IdListCopy(absolute);  // the item that owns `absolute` goes with the clear
   Items().Clear();
   if (tree_)
-    tree_->LinkShowFolder(keep.Get());
+    tree_->SelectIdList(keep.Get());
   else if (combo_)
     combo_->LinkShowFolder(keep.Get());
   else
@@ -759,7 +789,7 @@ void TRzCustomShellList::OpenSelectedItems() {
 void TRzCustomShellList::GoUp(int levels) {
   if ((options_ & sloDontChangeFolder) || levels <= 0) return;
   if (tree_) {
-    tree_->LinkGoUp(levels);
+    tree_->GoUp(levels);
     return;
   }
   if (combo_) {
@@ -1012,7 +1042,6 @@ void TRzCustomShellList::ChangeNotified() {
 
 void TRzCustomShellList::OnRefreshTimer(TObject*) {
   refreshTimer_->SetEnabled(false);
-  if (tree_) tree_->LinkUpdateNow();
   if (combo_) combo_->LinkUpdateNow();
   RefreshItems();
 }

@@ -23,6 +23,7 @@
 #include "framework/ComCtrlsList.h"
 #include "shell/RzShellIntf.h"
 #include "shell/RzShellListLogic.h"
+#include "shell/RzShellTree.h"
 #include "shell/RzShellUtils.h"
 
 namespace kovra {
@@ -124,8 +125,9 @@ class TRzCustomListView : public TCustomListView, public TRzFrameControllerClien
   TCanvas frameCanvas_;
 };
 
-// A linked tree or combo owns the current folder: the list asks it to show a folder (it then
-// sets the list's folder itself) or to go up, and lets it finish pending work before acting.
+// A linked combo owns the current folder: the list asks it to show a folder (it then sets the
+// list's folder itself) or to go up, and lets it finish pending work before acting. (A linked
+// shell tree is linked directly: SetShellTree.)
 class IRzShellFolderLink {
  public:
   virtual void LinkShowFolder(LPCITEMIDLIST absolute) = 0;
@@ -191,14 +193,14 @@ class TRzShellListData : public TObject {
   int iconIndex_ = -1;
 };
 
-using TRzShAddItemEvent = std::function<void(TObject* sender, TRzShellListData* data, bool& allow)>;
 using TRzShDblClickOpenEvent = std::function<void(TObject* sender, bool& handled)>;
-// The help text of the context-menu entry under the mouse (empty when it has none).
-using TRzShPopupHintEvent = std::function<void(TObject* sender, const std::string& hint)>;
 using TRzShListDeleteItemEvent =
     std::function<void(TObject* sender, TListItem* node, TRzShellListData* listData)>;
 
-class TRzCustomShellList : public TRzCustomListView, private IRzDropTargetOwner {
+// TRzShAddItemEvent and TRzShPopupHintEvent are the tree's (RzShellTree.h).
+class TRzCustomShellList : public TRzCustomListView,
+                           public IRzShellTreeFollower,
+                           private IRzDropTargetOwner {
  public:
   static constexpr UINT kChangeMessage = TChangeHandlerThread::kDefaultMessage;  // 0x0465
   static constexpr UINT kEditNewFolderMessage = 0x0466;
@@ -228,8 +230,15 @@ class TRzCustomShellList : public TRzCustomListView, private IRzDropTargetOwner 
   int SortColumn() const { return sortColumn_; }
   void SetSortColumn(int column);
 
-  void SetShellTree(IRzShellFolderLink* tree) { tree_ = tree; }
+  // The tree then owns the folder: opening and going up move its selection, which sets the list.
+  TRzCustomShellTree* ShellTree() const { return tree_; }
+  void SetShellTree(TRzCustomShellTree* tree);
   void SetShellCombo(IRzShellFolderLink* combo) { combo_ = combo; }
+
+  // IRzShellTreeFollower
+  void ShellTreeFolderChanged(TRzCustomShellTree* tree, LPCITEMIDLIST folder) override;
+  void ShellTreeUnlinked(TRzCustomShellTree* tree) override;
+  bool ShowsFolders() const override;
 
   TRzShellListData* ListData(TListItem* item) const;
   TRzShellListData* SelectedItemData() const;
@@ -323,7 +332,8 @@ class TRzCustomShellList : public TRzCustomListView, private IRzDropTargetOwner 
   std::vector<std::string> filterPatterns_;
   std::unique_ptr<TRzFilterTable> filterTable_;
   int sortColumn_ = 1;
-  IRzShellFolderLink* tree_ = nullptr;
+  TRzCustomShellTree* tree_ = nullptr;
+  bool followingTree_ = false;
   IRzShellFolderLink* combo_ = nullptr;
   int ignoreChanges_ = 0;
   bool deferRefresh_ = false;

@@ -63,7 +63,6 @@ class ShellListTest : public testing::Test {
     list_->OnFolderChanged = nullptr;
     list_->OnColumnClick = nullptr;
     list_->OnDblClickOpen = nullptr;
-    list_->SetShellTree(nullptr);
     form_.reset();
   }
 
@@ -251,43 +250,43 @@ TEST_F(ShellListTest, BackspaceInADriveRootGoesToMyComputer) {
   EXPECT_EQ(IdListItemCount(list_->FolderIdList()), 0);
 }
 
-// Stands in for a shell tree: it owns the folder and sets the list's itself.
-struct FakeTree : IRzShellFolderLink {
-  explicit FakeTree(TRzShellList* l) : list(l) {}
-  void LinkShowFolder(LPCITEMIDLIST absolute) override {
-    shown.push_back(IdListToPath(absolute));
-    list->SetFolderIdList(absolute);
-  }
-  void LinkGoUp(int levels) override { ups.push_back(levels); }
-  TRzShellList* list;
-  std::vector<std::string> shown;
-  std::vector<int> ups;
-};
-
-TEST_F(ShellListTest, ALinkedTreeMovesInsteadAndCanHideTheFolders) {
+TEST_F(ShellListTest, ALinkedTreeOwnsTheFolderAndCanHideTheListsFolders) {
   ASSERT_TRUE(WaitUntil([&] { return list_->Items().Count() == 6; }));
-  FakeTree tree(list_);
-  list_->SetShellTree(&tree);
+  auto* tree = new TRzShellTree(form_.get());
+  tree->SetParent(form_.get());
+  tree->SetBounds(8, 8, 150, 300);
+  list_->SetBounds(160, 8, 450, 300);
+  tree->BaseFolder().SetPath(folder_);
+  list_->SetShellTree(tree);
+  list_->SetFolderPath(folder_);  // the tree selects it too
+  ASSERT_TRUE(WaitUntil([&] { return tree->SelectedPathName() == folder_; }));
+  ASSERT_EQ(list_->Items().Count(), 6);
+
   list_->SetSelected(Find("zdir"));
   PostKey(VK_RETURN);
   ASSERT_TRUE(WaitUntil([&] { return list_->FolderPath() == Path("zdir"); }));
-  ASSERT_FALSE(tree.shown.empty());
-  EXPECT_EQ(tree.shown.front(), Path("zdir"));
-  PostKey(VK_BACK);
-  ASSERT_TRUE(WaitUntil([&] { return !tree.ups.empty(); }));
-  EXPECT_EQ(tree.ups, std::vector<int>{1});
-  EXPECT_EQ(list_->FolderPath(), Path("zdir"));  // the tree decides
+  EXPECT_EQ(tree->SelectedPathName(), Path("zdir"));
+  PostKey(VK_BACK);  // the tree's selection moves up, and the list follows it
+  ASSERT_TRUE(WaitUntil([&] { return list_->FolderPath() == folder_; }));
+  EXPECT_EQ(tree->SelectedPathName(), folder_);
+  PostKey(VK_BACK);  // the tree stops at its base folder
+  Application().ProcessMessages();
+  EXPECT_EQ(list_->FolderPath(), folder_);
 
-  list_->SetFolderPath(folder_);
   list_->SetOptions(list_->Options() | sloHideFoldersWhenLinkedToTree);
   EXPECT_EQ(Names(), (NameList{"A.EXE", "b.exe", "c.txt", "d.bat"}));
-  list_->OnAddItem = [](TObject*, TRzShellListData* data, bool& allow) {
-    allow = data->FileName() != "d.bat";
+  list_->OnAddItem = [](TObject*, IShellFolder* folder, LPCITEMIDLIST, LPCITEMIDLIST item, SFGAOF,
+                        bool& allow) {
+    allow = PathFileName(ItemDisplayName(folder, item, snkForParsing)) != "d.bat";
   };
   list_->FillItems();
   EXPECT_EQ(Names(), (NameList{"A.EXE", "b.exe", "c.txt"}));
   list_->OnAddItem = nullptr;
-  list_->SetShellTree(nullptr);
+
+  delete tree;  // the list forgets it
+  EXPECT_EQ(list_->ShellTree(), nullptr);
+  list_->FillItems();
+  EXPECT_EQ(list_->Items().Count(), 6);
 }
 
 TEST_F(ShellListTest, ColumnWidthsCarryToTheNextFileSystemFolder) {
