@@ -384,6 +384,7 @@ TRzCustomShellList::~TRzCustomShellList() {
   Destroying();
   DeviceChangeHandler().Unregister(this);
   SetShellTree(nullptr);
+  if (IRzShellFolderLink* combo = std::exchange(combo_, nullptr)) combo->LinkListDestroyed(this);
   changeThread_.reset();
   refreshTimer_.reset();
   if (dropTarget_) dropTarget_->Disconnect();

@@ -133,6 +133,8 @@ class IRzShellFolderLink {
   virtual void LinkShowFolder(LPCITEMIDLIST absolute) = 0;
   virtual void LinkGoUp(int levels) = 0;
   virtual void LinkUpdateNow() {}
+  // The list is going away: forget it.
+  virtual void LinkListDestroyed(TRzCustomShellList* list) { (void)list; }
 
  protected:
   ~IRzShellFolderLink() = default;
