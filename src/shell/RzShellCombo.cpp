@@ -222,7 +222,7 @@ void TRzCustomShellCombo::LinkUpdateNow() {
 }
 
 void TRzCustomShellCombo::SelectedFolderChanged() {
-  if (ignoreChanges_ > 0) return;
+  if (ignoreChanges_ > 0 || IsLoading()) return;  // Loaded fills and moves the link once
   TIgnoreChanges ignore(this);
   MoveLinkedControl();
   if (HandleAllocated()) FillNow();

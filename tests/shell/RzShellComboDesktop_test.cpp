@@ -268,6 +268,43 @@ TEST_F(ShellComboTest, EveryEntryIsReportedWithItsDataWhenDeleted) {
   EXPECT_EQ(combo_->Items().Count(), before + 1);  // B joins the chain
 }
 
+TEST_F(ShellComboTest, AFormThatLoadsFillsOnceLoadedAndHandsItsFolderToTheList) {
+  auto form = std::make_unique<TForm>();
+  form->SetBounds(40, 40, 400, 300);
+  form->BeginLoading();
+  auto* combo = new TRzShellCombo(form.get());
+  auto* list = new TRzShellList(form.get());
+  combo->SetParent(form.get());
+  list->SetParent(form.get());
+  list->SetBounds(0, 40, 380, 200);
+  combo->SetShellList(list);
+  combo->SelectedFolder().SetPath(a_);
+  EXPECT_EQ(combo->Items().Count(), 0);
+  EXPECT_NE(list->Folder().Path(), a_);
+  form->EndLoading();
+  EXPECT_EQ(list->Folder().Path(), a_);
+  form->Show();
+  ASSERT_TRUE(WaitUntil([&] { return combo->Items().Count() > 0; }));
+  ASSERT_GE(combo->ItemIndex(), 0);
+  EXPECT_EQ(combo->EntryData(combo->ItemIndex())->Path(), a_);
+}
+
+TEST_F(ShellComboTest, ANewWindowRefillsAndEveryOldEntryIsReleased) {
+  combo_->SelectedFolder().SetPath(b_);
+  const int before = combo_->Items().Count();
+  int deleted = 0;
+  combo_->OnDeleteItem = [&](TObject*, TRzImageComboBoxItem* item) {
+    if (item->Data()) ++deleted;
+  };
+  const HWND old = combo_->Handle();
+  combo_->RecreateWnd();
+  ASSERT_TRUE(WaitUntil([&] { return combo_->HandleAllocated() && combo_->Handle() != old; }));
+  Application().ProcessMessages();
+  EXPECT_EQ(deleted, before);
+  EXPECT_EQ(combo_->Items().Count(), before);
+  EXPECT_EQ(SelectedCaption(), "B");
+}
+
 // Drops the list down on B and, when KOVRA_SHELLCOMBO_SHOT names a file, saves the screen
 // around the combo and its open list there as a 24-bit BMP.
 TEST_F(ShellComboTest, DropsDownWithIndentedEntriesAndIcons) {
