@@ -95,7 +95,8 @@ class TRzCustomShellCombo : public TRzCustomImageComboBox,
   void Fill();
   // Moves to the folder `levels` entries up the indentation, stopping at the desktop.
   void GoUp(int levels);
-  // What a user's choice of entry `index` does: that entry's folder becomes the selected one.
+  // What a user's choice of entry `index` does: that entry's folder becomes the selected one,
+  // then OnChange fires (only when the folder changed). GoUp goes the same way.
   void ChooseEntry(int index);
   TRzShellComboData* EntryData(int index) const;
   // Asks the shell for the entry's caption and icon now instead of when it is first drawn.
