@@ -221,6 +221,12 @@ void TRzCustomShellCombo::LinkUpdateNow() {
   if (choicePending_ && !DroppedDown()) ApplyChoice();
 }
 
+void TRzCustomShellCombo::LinkListDestroyed(TRzCustomShellList* list) {
+  if (list != list_) return;
+  RemoveFreeNotification(list_);
+  list_ = nullptr;
+}
+
 void TRzCustomShellCombo::SelectedFolderChanged() {
   if (ignoreChanges_ > 0 || IsLoading()) return;  // Loaded fills and moves the link once
   TIgnoreChanges ignore(this);

@@ -109,6 +109,7 @@ class TRzCustomShellCombo : public TRzCustomImageComboBox,
   void LinkShowFolder(LPCITEMIDLIST absolute) override;
   void LinkGoUp(int levels) override;
   void LinkUpdateNow() override;
+  void LinkListDestroyed(TRzCustomShellList* list) override;
 
  protected:
   void CreateWnd() override;
