@@ -884,10 +884,22 @@ void TRzCustomShellTree::ChangeNotified() {
     refreshDeferred_ = true;
     return;
   }
+  ScheduleRefresh();
+}
+
+// Changes that arrive close together give one refresh.
+void TRzCustomShellTree::ScheduleRefresh() {
   timerTag_ = 2;
   timer_.SetEnabled(false);
   timer_.SetInterval(Focused() ? kRefreshDelayFocusedMs : kRefreshDelayMs);
   timer_.SetEnabled(true);
+}
+
+// A refresh held back while a label was edited runs once the edit is over, accepted or not.
+void TRzCustomShellTree::CNNotify(TMessage& m) {
+  TRzCustomTreeView::CNNotify(m);
+  if (reinterpret_cast<NMHDR*>(m.LParam)->code == TVN_ENDLABELEDITW && refreshDeferred_)
+    ScheduleRefresh();
 }
 
 void TRzCustomShellTree::DeviceChanged(TMessage& m) {
@@ -1073,13 +1085,6 @@ bool TRzCustomShellTree::CanEdit(TTreeNode* node) {
 }
 
 bool TRzCustomShellTree::Edit(TTreeNode* node, std::string& text) {
-  struct AfterEdit {
-    TRzCustomShellTree* tree;
-    ~AfterEdit() {
-      if (tree->refreshDeferred_ && tree->HandleAllocated())
-        PostMessageW(tree->WindowHandle(), kChangeMessage, 0, 0);
-    }
-  } after{this};
   TRzShellTreeData* data = NodeData(node);
   if (!data) return false;
   text = TrimTrailingBlanks(text);

@@ -273,8 +273,10 @@ class TRzCustomShellTree : public TRzCustomTreeView, public IRzDropTargetOwner {
   void GetSelectedIndex(TTreeNode* node) override;
   void StartDrag(TTreeNode* node, bool rightButton) override;
   void ShowNodeMenu(TTreeNode* node, POINT screen, TPopupMenu* menu) override;
+  void CNNotify(TMessage& m) override;
 
  private:
+  void ScheduleRefresh();
   class TIgnoreChanges;
   HRESULT AddNode(IShellFolder* parentFolder, LPCITEMIDLIST parentAbsolute, LPCITEMIDLIST item,
                   TTreeNode* parent, TTreeNode** added = nullptr);

@@ -109,6 +109,7 @@ TEST_F(ShellTreeTest, FillsFromTheBaseFolderAndExpandsFoldersOnlyWhenOpened) {
   ASSERT_TRUE(PumpUntil([&] { return alpha->Expanded(); }));
   EXPECT_EQ(ChildTexts(alpha), std::vector<std::string>{"one"});  // folders only
   EXPECT_EQ(inserted, std::vector<std::string>{"one"});
+  tree_->OnInsertItem = nullptr;
 
   // Files join as nodes when asked for; a folder without subfolders loses its button on opening.
   tree_->SetOptions(tree_->Options() | stoIncludeNonFolders);
@@ -182,6 +183,79 @@ TEST_F(ShellTreeTest, FolderChangesOnDiskRefreshTheTreeOnce) {
   const int after = fills;
   Application().ProcessMessages();
   EXPECT_LE(after, 2);  // the burst of changes gave one refresh (two at most across a tick)
+  tree_->OnFillComplete = nullptr;
+}
+
+TEST_F(ShellTreeTest, RefreshKeepsTheNodesThatStillExistAndTheirExpansion) {
+  TTreeNode* root = tree_->RootNode();
+  TTreeNode* alpha = Child(root, "alpha");
+  alpha->Expand(false);
+  TTreeNode* one = Child(alpha, "one");
+  ASSERT_NE(one, nullptr);
+  std::vector<std::string> deleted;
+  tree_->OnDeleteItem = [&](TObject*, TTreeNode* node, TRzShellTreeData* data) {
+    EXPECT_NE(data, nullptr);
+    deleted.push_back(node->Text());
+  };
+  tree_->SetOptions(tree_->Options() & ~stoDynamicRefresh);
+  EXPECT_FALSE(tree_->Watching());
+  ASSERT_TRUE(CreateDirectoryW(Wide(root_ + "alpha\\two").c_str(), nullptr));
+  ASSERT_TRUE(RemoveDirectoryW(Wide(root_ + "beta").c_str()));
+  tree_->SetSelected(alpha);
+  Key(VK_F5);
+  ASSERT_TRUE(PumpUntil([&] { return Child(alpha, "two") != nullptr; }));
+  EXPECT_EQ(Child(alpha, "one"), one);  // the same node, not a rebuilt one
+  EXPECT_TRUE(alpha->Expanded());
+  EXPECT_EQ(deleted, std::vector<std::string>{"beta"});
+  EXPECT_EQ(tree_->Selected(), alpha);
+  tree_->OnDeleteItem = nullptr;  // the tree outlives `deleted`
+}
+
+TEST_F(ShellTreeTest, AddItemCanVetoAndVirtualFoldersCanBeHidden) {
+  tree_->OnAddItem = [](TObject*, IShellFolder*, LPCITEMIDLIST, LPCITEMIDLIST, SFGAOF attributes,
+                        bool& allow) {
+    EXPECT_TRUE(attributes & SFGAO_FOLDER);
+    allow = false;
+  };
+  tree_->FillTree();
+  EXPECT_EQ(tree_->RootNode()->Count(), 0);
+  EXPECT_FALSE(tree_->RootNode()->HasChildren());
+
+  tree_->OnAddItem = nullptr;
+  tree_->SetOptions(tree_->Options() & ~stoVirtualFolders);
+  tree_->BaseFolder().SetIdList(nullptr);  // the desktop: its virtual items drop out
+  TTreeNode* root = tree_->RootNode();
+  for (TTreeNode* c = root->GetFirstChild(); c; c = c->GetNextSibling()) {
+    TRzShellTreeData* data = TRzCustomShellTree::NodeData(c);
+    EXPECT_TRUE(ItemAttributes(data->ParentShellFolder(), data->ChildIdList(),
+                               SFGAO_FILESYSTEM | SFGAO_FILESYSANCESTOR) != 0)
+        << c->Text();
+  }
+}
+
+TEST_F(ShellTreeTest, AChangeDuringALabelEditRefreshesOnceTheEditEnds) {
+  TTreeNode* root = tree_->RootNode();
+  ASSERT_TRUE(Child(root, "gamma")->EditText());
+  ASSERT_TRUE(CreateDirectoryW(Wide(root_ + "later").c_str(), nullptr));
+  ASSERT_TRUE(PumpUntil([&] { return tree_->RefreshDeferred(); }));
+  EXPECT_EQ(Child(root, "later"), nullptr);
+  Key(VK_ESCAPE);  // cancelled: nothing renamed, but the change is not lost
+  ASSERT_TRUE(PumpUntil([&] { return Child(root, "later") != nullptr; }));
+}
+
+TEST_F(ShellTreeTest, RenamingAnOpenFolderMovesThePathsOfEverythingBelow) {
+  TTreeNode* alpha = Child(tree_->RootNode(), "alpha");
+  alpha->Expand(false);
+  TTreeNode* one = Child(alpha, "one");
+  EXPECT_EQ(TRzCustomShellTree::NodeData(one)->Path(), root_ + "alpha\\one");
+  ASSERT_TRUE(alpha->EditText());
+  SetWindowTextW(tree_->EditHandle(), L"omega");
+  Key(VK_RETURN);
+  ASSERT_TRUE(PumpUntil([&] { return !tree_->IsEditing(); }));
+  EXPECT_EQ(alpha->Text(), "omega");
+  EXPECT_EQ(TRzCustomShellTree::NodeData(one)->Path(), root_ + "omega\\one");
+  one->Expand(false);  // binds through the new name
+  EXPECT_NE(Child(one, "deep"), nullptr);
 }
 
 TEST_F(ShellTreeTest, RenamingANodeRenamesTheFolderAndKeepsItsPlace) {
@@ -251,6 +325,7 @@ TEST_F(ShellTreeTest, DroppingAFileOnAFolderNodeHandsItToTheShell) {
   EXPECT_EQ(effect, static_cast<DWORD>(DROPEFFECT_COPY));  // the shell's answer, passed back
   EXPECT_EQ(tree_->DropTarget(), nullptr);
   EXPECT_GE(refreshes, 1);
+  tree_->OnFillComplete = nullptr;
   // Wine's folder drop target accepts the drop but copies nothing.
   if (!GetProcAddress(GetModuleHandleW(L"ntdll.dll"), "wine_get_version")) {
     EXPECT_TRUE(PumpUntil([&] {
