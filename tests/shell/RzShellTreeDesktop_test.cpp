@@ -258,6 +258,28 @@ TEST_F(ShellTreeTest, RenamingAnOpenFolderMovesThePathsOfEverythingBelow) {
   EXPECT_NE(Child(one, "deep"), nullptr);
 }
 
+TEST_F(ShellTreeTest, CtrlCRunsTheShellsCopyVerbOnTheSelectedFolder) {
+  OleSetClipboard(nullptr);
+  tree_->SetSelected(Child(tree_->RootNode(), "beta"));
+  EXPECT_FALSE(tree_->DoCommandForNode(tree_->RootNode(), "copy"));  // never on the root
+  EXPECT_FALSE(tree_->DoCommandForNode(tree_->Selected(), "no such verb"));
+  INPUT in[4] = {};
+  for (INPUT& i : in) i.type = INPUT_KEYBOARD;
+  in[0].ki.wVk = in[3].ki.wVk = VK_CONTROL;
+  in[1].ki.wVk = in[2].ki.wVk = 'C';
+  in[2].ki.dwFlags = in[3].ki.dwFlags = KEYEVENTF_KEYUP;
+  SendInput(4, in, sizeof(INPUT));
+  ASSERT_TRUE(PumpUntil([&] {
+    return IsClipboardFormatAvailable(static_cast<UINT>(ShellIdListFormat())) != FALSE;
+  })) << "the copy verb left no shell items on the clipboard";
+  ComPtr<IDataObject> data;
+  ASSERT_HRESULT_SUCCEEDED(OleGetClipboard(data.Put()));
+  const auto array = ReadIdListArray(data.Get());
+  ASSERT_TRUE(array);
+  EXPECT_EQ(array->Items.size(), 1u);
+  OleSetClipboard(nullptr);
+}
+
 TEST_F(ShellTreeTest, RenamingANodeRenamesTheFolderAndKeepsItsPlace) {
   TTreeNode* root = tree_->RootNode();
   TTreeNode* beta = Child(root, "beta");
