@@ -20,6 +20,7 @@
 
 #include "controls/RzCommon.h"
 #include "controls/RzFrameController.h"
+#include "controls/RzFramedView.h"
 #include "framework/ComCtrlsList.h"
 #include "shell/RzShellIntf.h"
 #include "shell/RzShellListLogic.h"
@@ -44,31 +45,9 @@ using TRzLVOnItemContextMenuEvent =
 
 // The list view with the controls library's frame (drawn over the window's border unless the
 // system's theme frames it), colours by state, and the header's sort mark.
-class TRzCustomListView : public TCustomListView, public TRzFrameControllerClient {
+class TRzCustomListView : public TRzFramedView<TCustomListView> {
  public:
-  explicit TRzCustomListView(TComponent* owner) : TCustomListView(owner) {}
-  ~TRzCustomListView() override;
-
-  TColor FrameColor() const { return frameColor_; }
-  void SetFrameColor(TColor value);
-  TColor FrameHotColor() const { return frameHotColor_; }
-  void SetFrameHotColor(TColor value);
-  bool FrameHotTrack() const { return frameHotTrack_; }
-  void SetFrameHotTrack(bool value);
-  TFrameStyle FrameHotStyle() const { return frameHotStyle_; }
-  void SetFrameHotStyle(TFrameStyle value);
-  TSides FrameSides() const { return frameSides_; }
-  void SetFrameSides(TSides value);
-  TFrameStyle FrameStyle() const { return frameStyle_; }
-  void SetFrameStyle(TFrameStyle value);
-  bool FrameVisible() const { return frameVisible_; }
-  void SetFrameVisible(bool value);
-  TFramingPreference FramingPreference() const { return framingPreference_; }
-  void SetFramingPreference(TFramingPreference value);
-  TColor FocusColor() const { return focusColor_; }
-  void SetFocusColor(TColor value);
-  TColor DisabledColor() const { return disabledColor_; }
-  void SetDisabledColor(TColor value);
+  explicit TRzCustomListView(TComponent* owner) : TRzFramedView(owner) {}
 
   // hsdmNone hides the header's sort mark; the other modes show the system's mark.
   THeaderSortDisplayMode HeaderSortDisplayMode() const { return headerSortDisplayMode_; }
@@ -78,51 +57,14 @@ class TRzCustomListView : public TCustomListView, public TRzFrameControllerClien
 
   TRzLVOnItemContextMenuEvent OnItemContextMenu;
 
-  void ControllerSetColor(TColor v) override { SetColor(v); }
-  void ControllerSetFocusColor(TColor v) override { SetFocusColor(v); }
-  void ControllerSetDisabledColor(TColor v) override { SetDisabledColor(v); }
-  void ControllerSetParentColor(bool v) override { SetParentColor(v); }
-  void ControllerSetFrameColor(TColor v) override { SetFrameColor(v); }
-  void ControllerSetFrameHotColor(TColor v) override { SetFrameHotColor(v); }
-  void ControllerSetFrameHotTrack(bool v) override { SetFrameHotTrack(v); }
-  void ControllerSetFrameHotStyle(TFrameStyle v) override { SetFrameHotStyle(v); }
-  void ControllerSetFrameSides(TSides v) override { SetFrameSides(v); }
-  void ControllerSetFrameStyle(TFrameStyle v) override { SetFrameStyle(v); }
-  void ControllerSetFrameVisible(bool v) override { SetFrameVisible(v); }
-  void ControllerSetFramingPreference(TFramingPreference v) override { SetFramingPreference(v); }
-
  protected:
   // Fires OnItemContextMenu; true when it handed back a menu, which has then been shown.
   bool DoItemContextMenu(TListItem* item, POINT screen);
-  bool ThemedFraming() const;
-  void RepaintFrame();
-  void WMNCPaint(TMessage& m) override;
-  void WMSetFocus(TMessage& m) override;
-  void WMKillFocus(TMessage& m) override;
-  void CMMouseEnter(TMessage& m) override;
-  void CMMouseLeave(TMessage& m) override;
-  void CMEnabledChanged(TMessage& m) override;
 
  private:
-  void UpdateStateColor();
-
   THeaderSortDisplayMode headerSortDisplayMode_ = hsdmRightOfText;
   int sortDisplayColumn_ = -1;
   TSortDirection sortDisplayDirection_ = sdNone;
-  TColor frameColor_ = clBtnShadow;
-  TColor frameHotColor_ = clBtnShadow;
-  bool frameHotTrack_ = false;
-  TFrameStyle frameHotStyle_ = fsFlatBold;
-  TSides frameSides_ = kAllSides;
-  TFrameStyle frameStyle_ = fsFlat;
-  bool frameVisible_ = false;
-  TFramingPreference framingPreference_ = fpXPThemes;
-  TColor focusColor_ = clWindow;
-  TColor disabledColor_ = clBtnFace;
-  TColor normalColor_ = clWindow;
-  bool inControl_ = false;
-  bool updatingColor_ = false;
-  TCanvas frameCanvas_;
 };
 
 // A linked combo owns the current folder: the list asks it to show a folder (it then sets the

@@ -19,6 +19,7 @@
 
 #include "controls/RzCommon.h"
 #include "controls/RzFrameController.h"
+#include "controls/RzFramedView.h"
 #include "framework/ComCtrlsTree.h"
 #include "framework/Timers.h"
 #include "shell/RzShellDragLogic.h"
@@ -36,35 +37,9 @@ class TRzCustomShellTree;
 using TRzTvOnNodeContextMenuEvent =
     std::function<void(TObject* sender, TTreeNode* node, POINT& pos, TPopupMenu*& menu)>;
 
-class TRzCustomTreeView : public TCustomTreeView, public TRzFrameControllerClient {
+class TRzCustomTreeView : public TRzFramedView<TCustomTreeView> {
  public:
   explicit TRzCustomTreeView(TComponent* owner);
-  ~TRzCustomTreeView() override;
-
-  TColor FrameColor() const { return frameColor_; }
-  void SetFrameColor(TColor value);
-  TColor FrameHotColor() const { return frameHotColor_; }
-  void SetFrameHotColor(TColor value);
-  bool FrameHotTrack() const { return frameHotTrack_; }
-  void SetFrameHotTrack(bool value);
-  TFrameStyle FrameHotStyle() const { return frameHotStyle_; }
-  void SetFrameHotStyle(TFrameStyle value);
-  TSides FrameSides() const { return frameSides_; }
-  void SetFrameSides(TSides value);
-  TFrameStyle FrameStyle() const { return frameStyle_; }
-  void SetFrameStyle(TFrameStyle value);
-  bool FrameVisible() const { return frameVisible_; }
-  void SetFrameVisible(bool value);
-  TFramingPreference FramingPreference() const { return framingPreference_; }
-  void SetFramingPreference(TFramingPreference value);
-  TColor FocusColor() const { return focusColor_; }
-  void SetFocusColor(TColor value);
-  TColor DisabledColor() const { return disabledColor_; }
-  void SetDisabledColor(TColor value);
-  // Older stored forms.
-  void ReadFrameFlat(bool value);
-  void ReadFrameFocusStyle(std::string_view) {}
-  void ReadFrameFlatStyle(std::string_view) {}
 
   // The node under a right click counts as the selection for menus.
   bool RightClickSelect() const { return rightClickSelect_; }
@@ -73,55 +48,18 @@ class TRzCustomTreeView : public TCustomTreeView, public TRzFrameControllerClien
   // May move the menu's position or hand back another menu (or none).
   TRzTvOnNodeContextMenuEvent OnNodeContextMenu;
 
-  void ControllerSetColor(TColor v) override { SetColor(v); }
-  void ControllerSetFocusColor(TColor v) override { SetFocusColor(v); }
-  void ControllerSetDisabledColor(TColor v) override { SetDisabledColor(v); }
-  void ControllerSetParentColor(bool v) override { SetParentColor(v); }
-  void ControllerSetFrameColor(TColor v) override { SetFrameColor(v); }
-  void ControllerSetFrameHotColor(TColor v) override { SetFrameHotColor(v); }
-  void ControllerSetFrameHotTrack(bool v) override { SetFrameHotTrack(v); }
-  void ControllerSetFrameHotStyle(TFrameStyle v) override { SetFrameHotStyle(v); }
-  void ControllerSetFrameSides(TSides v) override { SetFrameSides(v); }
-  void ControllerSetFrameStyle(TFrameStyle v) override { SetFrameStyle(v); }
-  void ControllerSetFrameVisible(bool v) override { SetFrameVisible(v); }
-  void ControllerSetFramingPreference(TFramingPreference v) override { SetFramingPreference(v); }
-
  protected:
-  bool ThemedFraming() const;
-  void RepaintFrame();
   // The node a menu is about: the right-clicked one, or the selection from the keyboard.
   TTreeNode* menuNode_ = nullptr;
   bool suppressNextPopup_ = false;
 
   bool RightClick(POINT client) override;
-  void WMNCPaint(TMessage& m) override;
-  void WMSetFocus(TMessage& m) override;
-  void WMKillFocus(TMessage& m) override;
-  void CMMouseEnter(TMessage& m) override;
-  void CMMouseLeave(TMessage& m) override;
-  void CMEnabledChanged(TMessage& m) override;
   void WMContextMenu(TMessage& m) override;
   // Shows the menu for the node at the screen point; the default shows `menu` when given.
   virtual void ShowNodeMenu(TTreeNode* node, POINT screen, TPopupMenu* menu);
 
  private:
-  void UpdateStateColor();
-
-  TColor frameColor_ = clBtnShadow;
-  TColor frameHotColor_ = clBtnShadow;
-  bool frameHotTrack_ = false;
-  TFrameStyle frameHotStyle_ = fsFlatBold;
-  TSides frameSides_ = kAllSides;
-  TFrameStyle frameStyle_ = fsFlat;
-  bool frameVisible_ = false;
-  TFramingPreference framingPreference_ = fpXPThemes;
-  TColor focusColor_ = clWindow;
-  TColor disabledColor_ = clBtnFace;
-  TColor normalColor_ = clWindow;
   bool rightClickSelect_ = false;
-  bool inControl_ = false;
-  bool updatingColor_ = false;
-  TCanvas frameCanvas_;
 };
 
 // ---- Links to a list and a combo ----

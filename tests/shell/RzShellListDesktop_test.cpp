@@ -186,8 +186,9 @@ TEST_F(ShellListTest, HeaderClicksSortEachColumnBothWaysWithFoldersFirst) {
   // Where the folder compares sizes (Wine's folders compare names whatever the column), the
   // order is by size.
   list_->SetSortColumn(size + 1);
-  if (FolderOrder(list_, size, false) != FolderOrder(list_, 0, false))
+  if (FolderOrder(list_, size, false) != FolderOrder(list_, 0, false)) {
     EXPECT_EQ(Names(), (NameList{"adir", "zdir", "b.exe", "A.EXE", "d.bat", "c.txt"}));
+  }
 
   ClickHeader(0);  // names ascending, then descending: folders still lead
   EXPECT_EQ(Names(), (NameList{"adir", "zdir", "A.EXE", "b.exe", "c.txt", "d.bat"}));
