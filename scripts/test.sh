@@ -23,5 +23,20 @@ cleanup() {
 trap cleanup EXIT
 kovra_xvfb_start
 bash "$root/scripts/wine-session.sh" start "$prefix" "$build/bin/KeepAlive.exe"
-ctest --test-dir "$build" --output-on-failure -j 2 ${KOVRA_CTEST_ARGS:-} </dev/null || status=1
+if ! ctest --test-dir "$build" --output-on-failure -j 2 ${KOVRA_CTEST_ARGS:-} </dev/null; then
+  # Very rarely a Wine process dies while starting, before the test program prints anything.
+  # Tests that failed that way, and only those, get one more run; any other failure stands.
+  log="$build/Testing/Temporary/LastTest.log"
+  silent=$(awk '/^[0-9]+\/[0-9]+ Test: /{name=$3} /^Output:/{out=1; lines=0; next}
+                out && /^<end of output>/{out=0; next} out && !/^-+$/{lines++}
+                /^Test Failed/{print (lines ? "LOUD " : "") name}' "$log")
+  if [ -n "$silent" ] && ! grep -q '^LOUD ' <<<"$silent"; then
+    echo "== these tests died before their program started; running them once more:"
+    echo "$silent"
+    pattern="^($(paste -sd'|' <<<"$silent"))\$"
+    ctest --test-dir "$build" --output-on-failure -R "$pattern" </dev/null || status=1
+  else
+    status=1
+  fi
+fi
 exit $status
