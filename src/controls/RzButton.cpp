@@ -5,8 +5,8 @@
 #include <vsstyle.h>
 
 #include <algorithm>
-#include <cwctype>
 
+#include "controls/RzCommonText.h"
 #include "framework/runtime/Text.h"
 
 namespace kovra {
@@ -16,21 +16,6 @@ namespace {
 RECT Shrunk(RECT r, int by) {
   InflateRect(&r, -by, -by);
   return r;
-}
-
-// Whether `ch` is the character after a single '&' of the caption.
-bool IsAccel(wchar_t ch, std::string_view caption) {
-  const std::u16string text = Utf8ToUtf16(caption);
-  for (size_t i = 0; i + 1 < text.size(); ++i) {
-    if (text[i] != u'&') continue;
-    if (text[i + 1] == u'&') {
-      ++i;
-      continue;
-    }
-    return std::towupper(static_cast<wint_t>(text[i + 1])) ==
-           std::towupper(static_cast<wint_t>(ch));
-  }
-  return false;
 }
 
 class FlagScope {
@@ -425,7 +410,7 @@ void TRzButton::CMDialogKey(TMessage& m) {
 }
 
 void TRzButton::CMDialogChar(TMessage& m) {
-  if (IsAccel(static_cast<wchar_t>(m.WParam), Caption()) && CanFocus()) {
+  if (IsAccelerator(static_cast<wchar_t>(m.WParam), Caption()) && CanFocus()) {
     Click();
     m.Result = 1;
     return;

@@ -1,5 +1,9 @@
 #include "controls/RzCommonText.h"
 
+#include <cwctype>
+
+#include "framework/runtime/Text.h"
+
 namespace kovra {
 
 // '&' never occurs inside a multi-byte UTF-8 sequence, so working on bytes is safe.
@@ -16,6 +20,20 @@ std::string StripAccelerators(std::string_view text) {
     }
   }
   return out;
+}
+
+bool IsAccelerator(wchar_t ch, std::string_view caption) {
+  const std::u16string text = Utf8ToUtf16(caption);
+  for (std::size_t i = 0; i + 1 < text.size(); ++i) {
+    if (text[i] != u'&') continue;
+    if (text[i + 1] == u'&') {
+      ++i;
+      continue;
+    }
+    return std::towupper(static_cast<wint_t>(text[i + 1])) ==
+           std::towupper(static_cast<wint_t>(ch));
+  }
+  return false;
 }
 
 char FirstNonBlankChar(std::string_view text) {

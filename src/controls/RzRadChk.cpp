@@ -5,8 +5,8 @@
 #include <vsstyle.h>
 
 #include <algorithm>
-#include <cwctype>
 
+#include "controls/RzCommonText.h"
 #include "framework/Handles.h"
 #include "framework/runtime/Text.h"
 
@@ -16,21 +16,6 @@ namespace {
 
 constexpr int kDefaultGlyphSize = 13;
 constexpr int kHotImageCount = 9;  // image lists with more than this many carry hot images
-
-// Whether `ch` is the character after a single '&' of the caption.
-bool IsAccel(wchar_t ch, std::string_view caption) {
-  const std::u16string text = Utf8ToUtf16(caption);
-  for (size_t i = 0; i + 1 < text.size(); ++i) {
-    if (text[i] != u'&') continue;
-    if (text[i + 1] == u'&') {
-      ++i;
-      continue;
-    }
-    return std::towupper(static_cast<wint_t>(text[i + 1])) ==
-           std::towupper(static_cast<wint_t>(ch));
-  }
-  return false;
-}
 
 // Pixels of `from` become `to`.
 void ReplaceColor(TBitmap& bitmap, TColor from, TColor to) {
@@ -621,7 +606,7 @@ void TRzCustomCheckBox::FrameControllerUpdate() {
 
 // The accelerator focuses the box; a box that then holds the focus toggles.
 void TRzCustomCheckBox::CMDialogChar(TMessage& m) {
-  if (IsAccel(static_cast<wchar_t>(m.WParam), Caption()) && CanFocus()) {
+  if (IsAccelerator(static_cast<wchar_t>(m.WParam), Caption()) && CanFocus()) {
     SetFocus();
     if (Focused() && !ReadOnly()) Toggle();
     m.Result = 1;

@@ -5,8 +5,8 @@
 #include <vsstyle.h>
 
 #include <algorithm>
-#include <cwctype>
 
+#include "controls/RzCommonText.h"
 #include "framework/Handles.h"
 #include "framework/runtime/Text.h"
 
@@ -15,20 +15,6 @@ namespace kovra {
 namespace {
 
 constexpr int kImageGap = 2;  // between a tool button's image and its caption
-
-bool IsAccelOf(wchar_t ch, std::string_view caption) {
-  const std::u16string text = Utf8ToUtf16(caption);
-  for (size_t i = 0; i + 1 < text.size(); ++i) {
-    if (text[i] != u'&') continue;
-    if (text[i + 1] == u'&') {
-      ++i;
-      continue;
-    }
-    return std::towupper(static_cast<wint_t>(text[i + 1])) ==
-           std::towupper(static_cast<wint_t>(ch));
-  }
-  return false;
-}
 
 bool IsSelf(const TMessage& m, const TControl* self) {
   return m.LParam == 0 || m.LParam == reinterpret_cast<LPARAM>(self);
@@ -341,7 +327,7 @@ void TRzToolButton::CMTextChanged(TMessage& m) {
 
 void TRzToolButton::CMDialogChar(TMessage& m) {
   if (!Enabled() || !Visible() || !Parent() || !Parent()->Showing()) return;
-  if (!IsAccelOf(static_cast<wchar_t>(m.WParam), Caption())) return;
+  if (!IsAccelerator(static_cast<wchar_t>(m.WParam), Caption())) return;
   m.Result = 1;
   if (toolStyle_ == tsDropDown && !HasClickHandler() && dropDownMenu_) {
     DropDown();
