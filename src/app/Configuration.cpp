@@ -62,7 +62,9 @@ void LocateApplications(const TWarningEvent& warn, const std::function<void()>& 
   // Walking the process list costs as much as creating the bar's windows; the worker reads only
   // its own copies of the paths, and the shared state is written here.
   const auto search = [trade = state.TradeSoftPath, stock = state.StockSoftPath] {
-    return std::pair{FindProcessByPath(trade), FindProcessByPath(stock)};
+    const std::string_view paths[] = {trade, stock};
+    const std::vector<DWORD> pids = FindProcessesByPath(paths);
+    return std::pair{pids[0], pids[1]};
   };
   std::future<std::pair<DWORD, DWORD>> pids;
   if (meanwhile) {

@@ -4,6 +4,7 @@
 
 #include <optional>
 #include <string>
+#include <vector>
 
 #include "framework/Handles.h"
 #include "framework/runtime/Text.h"
@@ -78,14 +79,28 @@ Verdict Examine(DWORD pid, std::string_view path, const ModuleFunctions& fns, bo
 
 }  // namespace
 
-DWORD FindProcessByPath(std::string_view path) {
+std::vector<DWORD> FindProcessesByPath(std::span<const std::string_view> paths) {
+  std::vector<DWORD> found(paths.size(), 0);
   HMODULE kernel = GetModuleHandleW(L"kernel32.dll");
   const auto createSnapshot = Lookup<CreateSnapshotFn>(kernel, "CreateToolhelp32Snapshot");
   const auto first = Lookup<ProcessWalkFn>(kernel, "Process32FirstW");
   const auto next = Lookup<ProcessWalkFn>(kernel, "Process32NextW");
-  if (!createSnapshot || !first || !next) return 0;
+  if (!createSnapshot || !first || !next) return found;
   KernelHandle snapshot(createSnapshot(TH32CS_SNAPPROCESS, 0));
-  if (!snapshot) return 0;
+  if (!snapshot) return found;
+  // One walk serves every path: under Wine a snapshot costs as much as the rest of the search.
+  struct Entry {
+    DWORD pid;
+    std::string fileName;
+  };
+  std::vector<Entry> entries;
+  PROCESSENTRY32W entry{};
+  entry.dwSize = sizeof(entry);
+  for (BOOL more = first(snapshot.Get(), &entry); more; more = next(snapshot.Get(), &entry)) {
+    entry.szExeFile[MAX_PATH - 1] = L'\0';
+    entries.push_back({entry.th32ProcessID, ToUtf8(entry.szExeFile)});
+  }
+  snapshot.Reset();
 
   // Kernel32 carries the module functions since Windows 7; loading the older library for them
   // costs every search a library load.
@@ -97,23 +112,28 @@ DWORD FindProcessByPath(std::string_view path) {
     fns = {Lookup<EnumModulesFn>(psapi->Get(), "EnumProcessModules"),
            Lookup<ModuleFileNameFn>(psapi->Get(), "GetModuleFileNameExW")};
   }
-  const std::string_view fileName = FileNamePart(path);
-  DWORD candidate = 0;
-  PROCESSENTRY32W entry{};
-  entry.dwSize = sizeof(entry);
-  for (BOOL more = first(snapshot.Get(), &entry); more; more = next(snapshot.Get(), &entry)) {
-    entry.szExeFile[MAX_PATH - 1] = L'\0';
-    if (fileName.empty() ||
-        !EqualsIgnoreAsciiCase(FileNamePart(ToUtf8(entry.szExeFile)), fileName)) {
-      continue;
+  for (size_t i = 0; i < paths.size(); ++i) {
+    const std::string_view fileName = FileNamePart(paths[i]);
+    if (fileName.empty()) continue;
+    DWORD candidate = 0;
+    for (const Entry& process : entries) {
+      if (!EqualsIgnoreAsciiCase(FileNamePart(process.fileName), fileName)) continue;
+      bool opened = false;
+      const Verdict verdict = Examine(process.pid, paths[i], fns, opened);
+      if (!opened) continue;
+      if (verdict == Verdict::Found) {
+        candidate = process.pid;
+        break;
+      }
+      candidate = verdict == Verdict::NameOnly ? process.pid : 0;
     }
-    bool opened = false;
-    const Verdict verdict = Examine(entry.th32ProcessID, path, fns, opened);
-    if (!opened) continue;
-    if (verdict == Verdict::Found) return entry.th32ProcessID;
-    candidate = verdict == Verdict::NameOnly ? entry.th32ProcessID : 0;
+    found[i] = candidate;
   }
-  return candidate;
+  return found;
+}
+
+DWORD FindProcessByPath(std::string_view path) {
+  return FindProcessesByPath(std::span(&path, 1)).front();
 }
 
 HWND FindMainWindow(DWORD pid) {

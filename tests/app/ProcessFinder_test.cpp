@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <string>
+#include <vector>
 
 #include "framework/runtime/Text.h"
 #include "support/Sim.h"
@@ -59,6 +60,21 @@ TEST(FindProcessByPath, TheCopyRunningFromTheGivenFolderIsFound) {
   EXPECT_EQ(FindProcessByPath(second.Path()), second.Pid());
   EXPECT_EQ(FindProcessByPath(AsciiCase(second.Path(), true)), second.Pid());
   EXPECT_EQ(FindProcessByPath(AsciiCase(first.Path(), false)), first.Pid());
+}
+
+TEST(FindProcessByPath, OneWalkAnswersEveryPathOnItsOwn) {
+  TradeCopy first(L"one"), second(L"two"), idle(L"idle");
+  first.Start();
+  second.Start();
+  const std::string a = second.Path(), b = idle.Path(), c = first.Path();
+  const std::string_view paths[] = {a, "", b, c};
+  const std::vector<DWORD> pids = FindProcessesByPath(paths);
+  ASSERT_EQ(pids.size(), 4u);
+  EXPECT_EQ(pids[0], second.Pid());
+  EXPECT_EQ(pids[1], 0u);
+  EXPECT_EQ(pids[2], 0u);
+  EXPECT_EQ(pids[3], first.Pid());
+  EXPECT_TRUE(FindProcessesByPath({}).empty());
 }
 
 TEST(FindProcessByPath, TheSameFileNameElsewhereOrNothingGivesZero) {
