@@ -49,7 +49,7 @@ std::uint8_t KeyOfName(std::string_view name) {
 
 }  // namespace
 
-TShortCut TextToShortCut(std::string_view text) {
+TShortCut ShellTextToShortCut(std::string_view text) {
   bool shift = false, ctrl = false, alt = false;
   for (;;) {
     const std::size_t plus = text.find('+');

@@ -24,7 +24,7 @@ constexpr TShortCut MakeShortCut(std::uint8_t key, bool shift, bool ctrl, bool a
 }
 // "Ctrl+Shift+F5", "Del", "A": modifiers joined by '+', then one key name (case ignored).
 // 0 when the text names no key.
-TShortCut TextToShortCut(std::string_view text);
+TShortCut ShellTextToShortCut(std::string_view text);
 
 // The texts the tree's keys are read from.
 inline constexpr const char* kRzStrSelectAllKey = "Ctrl+A";
