@@ -41,6 +41,27 @@ HCURSOR CursorHandle(TCursor cursor) {
   return it == kCursors.end() ? nullptr : LoadCursorW(nullptr, it->second);
 }
 
+TScreen& Screen() {
+  static TScreen screen;
+  return screen;
+}
+
+void TScreen::SetCursor(TCursor cursor) {
+  if (cursor == cursor_) return;
+  cursor_ = cursor;
+  POINT p;
+  GetCursorPos(&p);
+  HWND under = WindowFromPoint(p);
+  // Our window under the mouse picks its cursor again; elsewhere the change shows at once.
+  if (under && GetWindowThreadProcessId(under, nullptr) == GetCurrentThreadId()) {
+    const LRESULT hit = SendMessageW(under, WM_NCHITTEST, 0, MAKELPARAM(p.x, p.y));
+    SendMessageW(under, WM_SETCURSOR, reinterpret_cast<WPARAM>(under),
+                 MAKELPARAM(static_cast<WORD>(hit), WM_MOUSEMOVE));
+  } else if (cursor != crDefault) {
+    ::SetCursor(cursor == crNone ? nullptr : CursorHandle(cursor));
+  }
+}
+
 TForm* GetParentForm(const TControl* control) {
   const TControl* c = control;
   while (c && c->Parent()) c = c->Parent();

@@ -76,6 +76,30 @@ enum TCursor : std::int16_t {
 };
 HCURSOR CursorHandle(TCursor cursor);  // null for crDefault and crNone
 
+// The screen cursor: anything but crDefault overrides every control's own cursor in the
+// program's windows (crHourGlass while a long task runs).
+class TScreen {
+ public:
+  TCursor Cursor() const { return cursor_; }
+  void SetCursor(TCursor cursor);
+
+ private:
+  TCursor cursor_ = crDefault;
+};
+TScreen& Screen();
+
+// Sets the screen cursor for a scope and restores the previous one on every path.
+class TScreenCursor {
+ public:
+  explicit TScreenCursor(TCursor cursor) : saved_(Screen().Cursor()) { Screen().SetCursor(cursor); }
+  ~TScreenCursor() { Screen().SetCursor(saved_); }
+  TScreenCursor(const TScreenCursor&) = delete;
+  TScreenCursor& operator=(const TScreenCursor&) = delete;
+
+ private:
+  TCursor saved_;
+};
+
 using TMouseEvent =
     std::function<void(TObject* sender, TMouseButton button, TShiftState shift, int x, int y)>;
 using TMouseMoveEvent = std::function<void(TObject* sender, TShiftState shift, int x, int y)>;

@@ -1,6 +1,7 @@
 // TForm: top-level windows, their showing, closing, modal loop and keyboard navigation.
 #include "framework/Forms.h"
 
+#include <algorithm>
 #include <unordered_map>
 #include <vector>
 
@@ -114,12 +115,78 @@ void TForm::CreateParams(TCreateParams& params) {
   if (formStyle_ == fsStayOnTop) params.ExStyle |= WS_EX_TOPMOST;
   if (transparentColor_) params.ExStyle |= WS_EX_LAYERED;
   params.WndParent = ParentWindow() ? ParentWindow() : Application().Handle();
+  if (position_ == poDefault || position_ == poDefaultPosOnly) params.X = params.Y = CW_USEDEFAULT;
+  if (position_ == poDefault || position_ == poDefaultSizeOnly)
+    params.Width = params.Height = CW_USEDEFAULT;
 }
 
 void TForm::CreateWnd() {
   TWinControl::CreateWnd();
+  if (position_ == poDefault || position_ == poDefaultPosOnly || position_ == poDefaultSizeOnly) {
+    RECT r;  // the system chose: learn what
+    GetWindowRect(WindowHandle(), &r);
+    UpdateBoundsFields(r.left, r.top, r.right - r.left, r.bottom - r.top);
+  }
   ApplyLayered();
-  if (Visible()) ShowWindow(WindowHandle(), showingInactive_ ? SW_SHOWNOACTIVATE : SW_SHOW);
+  if (Visible()) ShowWindow(WindowHandle(), ShowCommand());
+}
+
+int TForm::ShowCommand() const {
+  switch (windowState_) {
+    case wsMaximized:
+      return SW_SHOWMAXIMIZED;
+    case wsMinimized:
+      return showingInactive_ ? SW_SHOWMINNOACTIVE : SW_SHOWMINIMIZED;
+    case wsNormal:
+    default:
+      return showingInactive_ ? SW_SHOWNOACTIVATE : SW_SHOW;
+  }
+}
+
+TWindowState TForm::WindowState() const {
+  // A hidden window's state is the one it shows with next.
+  if (!HandleAllocated() || !IsWindowVisible(WindowHandle())) return windowState_;
+  if (IsIconic(WindowHandle())) return wsMinimized;
+  if (IsZoomed(WindowHandle())) return wsMaximized;
+  return wsNormal;
+}
+
+void TForm::SetWindowState(TWindowState state) {
+  windowState_ = state;
+  if (!HandleAllocated() || !Visible()) return;
+  static constexpr int kCommands[] = {SW_RESTORE, SW_MINIMIZE, SW_SHOWMAXIMIZED};
+  if (WindowState() != state) ShowWindow(WindowHandle(), kCommands[state]);
+}
+
+void TForm::SetMinConstraints(int width, int height) {
+  minWidth_ = std::max(width, 0);
+  minHeight_ = std::max(height, 0);
+  if (Width() < minWidth_ || Height() < minHeight_) SetBounds(Left(), Top(), Width(), Height());
+}
+
+void TForm::SetBounds(int left, int top, int width, int height) {
+  TWinControl::SetBounds(left, top, std::max(width, minWidth_), std::max(height, minHeight_));
+}
+
+void TForm::WMGetMinMaxInfo(TMessage& m) {
+  DefaultHandler(m);
+  auto* info = reinterpret_cast<MINMAXINFO*>(m.LParam);
+  if (!info) return;
+  if (minTrackSize_.cx > 0) info->ptMinTrackSize.x = minTrackSize_.cx;
+  if (minTrackSize_.cy > 0) info->ptMinTrackSize.y = minTrackSize_.cy;
+  info->ptMinTrackSize.x = std::max<LONG>(info->ptMinTrackSize.x, minWidth_);
+  info->ptMinTrackSize.y = std::max<LONG>(info->ptMinTrackSize.y, minHeight_);
+  m.Result = 0;
+}
+
+void TForm::WMSize(TMessage& m) {
+  if (m.WParam == SIZE_MAXIMIZED)
+    windowState_ = wsMaximized;
+  else if (m.WParam == SIZE_MINIMIZED)
+    windowState_ = wsMinimized;
+  else if (m.WParam == SIZE_RESTORED && IsWindowVisible(WindowHandle()))
+    windowState_ = wsNormal;
+  TWinControl::WMSize(m);
 }
 
 RECT TForm::ClientRect() const {
@@ -139,13 +206,32 @@ void TForm::SetClientHeight(int height) {
   SetHeight(Height() - ClientHeight() + height);
 }
 
+HWND TForm::CentringWindow() const {
+  TForm* target = nullptr;
+  if (position_ == poOwnerFormCenter) target = dynamic_cast<TForm*>(Owner());
+  if (!target && (position_ == poMainFormCenter || position_ == poOwnerFormCenter))
+    target = Application().MainForm();
+  if (!target || target == this || !target->HandleAllocated() ||
+      !IsWindowVisible(target->WindowHandle()) || IsIconic(target->WindowHandle()))
+    return nullptr;
+  return target->WindowHandle();
+}
+
 void TForm::ApplyPosition() {
   positioned_ = true;
-  if (position_ == poDesigned) return;
+  if (position_ == poDesigned || position_ == poDefault || position_ == poDefaultPosOnly) return;
   RECT work{0, 0, GetSystemMetrics(SM_CXSCREEN), GetSystemMetrics(SM_CYSCREEN)};
+  if (position_ == poDefaultSizeOnly) return;
   if (position_ == poDesktopCenter) SystemParametersInfoW(SPI_GETWORKAREA, 0, &work, 0);
-  SetBounds(work.left + (work.right - work.left - Width()) / 2,
-            work.top + (work.bottom - work.top - Height()) / 2, Width(), Height());
+  if (HWND centre = CentringWindow()) GetWindowRect(centre, &work);
+  int left = work.left + (work.right - work.left - Width()) / 2;
+  int top = work.top + (work.bottom - work.top - Height()) / 2;
+  if (position_ == poMainFormCenter || position_ == poOwnerFormCenter) {
+    // Centred on a form near an edge: keep the whole frame on the screen.
+    left = std::clamp(left, 0, std::max(0, GetSystemMetrics(SM_CXSCREEN) - Width()));
+    top = std::clamp(top, 0, std::max(0, GetSystemMetrics(SM_CYSCREEN) - Height()));
+  }
+  SetBounds(left, top, Width(), Height());
 }
 
 void TForm::ApplyLayered() {
@@ -192,7 +278,7 @@ void TForm::CMVisibleChanged(TMessage&) {
     return;
   }
   HWND wnd = Handle();
-  ShowWindow(wnd, showingInactive_ ? SW_SHOWNOACTIVATE : SW_SHOW);
+  ShowWindow(wnd, ShowCommand());
   if (GetActiveWindow() == wnd) EnsureFocus();
 }
 
@@ -376,6 +462,7 @@ void TForm::WndProc(TMessage& m) {
       {WM_ACTIVATE, &TForm::WMActivate},
       {WM_SHOWWINDOW, &TForm::WMShowWindow},
       {WM_SYSCOMMAND, &TForm::WMSysCommand},
+      {WM_GETMINMAXINFO, &TForm::WMGetMinMaxInfo},
   };
   auto it = kHandlers.find(m.Msg);
   if (it != kHandlers.end()) {

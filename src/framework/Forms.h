@@ -19,7 +19,19 @@ enum TFormBorderStyle : std::uint8_t {
   bsToolWindow,
   bsSizeToolWin
 };
-enum TPosition : std::uint8_t { poDesigned, poScreenCenter, poDesktopCenter };
+// The default kinds let the system choose position, size or both when the window is created;
+// the centring kinds fall back to the screen when there is no form to centre on.
+enum TPosition : std::uint8_t {
+  poDesigned,
+  poDefault,
+  poDefaultPosOnly,
+  poDefaultSizeOnly,
+  poScreenCenter,
+  poDesktopCenter,
+  poMainFormCenter,
+  poOwnerFormCenter
+};
+enum TWindowState : std::uint8_t { wsNormal, wsMinimized, wsMaximized };
 enum TFormStyle : std::uint8_t { fsNormal, fsStayOnTop };
 enum TCloseAction : std::uint8_t { caNone, caHide, caFree, caMinimize };
 
@@ -45,6 +57,20 @@ class TForm : public TWinControl {
   void SetClientWidth(int width);
   void SetClientHeight(int height);
   RECT ClientRect() const override;
+
+  // Read from the window while it exists; setting it on a shown form shows it that way, on a
+  // hidden one applies at the next showing.
+  TWindowState WindowState() const;
+  void SetWindowState(TWindowState state);
+  // Size constraints (0: none): SetBounds never goes below them, nor does the user's dragging.
+  int MinWidth() const { return minWidth_; }
+  int MinHeight() const { return minHeight_; }
+  void SetMinConstraints(int width, int height);
+  // The smallest size the user may drag the frame to (WM_GETMINMAXINFO); the constraints win
+  // when larger. 0 leaves the system's.
+  SIZE MinTrackSize() const { return minTrackSize_; }
+  void SetMinTrackSize(int width, int height) { minTrackSize_ = SIZE{width, height}; }
+  void SetBounds(int left, int top, int width, int height) override;
 
   // Show makes the form visible and brings it forward, activating it unless ShowActivated is off;
   // Hide keeps the window.
@@ -105,9 +131,14 @@ class TForm : public TWinControl {
   virtual void WMActivate(TMessage& m);
   virtual void WMShowWindow(TMessage& m);
   virtual void WMSysCommand(TMessage& m);
+  virtual void WMGetMinMaxInfo(TMessage& m);
+  void WMSize(TMessage& m) override;
 
  private:
   void ApplyPosition();
+  // The window to centre on for the form-centring positions, or null.
+  HWND CentringWindow() const;
+  int ShowCommand() const;
   void ApplyLayered();
   void CloseModal();
   void EnsureFocus();
@@ -125,6 +156,9 @@ class TForm : public TWinControl {
   bool transparentColor_ = false;
   TColor transparentColorValue_ = clBlack;
   TWinControl* activeControl_ = nullptr;
+  TWindowState windowState_ = wsNormal;
+  int minWidth_ = 0, minHeight_ = 0;
+  SIZE minTrackSize_{0, 0};
 };
 
 }  // namespace kovra

@@ -579,6 +579,11 @@ void TWinControl::WMCaptureChanged(TMessage& m) {
 }
 
 void TWinControl::WMSetCursor(TMessage& m) {
+  if (const TCursor screen = Screen().Cursor(); screen != crDefault) {
+    ::SetCursor(screen == crNone ? nullptr : CursorHandle(screen));
+    m.Result = TRUE;
+    return;
+  }
   if (LOWORD(m.LParam) == HTCLIENT && reinterpret_cast<HWND>(m.WParam) == WindowHandle()) {
     POINT p;
     GetCursorPos(&p);

@@ -5,6 +5,7 @@
 
 #include <chrono>
 #include <memory>
+#include <stdexcept>
 
 #include "framework/Application.h"
 #include "framework/Timers.h"
@@ -302,6 +303,104 @@ TEST(FormsStyles, ShowWithoutActivationLeavesTheForegroundAndItsWindowAlone) {
     SetForegroundWindow(active->Handle());
     PumpUntil([&] { return GetForegroundWindow() == active->Handle(); });
   }
+}
+
+}  // namespace
+}  // namespace kovra
+
+namespace kovra {
+namespace {
+
+TEST(FormsPlacement, CentringFollowsTheOwnerFormOrFallsBackToTheScreen) {
+  auto owner = NewForm();
+  owner->SetBounds(100, 80, 400, 300);
+  owner->Show();
+  auto dialog = std::make_unique<TForm>(owner.get());
+  dialog->SetBounds(0, 0, 200, 100);
+  dialog->SetPosition(poOwnerFormCenter);
+  dialog->Show();
+  RECT r;
+  GetWindowRect(dialog->Handle(), &r);
+  EXPECT_EQ(r.left, 100 + (400 - 200) / 2);
+  EXPECT_EQ(r.top, 80 + (300 - 100) / 2);
+
+  auto orphan = NewForm();  // no main form to centre on: the screen
+  orphan->SetPosition(poMainFormCenter);
+  orphan->Show();
+  GetWindowRect(orphan->Handle(), &r);
+  EXPECT_EQ(r.left, (GetSystemMetrics(SM_CXSCREEN) - 240) / 2);
+}
+
+TEST(FormsPlacement, DefaultPositionLetsTheSystemChooseAndTheFieldsLearnIt) {
+  auto form = std::make_unique<TForm>();
+  form->SetBounds(-5000, -5000, 240, 160);
+  form->SetPosition(poDefaultPosOnly);
+  form->Show();
+  RECT r;
+  GetWindowRect(form->Handle(), &r);
+  EXPECT_NE(r.left, -5000);
+  EXPECT_EQ(form->Left(), r.left);
+  EXPECT_EQ(form->Width(), 240);
+}
+
+TEST(FormsPlacement, WindowStateAppliesAtShowingAndFollowsTheUser) {
+  auto form = NewForm();
+  form->SetWindowState(wsMaximized);
+  EXPECT_EQ(form->WindowState(), wsMaximized);  // hidden: the state it will show with
+  form->Show();
+  EXPECT_TRUE(IsZoomed(form->Handle()));
+  EXPECT_EQ(form->WindowState(), wsMaximized);
+  ShowWindow(form->Handle(), SW_RESTORE);  // as the user's restore button
+  EXPECT_EQ(form->WindowState(), wsNormal);
+  form->SetWindowState(wsMinimized);
+  EXPECT_TRUE(IsIconic(form->Handle()));
+  form->SetWindowState(wsNormal);
+  EXPECT_FALSE(IsIconic(form->Handle()));
+  EXPECT_FALSE(IsZoomed(form->Handle()));
+}
+
+TEST(FormsPlacement, MinimumSizeHoldsForCodeAndForTheFramesDrag) {
+  auto form = NewForm();
+  form->SetMinConstraints(300, 200);
+  EXPECT_EQ(form->Width(), 300);  // raised at once
+  EXPECT_EQ(form->Height(), 200);
+  form->SetBounds(10, 10, 50, 50);
+  EXPECT_EQ(form->Width(), 300);
+  form->SetMinTrackSize(250, 150);
+  form->Show();
+  MINMAXINFO info{};
+  SendMessageW(form->Handle(), WM_GETMINMAXINFO, 0, reinterpret_cast<LPARAM>(&info));
+  EXPECT_EQ(info.ptMinTrackSize.x, 300);  // the constraint is larger
+  EXPECT_EQ(info.ptMinTrackSize.y, 200);
+  form->SetMinConstraints(0, 0);
+  SendMessageW(form->Handle(), WM_GETMINMAXINFO, 0, reinterpret_cast<LPARAM>(&info));
+  EXPECT_EQ(info.ptMinTrackSize.x, 250);
+  EXPECT_EQ(info.ptMinTrackSize.y, 150);
+}
+
+TEST(FormsScreenCursor, OverridesEveryControlAndTheGuardRestoresOnEveryPath) {
+  auto form = NewForm();
+  form->SetCursor(crHandPoint);
+  form->Show();
+  HWND wnd = form->Handle();
+  auto cursorAfterSetCursor = [&] {
+    SendMessageW(wnd, WM_SETCURSOR, reinterpret_cast<WPARAM>(wnd), MAKELPARAM(HTCLIENT, 0));
+    return GetCursor();
+  };
+  EXPECT_EQ(Screen().Cursor(), crDefault);
+  try {
+    TScreenCursor busy(crHourGlass);
+    EXPECT_EQ(Screen().Cursor(), crHourGlass);
+    EXPECT_EQ(cursorAfterSetCursor(), LoadCursorW(nullptr, IDC_WAIT));
+    {
+      TScreenCursor nested(crDefault);
+      EXPECT_EQ(Screen().Cursor(), crDefault);
+    }
+    EXPECT_EQ(Screen().Cursor(), crHourGlass);
+    throw std::runtime_error("leaves the scope");
+  } catch (const std::runtime_error&) {
+  }
+  EXPECT_EQ(Screen().Cursor(), crDefault);
 }
 
 }  // namespace
