@@ -1,0 +1,247 @@
+// The folder selection window on the real desktop over a scratch folder tree, shown modally and
+// driven with real input from a timer inside its modal loop.
+#include "shell/RzSelectFolderForm.h"
+
+#include <gtest/gtest.h>
+
+#include <chrono>
+#include <cstdlib>
+#include <functional>
+#include <memory>
+#include <string>
+
+#include "framework/Application.h"
+#include "framework/runtime/Text.h"
+#include "support/Desktop.h"
+#include "support/Pump.h"
+#include "support/TestPaths.h"
+
+namespace kovra {
+namespace {
+
+using test::PumpUntil;
+
+// Runs `script` once inside the modal loop of the form `current` returns, as soon as that form
+// shows. A deadline cancels a window the script left open, so a failing test never hangs.
+class WhileModal {
+ public:
+  WhileModal(std::function<TForm*()> current, std::function<void(TForm&)> script)
+      : current_(std::move(current)), script_(std::move(script)) {
+    active_ = this;
+    deadline_ = std::chrono::steady_clock::now() + std::chrono::seconds(15);
+    timer_ = SetTimer(nullptr, 0, 20, &WhileModal::Tick);
+  }
+  ~WhileModal() {
+    KillTimer(nullptr, timer_);
+    active_ = nullptr;
+  }
+  WhileModal(const WhileModal&) = delete;
+  WhileModal& operator=(const WhileModal&) = delete;
+
+  bool Ran() const { return ran_; }
+
+ private:
+  static void CALLBACK Tick(HWND, UINT, UINT_PTR, DWORD) {
+    WhileModal* self = active_;
+    if (!self || self->running_) return;
+    TForm* form = self->current_();
+    if (!form || !form->HandleAllocated() || !IsWindowVisible(form->Handle())) return;
+    if (!self->ran_) {
+      self->ran_ = self->running_ = true;
+      self->script_(*form);
+      self->running_ = false;
+    } else if (std::chrono::steady_clock::now() > self->deadline_ && form->IsModal()) {
+      ADD_FAILURE() << "the window was left open";
+      form->SetModalResult(mrCancel);
+    }
+  }
+
+  static inline WhileModal* active_ = nullptr;
+  std::function<TForm*()> current_;
+  std::function<void(TForm&)> script_;
+  std::chrono::steady_clock::time_point deadline_;
+  UINT_PTR timer_ = 0;
+  bool ran_ = false;
+  bool running_ = false;
+};
+
+void ClickClient(HWND wnd, POINT p) {
+  test::PutCursorOver(wnd, p.x, p.y);
+  INPUT in[2] = {};
+  in[0].type = in[1].type = INPUT_MOUSE;
+  in[0].mi.dwFlags = MOUSEEVENTF_LEFTDOWN;
+  in[1].mi.dwFlags = MOUSEEVENTF_LEFTUP;
+  SendInput(2, in, sizeof(INPUT));
+}
+
+// A real click in the middle of a control (windowless ones through their parent).
+void ClickControl(TControl& control) {
+  if (control.IsWindowed()) {
+    auto& wc = static_cast<TWinControl&>(control);
+    ClickClient(wc.Handle(), POINT{control.Width() / 2, control.Height() / 2});
+  } else {
+    ClickClient(control.Parent()->Handle(),
+                POINT{control.Left() + control.Width() / 2, control.Top() + control.Height() / 2});
+  }
+}
+
+void ClickNode(TRzShellTree& tree, TTreeNode* node) {
+  const RECT r = node->DisplayRect(true);
+  ClickClient(tree.Handle(), POINT{(r.left + r.right) / 2, (r.top + r.bottom) / 2});
+}
+
+TTreeNode* Child(TTreeNode* parent, std::string_view text) {
+  for (TTreeNode* c = parent ? parent->GetFirstChild() : nullptr; c; c = c->GetNextSibling())
+    if (c->Text() == text) return c;
+  return nullptr;
+}
+
+class SelectFolderTest : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    Application().Initialize();
+    InitializeShellUtils();
+    InitializeShellControls();
+    root_ = Narrow(scratch_.Path());  // ends in a backslash
+    for (const char* dir : {"alpha", "alpha\\one", "beta"})
+      ASSERT_TRUE(CreateDirectoryW(Wide(root_ + dir).c_str(), nullptr)) << dir;
+    std::string deep = root_ + "alpha";
+    for (const char* dir : {"a rather long folder name", "and another long folder name",
+                            "then one more to make it long", "last"}) {
+      deep += "\\";
+      deep += dir;
+      ASSERT_TRUE(CreateDirectoryW(Wide(deep).c_str(), nullptr)) << deep;
+    }
+    deep_ = deep;
+  }
+  void TearDown() override { test::ParkCursor(); }
+
+  std::unique_ptr<TRzSelectFolderForm> MakeForm(TRzSelectFolderDialogOptions options) {
+    auto form = std::make_unique<TRzSelectFolderForm>();
+    form->SetOptions(options);
+    form->ShellTree()->BaseFolder().SetPath(root_);
+    return form;
+  }
+  // Shows the form modally, runs `script` in it, and returns the modal result.
+  TModalResult Show(TRzSelectFolderForm& form, std::function<void(TRzSelectFolderForm&)> script) {
+    WhileModal driver([&]() -> TForm* { return &form; }, [&](TForm&) { script(form); });
+    const TModalResult result = form.ShowModal();
+    EXPECT_TRUE(driver.Ran());
+    return result;
+  }
+
+  test::ScratchDir scratch_;
+  std::string root_;
+  std::string deep_;
+};
+
+TEST_F(SelectFolderTest, DefaultOptionsHideTheButtonsAndTheTreeTakesTheirRoom) {
+  auto form = MakeForm(kDefaultSelectFolderOptions);
+  const TModalResult result = Show(*form, [&](TRzSelectFolderForm& f) {
+    EXPECT_FALSE(f.BtnNewFolder()->Visible());
+    EXPECT_FALSE(f.BtnDeleteFolder()->Visible());
+    EXPECT_EQ(f.ShellTree()->Top(), 8);
+    EXPECT_EQ(f.ShellTree()->Left(), 8);
+    EXPECT_EQ(f.ShellTree()->Left() + f.ShellTree()->Width(), f.ClientWidth() - 8);
+    EXPECT_EQ(f.ShellTree()->Top() + f.ShellTree()->Height(), f.ButtonPanel()->Top() - 4);
+    EXPECT_EQ(f.ShellTree()->Options(),
+              stoAutoFill | stoContextMenus | stoShowHidden);  // nothing else at design time
+    EXPECT_EQ(f.Caption(), kSelectFolderStrTitle);
+    EXPECT_GT(f.StatusBar()->Top(), f.ButtonPanel()->Top());
+    // Cancel and OK sit at the right, 8 pixels apart.
+    EXPECT_EQ(f.BtnCancel()->Left() + f.BtnCancel()->Width(), f.ButtonPanel()->ClientWidth() - 8);
+    EXPECT_EQ(f.BtnOk()->Left() + f.BtnOk()->Width(), f.BtnCancel()->Left() - 8);
+    EXPECT_FALSE(GetWindowLongPtrW(f.Handle(), GWL_STYLE) & WS_MINIMIZEBOX);
+    ClickControl(*f.BtnCancel());
+  });
+  EXPECT_EQ(result, mrCancel);
+}
+
+TEST_F(SelectFolderTest, PreselectedFolderIsSelectedAndShownAndButtonsFollowTheSelection) {
+  auto form = MakeForm(kDefaultSelectFolderOptions | sfdoCreateDeleteButtons);
+  form->ShellTree()->SelectedFolder().SetPath(root_ + "alpha\\one");
+  std::vector<std::string> changes;
+  form->OnSelChange = [&](TObject*, LPCITEMIDLIST list) { changes.push_back(IdListToPath(list)); };
+  const TModalResult result = Show(*form, [&](TRzSelectFolderForm& f) {
+    TRzShellTree& tree = *f.ShellTree();
+    EXPECT_EQ(tree.SelectedPathName(), root_ + "alpha\\one");
+    EXPECT_EQ(f.StatusBar()->SimpleCaption(), root_ + "alpha\\one");
+    EXPECT_TRUE(f.BtnNewFolder()->Visible());
+    EXPECT_EQ(tree.Top(), f.BtnNewFolder()->Top() + f.BtnNewFolder()->Height() + 4);
+    EXPECT_TRUE(f.BtnNewFolder()->Enabled());
+    EXPECT_TRUE(f.BtnDeleteFolder()->Enabled());
+
+    // The root can get a new folder but is never deleted from here.
+    ClickNode(tree, tree.RootNode());
+    ASSERT_TRUE(PumpUntil([&] { return tree.Selected() == tree.RootNode(); }));
+    EXPECT_EQ(f.StatusBar()->SimpleCaption() + "\\", root_);
+    EXPECT_TRUE(f.BtnNewFolder()->Enabled());
+    EXPECT_FALSE(f.BtnDeleteFolder()->Enabled());
+
+    ClickControl(*f.BtnOk());
+  });
+  EXPECT_EQ(result, mrOk);
+  ASSERT_GE(changes.size(), 2u);
+  EXPECT_EQ(changes.front(), root_ + "alpha\\one");
+  EXPECT_EQ(changes.back() + "\\", root_);
+}
+
+TEST_F(SelectFolderTest, MyComputerDisablesBothButtonsAndEmptiesTheStatus) {
+  auto form = MakeForm(kDefaultSelectFolderOptions | sfdoCreateDeleteButtons);
+  form->ShellTree()->BaseFolder().SetSpecialFolder(CSIDL_DRIVES);
+  form->SetStatusText("pick one");
+  EXPECT_EQ(form->StatusBar()->SimpleCaption(), "pick one");
+  Show(*form, [&](TRzSelectFolderForm& f) {
+    TRzShellTree& tree = *f.ShellTree();
+    ASSERT_EQ(tree.Selected(), tree.RootNode());
+    EXPECT_EQ(f.StatusBar()->SimpleCaption(), "");
+    EXPECT_FALSE(f.BtnNewFolder()->Enabled());
+    EXPECT_FALSE(f.BtnDeleteFolder()->Enabled());
+    // A drive below it can take a new folder.
+    TTreeNode* drive = tree.RootNode()->GetFirstChild();
+    ASSERT_NE(drive, nullptr);
+    ClickNode(tree, drive);
+    ASSERT_TRUE(PumpUntil([&] { return tree.Selected() == drive; }));
+    EXPECT_FALSE(f.StatusBar()->SimpleCaption().empty());
+    EXPECT_TRUE(f.BtnNewFolder()->Enabled());
+    ClickControl(*f.BtnCancel());
+  });
+}
+
+TEST_F(SelectFolderTest, ALongPathIsShortenedToTheStatusBarAndFollowsItsWidth) {
+  auto form = MakeForm(kDefaultSelectFolderOptions);
+  form->ShellTree()->SelectedFolder().SetPath(deep_);
+  Show(*form, [&](TRzSelectFolderForm& f) {
+    const std::string shown = f.StatusBar()->SimpleCaption();
+    EXPECT_EQ(f.SelectedPath(), deep_);
+    EXPECT_NE(shown, deep_);
+    EXPECT_TRUE(shown.find("...\\") != std::string::npos) << shown;
+    EXPECT_TRUE(shown.ends_with("\\then one more to make it long\\last")) << shown;
+    EXPECT_EQ(shown.substr(0, 2), deep_.substr(0, 2));  // the drive stays while it can
+
+    // Wider, more of the path comes back; the full path once it fits.
+    SetWindowPos(f.Handle(), nullptr, 10, 10, GetSystemMetrics(SM_CXSCREEN) - 20, f.Height(),
+                 SWP_NOZORDER);
+    EXPECT_GT(f.StatusBar()->SimpleCaption().size(), shown.size());
+    ClickControl(*f.BtnOk());
+  });
+}
+
+TEST_F(SelectFolderTest, CreateFolderMakesANewFolderBelowTheSelectionAndEditsItsName) {
+  auto form = MakeForm(kDefaultSelectFolderOptions | sfdoCreateDeleteButtons);
+  form->ShellTree()->SelectedFolder().SetPath(root_ + "beta");
+  Show(*form, [&](TRzSelectFolderForm& f) {
+    TRzShellTree& tree = *f.ShellTree();
+    ClickControl(*f.BtnNewFolder());
+    ASSERT_TRUE(PumpUntil([&] { return tree.IsEditing(); }));
+    const DWORD attributes = GetFileAttributesW(Wide(root_ + "beta\\New Folder").c_str());
+    EXPECT_NE(attributes, INVALID_FILE_ATTRIBUTES);
+    EXPECT_TRUE(attributes & FILE_ATTRIBUTE_DIRECTORY);
+    TreeView_EndEditLabelNow(tree.Handle(), TRUE);
+    EXPECT_NE(Child(Child(tree.RootNode(), "beta"), "New Folder"), nullptr);
+    ClickControl(*f.BtnCancel());
+  });
+}
+
+}  // namespace
+}  // namespace kovra
