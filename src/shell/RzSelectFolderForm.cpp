@@ -65,6 +65,7 @@ TRzSelectFolderForm::TRzSelectFolderForm(TComponent* owner)
     : TForm(owner), imageList_(std::make_unique<TImageList>(kGlyphSize, kGlyphSize)) {
   SetBounds(0, 0, kDesignWidth, kDesignHeight);
   SetPosition(poScreenCenter);
+  SetMinTrackSize(kMinTrackWidth, kMinTrackHeight);
   SetCaption(kSelectFolderStrTitle);
   Font().SetName(kSelectFolderStrFontName);
   Font().SetSize(8);

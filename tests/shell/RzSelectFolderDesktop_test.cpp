@@ -90,6 +90,21 @@ void ClickNode(TRzShellTree& tree, TTreeNode* node) {
   ClickClient(tree.Handle(), POINT{(r.left + r.right) / 2, (r.top + r.bottom) / 2});
 }
 
+// With KOVRA_SELECT_FOLDER_SHOT set to a Windows file name, the window settles, says so in
+// "<name>.ready" and stays up until a screen capture from outside has written the file.
+void AwaitShot(TForm& form) {
+  const char* path = std::getenv("KOVRA_SELECT_FOLDER_SHOT");
+  if (!path) return;
+  RedrawWindow(form.Handle(), nullptr, nullptr,
+               RDW_INVALIDATE | RDW_ERASE | RDW_FRAME | RDW_ALLCHILDREN | RDW_UPDATENOW);
+  const std::wstring shot = Wide(path);
+  HANDLE ready = CreateFileW((shot + L".ready").c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS,
+                             FILE_ATTRIBUTE_NORMAL, nullptr);
+  if (ready != INVALID_HANDLE_VALUE) CloseHandle(ready);
+  EXPECT_TRUE(PumpUntil([&] { return GetFileAttributesW(shot.c_str()) != INVALID_FILE_ATTRIBUTES; },
+                        std::chrono::seconds(30)));
+}
+
 TTreeNode* Child(TTreeNode* parent, std::string_view text) {
   for (TTreeNode* c = parent ? parent->GetFirstChild() : nullptr; c; c = c->GetNextSibling())
     if (c->Text() == text) return c;
@@ -152,6 +167,10 @@ TEST_F(SelectFolderTest, DefaultOptionsHideTheButtonsAndTheTreeTakesTheirRoom) {
     EXPECT_EQ(f.BtnCancel()->Left() + f.BtnCancel()->Width(), f.ButtonPanel()->ClientWidth() - 8);
     EXPECT_EQ(f.BtnOk()->Left() + f.BtnOk()->Width(), f.BtnCancel()->Left() - 8);
     EXPECT_FALSE(GetWindowLongPtrW(f.Handle(), GWL_STYLE) & WS_MINIMIZEBOX);
+    MINMAXINFO limits{};
+    SendMessageW(f.Handle(), WM_GETMINMAXINFO, 0, reinterpret_cast<LPARAM>(&limits));
+    EXPECT_EQ(limits.ptMinTrackSize.x, TRzSelectFolderForm::kMinTrackWidth);
+    EXPECT_EQ(limits.ptMinTrackSize.y, TRzSelectFolderForm::kMinTrackHeight);
     ClickControl(*f.BtnCancel());
   });
   EXPECT_EQ(result, mrCancel);
@@ -178,6 +197,7 @@ TEST_F(SelectFolderTest, PreselectedFolderIsSelectedAndShownAndButtonsFollowTheS
     EXPECT_TRUE(f.BtnNewFolder()->Enabled());
     EXPECT_FALSE(f.BtnDeleteFolder()->Enabled());
 
+    AwaitShot(f);
     ClickControl(*f.BtnOk());
   });
   EXPECT_EQ(result, mrOk);
