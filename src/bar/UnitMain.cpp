@@ -10,6 +10,7 @@
 #include "framework/Application.h"
 #include "framework/Menus.h"
 #include "framework/Timers.h"
+#include "settings/UnitSet.h"
 
 namespace kovra {
 namespace {
@@ -306,7 +307,13 @@ void TFormMain::N14Click(TObject*) {
 }
 
 void TFormMain::N15Click(TObject*) {
-  // The applications may have been started or restarted since the bar came up.
+  {
+    // The picker recolours the four buttons while the window is open.
+    TFormSet settings(this, [this](TColor color) { SetButtonColor(color); });
+    settings.ShowModal();
+  }
+  // The paths may have changed, and the applications may have been started or restarted since
+  // the bar came up. Quietly: whatever is missing shows when an order finds nothing.
   LocateApplications();
 }
 

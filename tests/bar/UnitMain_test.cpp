@@ -265,6 +265,11 @@ TEST_F(BarTest, SettingsRelocatesTheApplicationsWithoutWarning) {
   trade_ = std::make_unique<TradeSim>(std::vector<std::wstring>{L"--sell-price", L"10.30"});
   EXPECT_EQ(Order([&] { bar_->Click(bar_->Control(kBuyButton)); }, 3000).event, "");
   bar_->ChooseMenuItem(kStockBox, 0);  // "设置"
+  HWND settings = nullptr;
+  ASSERT_TRUE(
+      WaitUntil([&] { return (settings = FindWindowW(nullptr, L"Kovra设置")) != nullptr; }));
+  PostMessageW(settings, WM_CLOSE, 0, 0);  // relocation follows the window's close
+  ASSERT_TRUE(WaitUntil([&] { return !IsWindow(settings); }));
   ExpectOrder(ClickOrder(kBuyButton), "buy", "10.30", "4800");
   EXPECT_EQ(bar_->WaitForMessageBox(200).window, nullptr);
 }
