@@ -4,11 +4,13 @@
 
 #include <gtest/gtest.h>
 
+#include <atomic>
 #include <chrono>
 #include <cstdlib>
 #include <functional>
 #include <memory>
 #include <string>
+#include <thread>
 
 #include "framework/Application.h"
 #include "framework/runtime/Text.h"
@@ -259,6 +261,63 @@ TEST_F(SelectFolderTest, CreateFolderMakesANewFolderBelowTheSelectionAndEditsIts
     EXPECT_TRUE(attributes & FILE_ATTRIBUTE_DIRECTORY);
     TreeView_EndEditLabelNow(tree.Handle(), TRUE);
     EXPECT_NE(Child(Child(tree.RootNode(), "beta"), "New Folder"), nullptr);
+    ClickControl(*f.BtnCancel());
+  });
+}
+
+// Answers the first message box of this process with Yes, from a thread of its own, while the
+// box's modal loop holds the test's thread.
+class ConfirmBoxes {
+ public:
+  ConfirmBoxes() : thread_([this] { Run(); }) {}
+  ~ConfirmBoxes() {
+    stop_ = true;
+    thread_.join();
+  }
+  bool Answered() const { return answered_; }
+
+ private:
+  void Run() {
+    const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(10);
+    while (!stop_ && !answered_ && std::chrono::steady_clock::now() < deadline) {
+      EnumWindows(
+          [](HWND wnd, LPARAM param) -> BOOL {
+            auto* self = reinterpret_cast<ConfirmBoxes*>(param);
+            DWORD pid = 0;
+            GetWindowThreadProcessId(wnd, &pid);
+            wchar_t cls[32] = {};
+            GetClassNameW(wnd, cls, 32);
+            if (pid != GetCurrentProcessId() || !IsWindowVisible(wnd) ||
+                std::wstring_view(cls) != L"#32770")
+              return TRUE;
+            PostMessageW(wnd, WM_COMMAND, IDYES, 0);
+            self->answered_ = true;
+            return FALSE;
+          },
+          reinterpret_cast<LPARAM>(this));
+      Sleep(20);
+    }
+  }
+  std::atomic<bool> stop_{false};
+  std::atomic<bool> answered_{false};
+  std::thread thread_;
+};
+
+TEST_F(SelectFolderTest, DeleteRemovesTheSelectedFolderFromDiskAndTree) {
+  auto form = MakeForm(kDefaultSelectFolderOptions | sfdoCreateDeleteButtons);
+  form->ShellTree()->SelectedFolder().SetPath(root_ + "beta");
+  Show(*form, [&](TRzSelectFolderForm& f) {
+    TRzShellTree& tree = *f.ShellTree();
+    ASSERT_TRUE(f.BtnDeleteFolder()->Enabled());
+    {
+      ConfirmBoxes confirm;
+      ClickControl(*f.BtnDeleteFolder());
+      EXPECT_TRUE(PumpUntil([&] {
+        return GetFileAttributesW(Wide(root_ + "beta").c_str()) == INVALID_FILE_ATTRIBUTES;
+      }));
+    }
+    EXPECT_TRUE(PumpUntil([&] { return Child(tree.RootNode(), "beta") == nullptr; }));
+    EXPECT_NE(Child(tree.RootNode(), "alpha"), nullptr);
     ClickControl(*f.BtnCancel());
   });
 }
