@@ -17,6 +17,7 @@ using CreateSnapshotFn = HANDLE(WINAPI*)(DWORD, DWORD);
 using ProcessWalkFn = BOOL(WINAPI*)(HANDLE, PROCESSENTRY32W*);
 using EnumModulesFn = BOOL(WINAPI*)(HANDLE, HMODULE*, DWORD, DWORD*);
 using ModuleFileNameFn = DWORD(WINAPI*)(HANDLE, HMODULE, wchar_t*, DWORD);
+using ImageNameFn = BOOL(WINAPI*)(HANDLE, DWORD, wchar_t*, DWORD*);
 
 template <class Fn>
 Fn Lookup(HMODULE library, const char* name) {
@@ -52,6 +53,7 @@ std::string ToUtf8(const wchar_t* text) {
 }
 
 struct ModuleFunctions {
+  ImageNameFn imageName;
   EnumModulesFn enumModules;
   ModuleFileNameFn moduleFileName;
 };
@@ -64,14 +66,19 @@ Verdict Examine(DWORD pid, std::string_view path, const ModuleFunctions& fns, bo
   KernelHandle process(OpenProcess(PROCESS_QUERY_INFORMATION | PROCESS_VM_READ, FALSE, pid));
   opened = static_cast<bool>(process);
   if (!opened) return Verdict::Rejected;
-  HMODULE module = nullptr;
-  DWORD needed = 0;
-  if (!fns.enumModules || !fns.moduleFileName ||
-      !fns.enumModules(process.Get(), &module, sizeof(module), &needed)) {
-    return Verdict::NameOnly;
-  }
   wchar_t buffer[MAX_PATH + 1] = {};
-  const DWORD length = fns.moduleFileName(process.Get(), module, buffer, MAX_PATH + 1);
+  DWORD length = MAX_PATH + 1;
+  // The image name is one question to the system; listing the modules reads the other process's
+  // memory, several times slower under Wine. The module list stays as the fallback.
+  if (!fns.imageName || !fns.imageName(process.Get(), 0, buffer, &length)) {
+    HMODULE module = nullptr;
+    DWORD needed = 0;
+    if (!fns.enumModules || !fns.moduleFileName ||
+        !fns.enumModules(process.Get(), &module, sizeof(module), &needed)) {
+      return Verdict::NameOnly;
+    }
+    length = fns.moduleFileName(process.Get(), module, buffer, MAX_PATH + 1);
+  }
   const std::string fullPath = ToUtf8(buffer, length <= MAX_PATH ? length : 0);
   if (!EqualsIgnoreAsciiCase(fullPath, path)) return Verdict::Rejected;
   return FindMainWindow(pid) ? Verdict::Found : Verdict::Rejected;
@@ -104,13 +111,14 @@ std::vector<DWORD> FindProcessesByPath(std::span<const std::string_view> paths) 
 
   // Kernel32 carries the module functions since Windows 7; loading the older library for them
   // costs every search a library load.
-  ModuleFunctions fns{Lookup<EnumModulesFn>(kernel, "K32EnumProcessModules"),
+  ModuleFunctions fns{Lookup<ImageNameFn>(kernel, "QueryFullProcessImageNameW"),
+                      Lookup<EnumModulesFn>(kernel, "K32EnumProcessModules"),
                       Lookup<ModuleFileNameFn>(kernel, "K32GetModuleFileNameExW")};
   std::optional<Library> psapi;
   if (!fns.enumModules || !fns.moduleFileName) {
     psapi.emplace(L"PSAPI.dll");
-    fns = {Lookup<EnumModulesFn>(psapi->Get(), "EnumProcessModules"),
-           Lookup<ModuleFileNameFn>(psapi->Get(), "GetModuleFileNameExW")};
+    fns.enumModules = Lookup<EnumModulesFn>(psapi->Get(), "EnumProcessModules");
+    fns.moduleFileName = Lookup<ModuleFileNameFn>(psapi->Get(), "GetModuleFileNameExW");
   }
   for (size_t i = 0; i < paths.size(); ++i) {
     const std::string_view fileName = FileNamePart(paths[i]);
