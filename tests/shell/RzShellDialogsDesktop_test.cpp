@@ -1,0 +1,659 @@
+// The open dialog on the real modal window: a script run by a timer inside Execute's modal loop
+// types, clicks and answers message boxes the way a user would, in a scratch folder of files.
+#include "shell/RzShellDialogs.h"
+
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <cstdlib>
+#include <functional>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "framework/Application.h"
+#include "framework/Registry.h"
+#include "framework/Timers.h"
+#include "shell/RzShellOpenForm.h"
+#include "support/Desktop.h"
+#include "support/TestPaths.h"
+#include "support/Wait.h"
+
+namespace kovra {
+namespace {
+
+class ShellEnvironment : public testing::Environment {
+ public:
+  void SetUp() override {
+    InitializeShellUtils();
+    InitializeShellControls();
+  }
+  void TearDown() override {
+    FinalizeShellControls();
+    FinalizeShellUtils();
+  }
+};
+const auto* const kShellEnvironment = testing::AddGlobalTestEnvironment(new ShellEnvironment);
+
+std::string Upper(std::string text) {
+  std::wstring wide = Wide(text);
+  if (!wide.empty()) CharUpperBuffW(wide.data(), static_cast<DWORD>(wide.size()));
+  return Narrow(wide);
+}
+
+// The same path in its long form, upper-cased, without a trailing backslash.
+std::string Canonical(const std::string& path) {
+  wchar_t buffer[MAX_PATH + 1] = {};
+  const DWORD n = GetLongPathNameW(Wide(path).c_str(), buffer, MAX_PATH + 1);
+  std::string result = n > 0 && n <= MAX_PATH ? Narrow(buffer) : path;
+  if (result.size() > 3 && result.back() == '\\') result.pop_back();
+  return Upper(result);
+}
+
+std::string CurrentDirectory() {
+  wchar_t buffer[MAX_PATH + 1] = {};
+  GetCurrentDirectoryW(MAX_PATH + 1, buffer);
+  return Narrow(buffer);
+}
+
+HWND FindMessageBox() {
+  HWND found = nullptr;
+  EnumThreadWindows(
+      GetCurrentThreadId(),
+      [](HWND w, LPARAM l) -> BOOL {
+        wchar_t cls[16] = {};
+        GetClassNameW(w, cls, 16);
+        if (std::wstring(cls) == L"#32770" && IsWindowVisible(w)) {
+          *reinterpret_cast<HWND*>(l) = w;
+          return FALSE;
+        }
+        return TRUE;
+      },
+      reinterpret_cast<LPARAM>(&found));
+  return found;
+}
+
+std::string WindowText(HWND wnd) {
+  wchar_t buffer[1024] = {};
+  GetWindowTextW(wnd, buffer, 1024);
+  return Narrow(buffer);
+}
+
+std::string MessageBoxText(HWND box) {
+  wchar_t buffer[1024] = {};
+  GetDlgItemTextW(box, 0xFFFF, buffer, 1024);
+  return Narrow(buffer);
+}
+
+// Steps run one after the other from a timer while Execute's modal loop (or a message box's)
+// runs; a step returns true once it is done. A step never blocks: whatever may open a message
+// box is posted. After the deadline the window is closed and the script reports where it stood.
+class Script {
+ public:
+  using Step = std::function<bool()>;
+
+  explicit Script(TRzFileDialog& dialog) : dialog_(dialog), timer_(nullptr) {
+    timer_.SetInterval(20);
+    timer_.OnTimer = [this](TObject*) { Tick(); };
+  }
+  Script& Then(std::string name, Step step) {
+    steps_.push_back({std::move(name), std::move(step)});
+    return *this;
+  }
+  void Start() {
+    deadline_ = GetTickCount64() + 20000;
+    timer_.SetEnabled(true);
+  }
+  bool Finished() const { return next_ == steps_.size(); }
+  const std::string& Failure() const { return failure_; }
+
+  TRzShellOpenSaveForm* Form() const { return static_cast<TRzShellOpenSaveForm*>(dialog_.Form()); }
+
+ private:
+  void Tick() {
+    if (busy_ || Finished()) return;
+    busy_ = true;
+    struct Reset {
+      bool& flag;
+      ~Reset() { flag = false; }
+    } reset{busy_};
+    if (GetTickCount64() > deadline_) {
+      failure_ = "timed out at step '" + steps_[next_].first + "'";
+      next_ = steps_.size();
+      if (HWND box = FindMessageBox()) PostMessageW(box, WM_COMMAND, IDCANCEL, 0);
+      if (Form()) PostMessageW(Form()->Handle(), WM_CLOSE, 0, 0);
+      return;
+    }
+    if (steps_[next_].second()) ++next_;
+  }
+
+  TRzFileDialog& dialog_;
+  TTimer timer_;
+  std::vector<std::pair<std::string, Step>> steps_;
+  std::size_t next_ = 0;
+  bool busy_ = false;
+  ULONGLONG deadline_ = 0;
+  std::string failure_;
+};
+
+class OpenDialogTest : public testing::Test {
+ protected:
+  void SetUp() override {
+    Application().Initialize();
+    test::ParkCursor();
+    folder_ = Narrow(scratch_.Path());
+    folder_.pop_back();
+    for (const char* name : {"x.exe", "y.exe", "notes.txt", "readme.ini"}) Make(name);
+    ASSERT_TRUE(CreateDirectoryW(Wide(Path("sub")).c_str(), nullptr));
+    Make("sub\\z.exe");
+    wchar_t saved[MAX_PATH + 1] = {};
+    GetCurrentDirectoryW(MAX_PATH + 1, saved);
+    savedDirectory_ = saved;
+    ASSERT_TRUE(SetCurrentDirectoryW(Wide(folder_).c_str()));
+    dialog_ = std::make_unique<TRzOpenDialog>(nullptr);
+    dialog_->SetFilter("Advanced Get 执行文件(*.exe)|*.exe");
+  }
+  void TearDown() override {
+    dialog_.reset();
+    SetCurrentDirectoryW(savedDirectory_.c_str());  // the scratch folder can go
+  }
+
+  std::string Path(const std::string& name) const { return folder_ + "\\" + name; }
+  void Make(const std::string& name) {
+    HANDLE file = CreateFileW(Wide(Path(name)).c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS,
+                              FILE_ATTRIBUTE_NORMAL, nullptr);
+    ASSERT_NE(file, INVALID_HANDLE_VALUE);
+    CloseHandle(file);
+  }
+
+  TRzShellOpenSaveForm* Form() const { return static_cast<TRzShellOpenSaveForm*>(dialog_->Form()); }
+  // The window is up, showing `folder` with its items listed.
+  bool ShowsFolder(const std::string& folder) const {
+    TRzShellOpenSaveForm* form = Form();
+    return form && form->DialogActive() && form->ShellList().Items().Count() > 0 &&
+           Canonical(form->ShellList().FolderPath()) == Canonical(folder);
+  }
+  // The shell list asks its items' texts as it draws them.
+  std::string Caption(TListItem* item) const {
+    TRzShellListData* data = Form()->ShellList().ListData(item);
+    return data ? data->DisplayName() : std::string();
+  }
+  std::vector<std::string> Captions() const {
+    std::vector<std::string> captions;
+    TRzShellList& list = Form()->ShellList();
+    for (int i = 0; i < list.Items().Count(); ++i) captions.push_back(Caption(list.Items()[i]));
+    return captions;
+  }
+  // What the user types into the name field.
+  void Type(const std::string& text) const {
+    Form()->FileNameEdit().SetFocus();
+    SetWindowTextW(Form()->FileNameEdit().Handle(), Wide(text).c_str());
+  }
+  void PressEnter() const {
+    PostMessageW(Form()->FileNameEdit().Handle(), WM_KEYDOWN, VK_RETURN, 0);
+  }
+  Script::Step TypeAndEnter(const std::string& text) const {
+    return [this, text] {
+      Type(text);
+      PressEnter();
+      return true;
+    };
+  }
+  Script::Step Cancel() const {
+    return [this] {
+      PostMessageW(Form()->Handle(), WM_CLOSE, 0, 0);
+      return true;
+    };
+  }
+  // Waits for a message box, keeps its text and answers it.
+  Script::Step AnswerBox(std::string& text, std::string& caption, WPARAM answer = IDOK) const {
+    return [&text, &caption, answer] {
+      HWND box = FindMessageBox();
+      if (!box) return false;
+      text = MessageBoxText(box);
+      caption = WindowText(box);
+      PostMessageW(box, WM_COMMAND, answer, 0);
+      return true;
+    };
+  }
+  bool Run(Script& script) {
+    script.Start();
+    const bool result = dialog_->Execute();
+    EXPECT_TRUE(script.Failure().empty()) << script.Failure();
+    EXPECT_TRUE(script.Finished());
+    return result;
+  }
+
+  test::ScratchDir scratch_;
+  std::string folder_;
+  std::wstring savedDirectory_;
+  std::unique_ptr<TRzOpenDialog> dialog_;
+};
+
+TEST_F(OpenDialogTest, SettingsRoadPickingAProgramInTheList) {
+  std::vector<std::string> captions;
+  Script script(*dialog_);
+  script.Then("shown", [&] { return ShowsFolder(folder_); })
+      .Then("pick x.exe",
+            [&] {
+              captions = Captions();
+              // Something else moves the current directory while the window is open.
+              SetCurrentDirectoryW(Wide(Path("sub")).c_str());
+              TRzShellList& list = Form()->ShellList();
+              for (int i = 0; i < list.Items().Count(); ++i)
+                if (Upper(Caption(list.Items()[i])).rfind("X", 0) == 0)
+                  list.Items()[i]->SetSelected(true);
+              return true;
+            })
+      .Then("click Open", [&] {
+        if (Form()->FileNameEdit().Text().empty()) return false;
+        HWND open = Form()->OpenButton().Handle();
+        SetForegroundWindow(Form()->Handle());
+        RECT r;
+        GetClientRect(open, &r);
+        test::PutCursorOver(open, r.right / 2, r.bottom / 2);
+        INPUT clicks[2] = {};
+        clicks[0].type = clicks[1].type = INPUT_MOUSE;
+        clicks[0].mi.dwFlags = MOUSEEVENTF_LEFTDOWN;
+        clicks[1].mi.dwFlags = MOUSEEVENTF_LEFTUP;
+        SendInput(2, clicks, sizeof(INPUT));
+        return true;
+      });
+  ASSERT_TRUE(Run(script));
+  // Folders and the programs only.
+  std::vector<std::string> upper;
+  for (const std::string& c : captions) upper.push_back(Upper(c));
+  EXPECT_NE(std::find(upper.begin(), upper.end(), "SUB"), upper.end());
+  EXPECT_EQ(std::count_if(upper.begin(), upper.end(),
+                          [](const std::string& c) { return c.rfind("NOTES", 0) == 0; }),
+            0);
+  EXPECT_EQ(std::count_if(upper.begin(), upper.end(),
+                          [](const std::string& c) { return c.rfind("Y", 0) == 0; }),
+            1);
+  ASSERT_EQ(dialog_->Files().size(), 1u);
+  EXPECT_EQ(Canonical(dialog_->FileName()), Canonical(Path("x.exe")));
+  EXPECT_EQ(Canonical(CurrentDirectory()), Canonical(folder_));
+  EXPECT_EQ(dialog_->FilterIndex(), 1);
+  EXPECT_EQ(Screen().Cursor(), crDefault);
+  EXPECT_EQ(dialog_->Form(), nullptr);
+}
+
+TEST_F(OpenDialogTest, TypedNameOpensAndTheNextShowingStartsThere) {
+  Script first(*dialog_);
+  first.Then("shown", [&] { return ShowsFolder(folder_); }).Then("type", TypeAndEnter("x.exe"));
+  ASSERT_TRUE(Run(first));
+  EXPECT_EQ(Canonical(dialog_->FileName()), Canonical(Path("x.exe")));
+
+  SetCurrentDirectoryW(Wide(Path("sub")).c_str());
+  std::string editText;
+  std::string fileNameWhileOpen;
+  Script second(*dialog_);
+  second.Then("shown in the chosen file's folder", [&] { return ShowsFolder(folder_); })
+      .Then("read",
+            [&] {
+              editText = Form()->FileNameEdit().Text();
+              fileNameWhileOpen = dialog_->FileName();
+              return true;
+            })
+      .Then("cancel", Cancel());
+  EXPECT_FALSE(Run(second));
+  EXPECT_EQ(editText, "x.exe");
+  EXPECT_EQ(fileNameWhileOpen, "");  // the window's accepted names: none yet
+  // Cancel returns nothing and still leaves the current directory at the shown folder.
+  EXPECT_TRUE(dialog_->Files().empty());
+  EXPECT_EQ(dialog_->FileName(), "");
+  EXPECT_EQ(Canonical(CurrentDirectory()), Canonical(folder_));
+}
+
+TEST_F(OpenDialogTest, WildcardFiltersTheListUntilTheTypeIsChosenAgain) {
+  std::vector<std::string> filtered;
+  std::string editAfterWildcard, listFilter, editAfterType, filterAfterType;
+  Script script(*dialog_);
+  script.Then("shown", [&] { return ShowsFolder(folder_); })
+      .Then("type *.txt", TypeAndEnter("*.txt"))
+      .Then("filtered",
+            [&] {
+              if (Form()->ShellList().FileFilter() != "*.txt") return false;
+              filtered = Captions();
+              editAfterWildcard = Form()->FileNameEdit().Text();
+              return true;
+            })
+      .Then("choose the type again",
+            [&] {
+              TRzComboBox& types = Form()->FileTypesCombo();
+              types.SetItemIndex(0);
+              types.Perform(CN_COMMAND, MAKEWPARAM(0, CBN_SELENDOK),
+                            reinterpret_cast<LPARAM>(types.Handle()));
+              editAfterType = Form()->FileNameEdit().Text();
+              filterAfterType = Form()->ShellList().FileFilter();
+              return true;
+            })
+      .Then("cancel", Cancel());
+  EXPECT_FALSE(Run(script));
+  EXPECT_EQ(editAfterWildcard, "*.txt");
+  std::vector<std::string> files;
+  for (const std::string& c : filtered)
+    if (Upper(c) != "SUB") files.push_back(Upper(c));
+  EXPECT_EQ(files, (std::vector<std::string>{"NOTES.TXT"}));
+  EXPECT_EQ(editAfterType, "");
+  EXPECT_EQ(filterAfterType, "*.exe");
+}
+
+TEST_F(OpenDialogTest, TypedFolderOpensItAndDotDotResolvesAgainstItsParent) {
+  Script script(*dialog_);
+  script.Then("shown", [&] { return ShowsFolder(folder_); })
+      .Then("type sub", TypeAndEnter("sub"))
+      .Then("in sub", [&] { return ShowsFolder(Path("sub")); })
+      .Then("type ..\\y.exe", TypeAndEnter("..\\y.exe"));
+  ASSERT_TRUE(Run(script));
+  EXPECT_EQ(Canonical(dialog_->FileName()), Canonical(Path("y.exe")));
+  EXPECT_EQ(Canonical(CurrentDirectory()), Canonical(folder_));
+}
+
+TEST_F(OpenDialogTest, InvalidNameIsRefusedWithTheMessageAndTheWindowStays) {
+  std::string text, caption;
+  bool stillOpen = false;
+  dialog_->SetTitle("Pick a program");
+  Script script(*dialog_);
+  script.Then("shown", [&] { return ShowsFolder(folder_); })
+      .Then("type a|b", TypeAndEnter("a|b.exe"))
+      .Then("message", AnswerBox(text, caption))
+      .Then("still open",
+            [&] {
+              stillOpen = Form() && Form()->DialogActive() && !FindMessageBox();
+              return !FindMessageBox();
+            })
+      .Then("cancel", Cancel());
+  EXPECT_FALSE(Run(script));
+  EXPECT_EQ(text, "a|b.exe\nThe above file name is invalid.");
+  EXPECT_EQ(caption, "Pick a program");
+  EXPECT_TRUE(stillOpen);
+  EXPECT_TRUE(dialog_->Files().empty());
+}
+
+TEST_F(OpenDialogTest, MissingFileIsRefusedOnlyWhenItMustExist) {
+  dialog_->SetOptions(dialog_->Options() | osoFileMustExist);
+  std::string text, caption;
+  Script script(*dialog_);
+  script.Then("shown", [&] { return ShowsFolder(folder_); })
+      .Then("type missing", TypeAndEnter("missing.exe"))
+      .Then("message", AnswerBox(text, caption))
+      .Then("cancel", Cancel());
+  EXPECT_FALSE(Run(script));
+  EXPECT_EQ(text, Path("missing.exe") +
+                      "\nFile not found.\nPlease verify the correct file name "
+                      "was given.");
+  EXPECT_EQ(caption, "Open");
+
+  dialog_->SetOptions(kDefaultOpenDialogOptions);
+  Script plain(*dialog_);
+  plain.Then("shown", [&] { return ShowsFolder(folder_); })
+      .Then("type missing", TypeAndEnter("missing.exe"));
+  EXPECT_TRUE(Run(plain));
+  EXPECT_EQ(Canonical(dialog_->FileName()), Canonical(Path("missing.exe")));
+}
+
+TEST_F(OpenDialogTest, EmptyNameKeepsTheWindowOpenInsteadOfReturningNothing) {
+  bool stillOpen = false;
+  Script script(*dialog_);
+  script.Then("shown", [&] { return ShowsFolder(folder_); })
+      .Then("enter on nothing", TypeAndEnter(""))
+      .Then("still open",
+            [&] {
+              stillOpen = Form() && Form()->DialogActive();
+              return true;
+            })
+      .Then("cancel", Cancel());
+  EXPECT_FALSE(Run(script));
+  EXPECT_TRUE(stillOpen);
+}
+
+// Names the shell shows without extensions: two files differing only there share a caption.
+class HiddenExtensions {
+ public:
+  HiddenExtensions() {
+    registry_.SetRootKey(HKEY_CURRENT_USER);
+    if (registry_.OpenKey(kKey, true)) {
+      had_ = registry_.ValueExists("HideFileExt");
+      if (had_) old_ = registry_.ReadInteger("HideFileExt");
+      registry_.WriteInteger("HideFileExt", 1);
+    }
+  }
+  ~HiddenExtensions() {
+    if (had_)
+      registry_.WriteInteger("HideFileExt", old_);
+    else
+      registry_.DeleteValue("HideFileExt");
+  }
+
+ private:
+  static constexpr const char* kKey =
+      "Software\\Microsoft\\Windows\\CurrentVersion\\Explorer\\Advanced";
+  TRegistry registry_;
+  bool had_ = false;
+  int old_ = 0;
+};
+
+TEST_F(OpenDialogTest, TwoItemsOfTheTypedCaptionAskTheUserToChoose) {
+  HiddenExtensions hidden;
+  Make("dup.exe");
+  Make("dup.bat");
+  dialog_->SetFilter("Programs|*.exe;*.bat");
+  std::vector<std::string> captions;
+  std::string text, caption;
+  bool firstSelected = false;
+  Script script(*dialog_);
+  script.Then("shown", [&] { return ShowsFolder(folder_); }).Then("read", [&] {
+    captions = Captions();
+    return true;
+  });
+  script.Then("type dup", TypeAndEnter("dup"))
+      .Then("message", AnswerBox(text, caption))
+      .Then("selected",
+            [&] {
+              TListItem* selected = Form()->ShellList().Selected();
+              firstSelected = selected && Upper(Caption(selected)) == "DUP";
+              return true;
+            })
+      .Then("cancel", Cancel());
+  EXPECT_FALSE(Run(script));
+  if (std::count(captions.begin(), captions.end(), "dup") < 2)
+    GTEST_SKIP() << "this shell shows extensions whatever the setting";
+  EXPECT_EQ(text, "More than one file has the name 'dup'.\n\nChoose one from the list of files.");
+  EXPECT_TRUE(firstSelected);
+}
+
+TEST_F(OpenDialogTest, EmptyFilterListsEverythingAndReadsBackNoType) {
+  dialog_->SetFilter("");
+  int typeCount = -1;
+  std::vector<std::string> captions;
+  Script script(*dialog_);
+  script.Then("shown", [&] { return ShowsFolder(folder_); })
+      .Then("read",
+            [&] {
+              typeCount = Form()->FileTypesCombo().Items().Count();
+              captions = Captions();
+              return true;
+            })
+      .Then("cancel", Cancel());
+  EXPECT_FALSE(Run(script));
+  EXPECT_EQ(typeCount, 0);
+  EXPECT_EQ(captions.size(), 5u);  // four files and the folder
+  EXPECT_EQ(dialog_->FilterIndex(), 0);
+}
+
+TEST_F(OpenDialogTest, ExecuteInsideExecuteIsRefusedAndTheFirstGoesOn) {
+  std::string error;
+  dialog_->OnFormShow = [&](TObject*) {
+    try {
+      dialog_->Execute();
+    } catch (const Exception& e) {
+      error = e.Message();
+    }
+  };
+  Script script(*dialog_);
+  script.Then("shown", [&] { return ShowsFolder(folder_); }).Then("cancel", Cancel());
+  EXPECT_FALSE(Run(script));
+  EXPECT_EQ(error, "TRzOpenDialog already executing");
+  EXPECT_FALSE(dialog_->Executing());
+}
+
+TEST_F(OpenDialogTest, PlacementIsReadBackFromTheWindowAndTreeStateKept) {
+  dialog_->SetFormPosition(poDesigned);
+  dialog_->SetFormLeft(40);
+  dialog_->SetFormTop(30);
+  dialog_->SetFormWidth(640);
+  dialog_->SetOptions(dialog_->Options() | osoShowTree);
+  bool treeShown = false;
+  int closes = 0, shows = 0;
+  dialog_->OnFormShow = [&](TObject*) { ++shows; };
+  dialog_->OnFormClose = [&](TObject*) { ++closes; };
+  Script script(*dialog_);
+  script.Then("shown", [&] { return ShowsFolder(folder_); })
+      .Then("F12 hides the tree",
+            [&] {
+              treeShown = Form()->TreePaneShown();
+              PostMessageW(Form()->FileNameEdit().Handle(), WM_KEYDOWN, VK_F12, 0);
+              return true;
+            })
+      .Then("hidden", [&] { return !Form()->TreePaneShown(); })
+      .Then("cancel", Cancel());
+  EXPECT_FALSE(Run(script));
+  EXPECT_TRUE(treeShown);
+  EXPECT_EQ(shows, 1);
+  EXPECT_EQ(closes, 1);
+  EXPECT_EQ(dialog_->FormLeft(), 40);
+  EXPECT_EQ(dialog_->FormTop(), 30);
+  EXPECT_EQ(dialog_->FormWidth(), 640);
+  EXPECT_EQ(dialog_->FormHeight(), 420);
+  EXPECT_FALSE(dialog_->Options() & osoShowTree);
+
+  std::vector<std::uint8_t> record;
+  dialog_->WriteLayout(record);
+  TRzOpenDialog other(nullptr);
+  ASSERT_TRUE(other.ReadLayout(record));
+  EXPECT_EQ(other.FormWidth(), 640);
+  EXPECT_EQ(other.FormPosition(), poDesigned);
+  // A cut record changes nothing at all.
+  record.pop_back();
+  TRzOpenDialog untouched(nullptr);
+  EXPECT_FALSE(untouched.ReadLayout(record));
+  EXPECT_EQ(untouched.FormWidth(), -1);
+  EXPECT_EQ(untouched.FormPosition(), poScreenCenter);
+}
+
+// ---- Places bar ----
+
+class PlacesPolicy {
+ public:
+  PlacesPolicy() {
+    registry_.SetRootKey(HKEY_CURRENT_USER);
+    registry_.DeleteKey(kRzStrPlacesPolicyKey);
+    EXPECT_TRUE(registry_.OpenKey(kRzStrPlacesPolicyKey, true));
+  }
+  ~PlacesPolicy() {
+    registry_.CloseKey();
+    registry_.DeleteKey(kRzStrPlacesPolicyKey);
+  }
+  TRegistry& Registry() { return registry_; }
+
+ private:
+  TRegistry registry_;
+};
+
+TEST(OpenDialogPlaces, WithoutPolicyFiveSpecialFolders) {
+  {
+    TRegistry registry;
+    registry.SetRootKey(HKEY_CURRENT_USER);
+    registry.DeleteKey(kRzStrPlacesPolicyKey);
+  }
+  TRzShellOpenSaveForm form(nullptr);
+  ASSERT_EQ(form.Places().size(), 5u);
+  const int expected[] = {8, 0, 5, 17, 18};
+  for (int i = 0; i < 5; ++i) {
+    EXPECT_EQ(form.Places()[static_cast<size_t>(i)].SpecialFolder, expected[i]);
+    EXPECT_TRUE(form.PlaceButton(i).Visible()) << i;
+  }
+}
+
+TEST(OpenDialogPlaces, PolicyPathsAndNumbersAndAnEmptyPolicyHidesAll) {
+  {
+    PlacesPolicy policy;
+    policy.Registry().WriteExpandString("Place0", "%SystemRoot%");
+    policy.Registry().WriteInteger("Place2", 17);
+    TRzShellOpenSaveForm form(nullptr);
+    ASSERT_EQ(form.Places().size(), 2u);
+    const TRzPlaceData& path = form.Places()[0];
+    EXPECT_EQ(path.SpecialFolder, kPlaceIsPath);
+    EXPECT_EQ(Upper(path.Caption), "WINDOWS");
+    EXPECT_EQ(Upper(path.Path).find('%'), std::string::npos);
+    EXPECT_EQ(form.Places()[1].SpecialFolder, 17);
+    EXPECT_TRUE(form.PlaceButton(0).Visible());
+    EXPECT_TRUE(form.PlaceButton(1).Visible());
+    EXPECT_FALSE(form.PlaceButton(2).Visible());
+
+    // The path place is down while the list shows that folder.
+    form.Show();
+    form.GoToPlace(0);
+    EXPECT_TRUE(test::WaitUntil([&] { return form.ShellList().FolderIdList() != nullptr; }));
+    EXPECT_TRUE(form.PlaceButton(0).Down());
+    EXPECT_FALSE(form.PlaceButton(1).Down());
+  }
+  {
+    PlacesPolicy policy;  // the key, and none of the values
+    TRzShellOpenSaveForm form(nullptr);
+    EXPECT_TRUE(form.Places().empty());
+    for (int i = 0; i < 5; ++i) EXPECT_FALSE(form.PlaceButton(i).Visible()) << i;
+  }
+}
+
+// ---- A picture of the window for the eye ----
+
+TEST_F(OpenDialogTest, ScreenshotWhenAsked) {
+  const char* target = std::getenv("KOVRA_OPEN_SCREENSHOT");
+  if (!target) GTEST_SKIP() << "KOVRA_OPEN_SCREENSHOT names the bitmap to write";
+  Script script(*dialog_);
+  script.Then("shown", [&] { return ShowsFolder(folder_); })
+      .Then("settle",
+            [&] {
+              Form()->Update();
+              return true;
+            })
+      .Then("capture",
+            [&] {
+              HWND wnd = Form()->Handle();
+              RECT r;
+              GetWindowRect(wnd, &r);
+              const int w = r.right - r.left, h = r.bottom - r.top;
+              HDC screen = GetDC(nullptr);
+              HDC memory = CreateCompatibleDC(screen);
+              BITMAPINFO info{};
+              info.bmiHeader = {sizeof(BITMAPINFOHEADER), w, -h, 1, 24, BI_RGB};
+              void* bits = nullptr;
+              HBITMAP bitmap = CreateDIBSection(screen, &info, DIB_RGB_COLORS, &bits, nullptr, 0);
+              HGDIOBJ old = SelectObject(memory, bitmap);
+              BitBlt(memory, 0, 0, w, h, screen, r.left, r.top, SRCCOPY);
+              SelectObject(memory, old);
+              const DWORD stride = ((static_cast<DWORD>(w) * 3 + 3) & ~3u);
+              BITMAPFILEHEADER file{0x4D42, 0, 0, 0,
+                                    sizeof(BITMAPFILEHEADER) + sizeof(BITMAPINFOHEADER)};
+              file.bfSize = file.bfOffBits + stride * static_cast<DWORD>(h);
+              info.bmiHeader.biHeight = -h;
+              HANDLE out = CreateFileW(Wide(target).c_str(), GENERIC_WRITE, 0, nullptr,
+                                       CREATE_ALWAYS, 0, nullptr);
+              DWORD written = 0;
+              WriteFile(out, &file, sizeof file, &written, nullptr);
+              WriteFile(out, &info.bmiHeader, sizeof info.bmiHeader, &written, nullptr);
+              WriteFile(out, bits, stride * static_cast<DWORD>(h), &written, nullptr);
+              CloseHandle(out);
+              DeleteObject(bitmap);
+              DeleteDC(memory);
+              ReleaseDC(nullptr, screen);
+              return true;
+            })
+      .Then("cancel", Cancel());
+  EXPECT_FALSE(Run(script));
+}
+
+}  // namespace
+}  // namespace kovra
