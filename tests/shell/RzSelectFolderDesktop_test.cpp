@@ -1,6 +1,6 @@
-// The folder selection window on the real desktop over a scratch folder tree, shown modally and
-// driven with real input from a timer inside its modal loop.
-#include "shell/RzSelectFolderForm.h"
+// The folder selection window and dialog on the real desktop over a scratch folder tree, shown
+// modally and driven with real input from a timer inside its modal loop.
+#include "shell/RzSelectFolder.h"
 
 #include <gtest/gtest.h>
 
@@ -105,6 +105,14 @@ void AwaitShot(TForm& form) {
   if (ready != INVALID_HANDLE_VALUE) CloseHandle(ready);
   EXPECT_TRUE(PumpUntil([&] { return GetFileAttributesW(shot.c_str()) != INVALID_FILE_ATTRIBUTES; },
                         std::chrono::seconds(30)));
+}
+
+void PressKey(WORD vk) {
+  INPUT in[2] = {};
+  in[0].type = in[1].type = INPUT_KEYBOARD;
+  in[0].ki.wVk = in[1].ki.wVk = vk;
+  in[1].ki.dwFlags = KEYEVENTF_KEYUP;
+  SendInput(2, in, sizeof(INPUT));
 }
 
 TTreeNode* Child(TTreeNode* parent, std::string_view text) {
@@ -318,6 +326,122 @@ TEST_F(SelectFolderTest, DeleteRemovesTheSelectedFolderFromDiskAndTree) {
     }
     EXPECT_TRUE(PumpUntil([&] { return Child(tree.RootNode(), "beta") == nullptr; }));
     EXPECT_NE(Child(tree.RootNode(), "alpha"), nullptr);
+    ClickControl(*f.BtnCancel());
+  });
+}
+
+// ---- the dialog ----
+
+class SelectFolderDialogTest : public SelectFolderTest {
+ protected:
+  // Runs Execute with `script` inside its window.
+  bool Execute(TRzSelectFolderDialog& dialog, std::function<void(TRzSelectFolderForm&)> script) {
+    WhileModal driver([&]() -> TForm* { return dialog.SelectFolderForm(); },
+                      [&](TForm& form) { script(static_cast<TRzSelectFolderForm&>(form)); });
+    const bool ok = dialog.Execute();
+    EXPECT_TRUE(driver.Ran());
+    EXPECT_EQ(dialog.SelectFolderForm(), nullptr);
+    EXPECT_FALSE(dialog.Executing());
+    return ok;
+  }
+  void Choose(TRzSelectFolderForm& form, TTreeNode* node) {
+    ASSERT_NE(node, nullptr);
+    ClickNode(*form.ShellTree(), node);
+    ASSERT_TRUE(PumpUntil([&] { return form.ShellTree()->Selected() == node; }));
+  }
+};
+
+TEST_F(SelectFolderDialogTest, OkHandsBackTheChosenFolderAndCancelKeepsTheOldOne) {
+  TRzSelectFolderDialog dialog(nullptr);
+  EXPECT_EQ(dialog.Options(), kDefaultSelectFolderOptions);
+  dialog.BaseFolder().SetPath(root_);
+  dialog.SelectedFolder().SetPath(root_ + "alpha\\one");
+  std::vector<std::string> events;
+  dialog.OnInitialized = [&](TObject* sender) {
+    EXPECT_EQ(sender, &dialog);
+    EXPECT_NE(dialog.SelectFolderForm(), nullptr);
+    events.push_back("initialized");
+  };
+  dialog.OnFormShow = [&](TObject* sender) {
+    EXPECT_EQ(sender, &dialog);
+    events.push_back("show");
+  };
+  dialog.OnFormClose = [&](TObject* sender) {
+    EXPECT_EQ(sender, &dialog);
+    events.push_back("close");
+  };
+  dialog.OnSelChange = [&](TObject* sender, LPCITEMIDLIST list) {
+    EXPECT_EQ(sender, &dialog);
+    events.push_back(IdListToPath(list));
+  };
+
+  EXPECT_TRUE(Execute(dialog, [&](TRzSelectFolderForm& f) {
+    EXPECT_EQ(f.Caption(), kSelectFolderStrTitle);
+    EXPECT_EQ(f.ShellTree()->SelectedPathName(), root_ + "alpha\\one");
+    EXPECT_EQ(f.StatusBar()->SimpleCaption(), root_ + "alpha\\one");
+    Choose(f, Child(f.ShellTree()->RootNode(), "beta"));
+    PressKey(VK_RETURN);  // the default button
+  }));
+  EXPECT_EQ(dialog.SelectedFolder().Path(), root_ + "beta");
+  EXPECT_EQ(events, (std::vector<std::string>{"initialized", root_ + "alpha\\one", "show",
+                                              root_ + "beta", "close"}));
+  // The window's placement comes back for the next showing.
+  EXPECT_EQ(dialog.FormWidth(), TRzSelectFolderForm::kDesignWidth);
+  EXPECT_EQ(dialog.FormHeight(), TRzSelectFolderForm::kDesignHeight);
+  EXPECT_EQ(dialog.FormPosition(), poScreenCenter);
+
+  // Cancel: the choice made in the window is dropped.
+  dialog.SetFormWidth(450);
+  EXPECT_FALSE(Execute(dialog, [&](TRzSelectFolderForm& f) {
+    EXPECT_EQ(f.Width(), 450);
+    EXPECT_EQ(f.ShellTree()->SelectedPathName(), root_ + "beta");
+    Choose(f, Child(f.ShellTree()->RootNode(), "alpha"));
+    PressKey(VK_ESCAPE);  // the cancel button
+  }));
+  EXPECT_EQ(dialog.SelectedFolder().Path(), root_ + "beta");
+  EXPECT_EQ(dialog.FormWidth(), 450);
+}
+
+TEST_F(SelectFolderDialogTest, ASecondExecuteWhileTheWindowIsOpenRaises) {
+  TRzSelectFolderDialog dialog(nullptr);
+  dialog.BaseFolder().SetPath(root_);
+  EXPECT_FALSE(Execute(dialog, [&](TRzSelectFolderForm& f) {
+    try {
+      dialog.Execute();
+      ADD_FAILURE() << "a second window opened";
+    } catch (const std::exception& e) {
+      EXPECT_STREQ(e.what(), "TRzSelectFolderDialog already executing");
+    }
+    EXPECT_EQ(dialog.SelectFolderForm(), &f);  // the first window is untouched
+    EXPECT_TRUE(dialog.Executing());
+    ClickControl(*f.BtnCancel());
+  }));
+  // Afterwards it runs again.
+  EXPECT_TRUE(Execute(dialog, [&](TRzSelectFolderForm& f) { ClickControl(*f.BtnOk()); }));
+}
+
+TEST_F(SelectFolderDialogTest, OptionsTitleAndItemFilterReachTheWindow) {
+  TRzSelectFolderDialog dialog(nullptr);
+  dialog.BaseFolder().SetPath(root_);
+  dialog.SetTitle("Where to?");
+  dialog.SetStatusText("nothing yet");
+  dialog.SetOptions(kDefaultSelectFolderOptions | sfdoCreateDeleteButtons | sfdoReadOnly);
+  dialog.OnAddItem = [&](TObject* sender, IShellFolder* parent, LPCITEMIDLIST, LPCITEMIDLIST item,
+                         SFGAOF, bool& allowAdd) {
+    EXPECT_EQ(sender, &dialog);
+    if (ItemDisplayName(parent, item, snkInFolder) == "beta") allowAdd = false;
+  };
+  Execute(dialog, [&](TRzSelectFolderForm& f) {
+    EXPECT_EQ(f.Caption(), "Where to?");
+    EXPECT_TRUE(f.BtnNewFolder()->Visible());
+    EXPECT_TRUE(f.ShellTree()->ReadOnly());
+    EXPECT_NE(Child(f.ShellTree()->RootNode(), "alpha"), nullptr);
+    EXPECT_EQ(Child(f.ShellTree()->RootNode(), "beta"), nullptr);
+    // Options set while the window is open apply at once.
+    dialog.SetOptions(kDefaultSelectFolderOptions);
+    EXPECT_FALSE(f.BtnNewFolder()->Visible());
+    EXPECT_FALSE(f.ShellTree()->ReadOnly());
+    EXPECT_EQ(f.ShellTree()->Top(), 8);
     ClickControl(*f.BtnCancel());
   });
 }
