@@ -9,6 +9,7 @@
 
 #include "framework/Application.h"
 #include "framework/Registry.h"
+#include "controls/RzCommonText.h"
 #include "framework/runtime/Text.h"
 #include "shell/RzShellDialogs.h"
 #include "shell/RzShellUtils.h"
@@ -654,6 +655,10 @@ void TRzShellOpenSaveForm::LayoutControls() {
 }
 
 void TRzShellOpenSaveForm::WndProc(TMessage& m) {
+  if (m.Msg == CM_DIALOGCHAR && LabelAccelerator(static_cast<wchar_t>(m.WParam))) {
+    m.Result = 1;
+    return;
+  }
   if (m.Msg == WM_SHOWWINDOW) {
     TForm::WndProc(m);
     if (m.WParam)
@@ -663,6 +668,19 @@ void TRzShellOpenSaveForm::WndProc(TMessage& m) {
     return;
   }
   TForm::WndProc(m);
+}
+
+// The labels' accelerators move the focus to the fields they name.
+bool TRzShellOpenSaveForm::LabelAccelerator(wchar_t ch) {
+  const std::pair<TLabel*, TWinControl*> labels[] = {
+      {lblLookIn_, shellCombo_}, {lblFileName_, edtFileName_}, {lblFilesOfType_, cbxFileTypes_}};
+  for (const auto& [label, target] : labels) {
+    if (IsAccelerator(ch, label->Caption()) && target->CanFocus()) {
+      target->SetFocus();
+      return true;
+    }
+  }
+  return false;
 }
 
 void TRzShellOpenSaveForm::FormShowSequence() {
@@ -858,6 +876,17 @@ std::string TRzShellOpenSaveForm::CurrentFileName() {
 // ---- Closing and the typed text ----
 
 void TRzShellOpenSaveForm::FormCloseQuery(bool& canClose) {
+  // The modal loop itself asks, outside any window procedure: a failure here (a folder that
+  // cannot be opened) is reported and the window stays rather than the dialog being torn down.
+  try {
+    CloseCheck(canClose);
+  } catch (const std::exception&) {
+    canClose = false;
+    Application().HandleException(this);
+  }
+}
+
+void TRzShellOpenSaveForm::CloseCheck(bool& canClose) {
   if (ModalResult() == mrOk) {
     const std::string typed = edtFileName_->Text();
     const std::string name(NamePart(typed));

@@ -150,6 +150,8 @@ class TRzShellOpenSaveForm : public TForm {
   void FormHidden();
   void FormKeyDown(WORD& key, TShiftState shift);
   void FormCloseQuery(bool& canClose);
+  void CloseCheck(bool& canClose);
+  bool LabelAccelerator(wchar_t ch);
   void TypeChanged();
   void ShellListChange();
   void ShellListFolderChanged();

@@ -5,6 +5,8 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <commctrl.h>
+
 #include <cstdlib>
 #include <functional>
 #include <memory>
@@ -276,6 +278,117 @@ TEST_F(OpenDialogTest, SettingsRoadPickingAProgramInTheList) {
   EXPECT_EQ(dialog_->FilterIndex(), 1);
   EXPECT_EQ(Screen().Cursor(), crDefault);
   EXPECT_EQ(dialog_->Form(), nullptr);
+}
+
+TEST_F(OpenDialogTest, DoubleClickOnAProgramOpensIt) {
+  Script script(*dialog_);
+  script.Then("shown", [&] { return ShowsFolder(folder_); }).Then("double-click y.exe", [&] {
+    TRzShellList& list = Form()->ShellList();
+    for (int i = 0; i < list.Items().Count(); ++i) {
+      if (Upper(Caption(list.Items()[i])) != "Y.EXE") continue;
+      RECT r{LVIR_LABEL, 0, 0, 0};
+      SendMessageW(list.Handle(), LVM_GETITEMRECT, static_cast<WPARAM>(i),
+                   reinterpret_cast<LPARAM>(&r));
+      SetForegroundWindow(Form()->Handle());
+      test::PutCursorOver(list.Handle(), (r.left + r.right) / 2, (r.top + r.bottom) / 2);
+      INPUT clicks[4] = {};
+      for (int k = 0; k < 4; ++k) {
+        clicks[k].type = INPUT_MOUSE;
+        clicks[k].mi.dwFlags = k % 2 ? MOUSEEVENTF_LEFTUP : MOUSEEVENTF_LEFTDOWN;
+      }
+      SendInput(4, clicks, sizeof(INPUT));
+      return true;
+    }
+    return false;
+  });
+  ASSERT_TRUE(Run(script));
+  EXPECT_EQ(Canonical(dialog_->FileName()), Canonical(Path("y.exe")));
+}
+
+TEST_F(OpenDialogTest, SeveralSelectedProgramsAreQuotedAndAllReturned) {
+  dialog_->SetOptions(dialog_->Options() | osoAllowMultiselect);
+  std::string edit;
+  Script script(*dialog_);
+  script.Then("shown", [&] { return ShowsFolder(folder_); })
+      .Then("select both",
+            [&] {
+              TRzShellList& list = Form()->ShellList();
+              for (int i = 0; i < list.Items().Count(); ++i)
+                if (Upper(Caption(list.Items()[i])).find(".EXE") != std::string::npos)
+                  list.Items()[i]->SetSelected(true);
+              return true;
+            })
+      .Then("open", [&] {
+        edit = Form()->FileNameEdit().Text();
+        PressEnter();
+        return true;
+      });
+  ASSERT_TRUE(Run(script));
+  EXPECT_EQ(edit, "\"x.exe\" \"y.exe\"");
+  ASSERT_EQ(dialog_->Files().size(), 2u);
+  EXPECT_EQ(Canonical(dialog_->Files()[0]), Canonical(Path("x.exe")));
+  EXPECT_EQ(Canonical(dialog_->Files()[1]), Canonical(Path("y.exe")));
+}
+
+TEST_F(OpenDialogTest, CreatePromptAsksAndOnlyYesReturnsTheNewName) {
+  dialog_->SetOptions(dialog_->Options() | osoCreatePrompt);
+  std::string first, caption, second;
+  bool openAfterNo = false;
+  Script script(*dialog_);
+  script.Then("shown", [&] { return ShowsFolder(folder_); })
+      .Then("type new", TypeAndEnter("new.exe"))
+      .Then("no", AnswerBox(first, caption, IDNO))
+      .Then("still open",
+            [&] {
+              openAfterNo = !FindMessageBox() && Form()->DialogActive();
+              return !FindMessageBox();
+            })
+      .Then("again", TypeAndEnter("new.exe"))
+      .Then("yes", AnswerBox(second, caption, IDYES));
+  ASSERT_TRUE(Run(script));
+  EXPECT_EQ(first, "new.exe\nThis file does not exist.\n\nCreate the file?");
+  EXPECT_TRUE(openAfterNo);
+  EXPECT_EQ(Canonical(dialog_->FileName()), Canonical(Path("new.exe")));
+}
+
+TEST_F(OpenDialogTest, KeysMoveTheFocusAndOpenTheLookInCombo) {
+  bool nameFocused = false, typesFocused = false, dropped = false, closed = false;
+  Script script(*dialog_);
+  script.Then("shown", [&] { return ShowsFolder(folder_); })
+      .Then("Alt+T from the list",
+            [&] {
+              Form()->ShellList().SetFocus();
+              PostMessageW(Form()->ShellList().Handle(), WM_SYSCHAR, 't', 1 << 29);
+              return true;
+            })
+      .Then("types focused", [&] { return typesFocused = Form()->FileTypesCombo().Focused(); })
+      .Then("Alt+N",
+            [&] {
+              PostMessageW(Form()->FileTypesCombo().Handle(), WM_SYSCHAR, 'n', 1 << 29);
+              return true;
+            })
+      .Then("name focused", [&] { return nameFocused = Form()->FileNameEdit().Focused(); })
+      .Then("F4",
+            [&] {
+              PostMessageW(Form()->FileNameEdit().Handle(), WM_KEYDOWN, VK_F4, 0);
+              return true;
+            })
+      .Then("dropped", [&] { return dropped = Form()->ShellCombo().DroppedDown(); })
+      .Then("F4 again",
+            [&] {
+              PostMessageW(Form()->ShellCombo().Handle(), WM_KEYDOWN, VK_F4, 0);
+              return true;
+            })
+      .Then("closed",
+            [&] {
+              return closed = !Form()->ShellCombo().DroppedDown() && Form()->ShellList().Focused();
+            })
+      .Then("cancel", Cancel());
+  EXPECT_FALSE(Run(script));
+  EXPECT_TRUE(typesFocused);
+  EXPECT_TRUE(nameFocused);
+  EXPECT_TRUE(dropped);
+  EXPECT_TRUE(closed);
 }
 
 TEST_F(OpenDialogTest, TypedNameOpensAndTheNextShowingStartsThere) {
