@@ -10,6 +10,8 @@
 #include "controls/RzColorPicker.h"
 #include "controls/RzNumEdit.h"
 #include "framework/StdCtrls.h"
+#include "shell/RzSelectFolder.h"
+#include "shell/RzShellDialogs.h"
 
 namespace kovra {
 namespace {
@@ -23,6 +25,7 @@ constexpr int kPathLeft = 128;
 constexpr int kPathWidth = 278;
 constexpr const char* kIntegerFormat = ",0;(,0)";
 constexpr const char* kPriceFormat = "0.00;-,0.00";
+constexpr const char* kExecutableFilter = "Advanced Get 执行文件(*.exe)|*.exe";
 constexpr int kGlyphSize = 16;
 constexpr TColor kGlyphKey = clOlive;  // bottom-left pixel: the transparent colour
 
@@ -125,6 +128,13 @@ void TFormSet::BuildControls() {
   rzBitBtn1_->SetCancel(true);
   rzBitBtn1_->SetTabOrder(6);
   rzBitBtn1_->OnClick = [this](TObject* sender) { RzBitBtn1Click(sender); };
+
+  // One dialog serves both browse buttons.
+  rzOpenDialog1_ = new TRzOpenDialog(this);
+  rzOpenDialog1_->SetName("RzOpenDialog1");
+  rzOpenDialog1_->SetFilter(kExecutableFilter);
+  rzSelectFolderDialog1_ = new TRzSelectFolderDialog(this);
+  rzSelectFolderDialog1_->SetName("RzSelectFolderDialog1");
 }
 
 TLabel* TFormSet::AddLabel(const char* name, const char* caption, int left, int top) {
@@ -196,12 +206,7 @@ void TFormSet::btn2ButtonClick(TObject*) {
 }
 
 void TFormSet::Browse(TRzButtonEdit* edit) {
-  std::string fileName;
-  if (BrowseForExecutable(fileName)) edit->SetText(fileName);
-}
-
-bool TFormSet::BrowseForExecutable(std::string&) {
-  return false;
+  if (rzOpenDialog1_->Execute()) edit->SetText(rzOpenDialog1_->FileName());
 }
 
 void TFormSet::RzColorPicker1Change(TObject*) {

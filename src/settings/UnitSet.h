@@ -18,6 +18,8 @@ class TRzButtonEdit;
 class TRzNumericEdit;
 class TRzColorPicker;
 class TRzBitBtn;
+class TRzOpenDialog;
+class TRzSelectFolderDialog;
 
 // Receives the picker's colour for the bar's four buttons, so this window needs to know nothing
 // of the bar.
@@ -48,6 +50,8 @@ class TFormSet : public TForm {
   TRzColorPicker* RzColorPicker1() const { return rzColorPicker1_; }
   TImage* img1() const { return img1_; }
   TRzBitBtn* RzBitBtn1() const { return rzBitBtn1_; }
+  TRzOpenDialog* RzOpenDialog1() const { return rzOpenDialog1_; }
+  TRzSelectFolderDialog* RzSelectFolderDialog1() const { return rzSelectFolderDialog1_; }
 
   void FormCreate(TObject* sender);
   void FormClose(TObject* sender, TCloseAction& action);
@@ -59,10 +63,6 @@ class TFormSet : public TForm {
   // The decorative picture and the exit button's glyph (enabled and disabled cells side by side).
   static TBitmap DrawPicture();
   static TBitmap DrawExitGlyph();
-
- protected:
-  // Shows the open dialog; true with the chosen file's full path in `fileName`.
-  virtual bool BrowseForExecutable(std::string& fileName);
 
  private:
   void BuildControls();
@@ -89,6 +89,8 @@ class TFormSet : public TForm {
   TRzColorPicker* rzColorPicker1_ = nullptr;
   TImage* img1_ = nullptr;
   TRzBitBtn* rzBitBtn1_ = nullptr;
+  TRzOpenDialog* rzOpenDialog1_ = nullptr;
+  TRzSelectFolderDialog* rzSelectFolderDialog1_ = nullptr;
   // The offset as the window showed it: the edit shows two decimals, and a value it did not
   // change must come back with all of its own.
   double shownPriceFloat_ = 0;
