@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <array>
 #include <cstdint>
+#include <utility>
 
 #include "app/Global.h"
 #include "controls/RzBtnEdt.h"
@@ -29,8 +30,8 @@ constexpr const char* kExecutableFilter = "Advanced Get 执行文件(*.exe)|*.ex
 constexpr int kGlyphSize = 16;
 constexpr TColor kGlyphKey = clOlive;  // bottom-left pixel: the transparent colour
 
-// The stored figures are 32-bit: a larger entry keeps its low 32 bits, as the field always did,
-// rather than reaching past the range of the type.
+// The figures are 32-bit fields while the edit reads 64 bits: a larger entry keeps its low 32
+// bits, a defined wrap rather than an out-of-range conversion.
 std::int32_t Low32(std::int64_t value) {
   return static_cast<std::int32_t>(static_cast<std::uint32_t>(value));
 }
@@ -60,12 +61,6 @@ TFormSet::TFormSet(TComponent* owner, TButtonColorSink buttonColor)
   BuildControls();
   OnCreate = [this](TObject* sender) { FormCreate(sender); };
   OnClose = [this](TObject* sender, TCloseAction& action) { FormClose(sender, action); };
-  // A window that ends without its close running (the application quitting under the modal
-  // loop) still hands its values back.
-  OnShow = [this](TObject*) { copiedBack_ = false; };
-  OnHide = [this](TObject*) {
-    if (!copiedBack_ && !IsDestroying()) CopyBack();
-  };
   AfterConstruction();
 }
 
@@ -186,7 +181,6 @@ void TFormSet::FormClose(TObject*, TCloseAction&) {
 }
 
 void TFormSet::CopyBack() {
-  copiedBack_ = true;
   TGlobal& state = *GlobalState;
   state.TradeSoftPath = btn1_->Text();
   state.StockSoftPath = btn2_->Text();

@@ -95,7 +95,6 @@ class TFormSet : public TForm {
   // change must come back with all of its own.
   double shownPriceFloat_ = 0;
   std::string shownPriceText_;
-  bool copiedBack_ = false;
 };
 
 }  // namespace kovra

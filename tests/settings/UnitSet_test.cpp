@@ -8,6 +8,7 @@
 #include <initializer_list>
 #include <limits>
 #include <memory>
+#include <ostream>
 #include <string>
 #include <vector>
 
@@ -343,6 +344,10 @@ struct CloseWay {
   const char* name;
   std::function<void(TFormSet&)> close;
 };
+
+void PrintTo(const CloseWay& way, std::ostream* os) {
+  *os << way.name;
+}
 
 class SettingsCloseTest : public SettingsWindowTest,
                           public ::testing::WithParamInterface<CloseWay> {};
