@@ -124,7 +124,10 @@ void TRzFileDialog::SetOptions(TRzOpenSaveOptions options) {
 
 void TRzFileDialog::SetFilter(std::string_view filter) {
   filter_ = filter;
-  if (auto* form = OpenSaveForm()) form->SetFilter(filter_);
+  if (auto* form = OpenSaveForm()) {
+    form->SetFilter(filter_);
+    form->SelectFilterIndex(filterIndex_);  // the new types keep one selected
+  }
 }
 
 void TRzFileDialog::SetFilterIndex(int index) {

@@ -521,7 +521,7 @@ void TRzShellOpenSaveForm::SelectFilterIndex(int index) {
 
 int TRzShellOpenSaveForm::FilterIndex() const {
   if (fileTypes_.empty()) return 0;
-  return std::max(cbxFileTypes_->ItemIndex(), 0) + 1;
+  return cbxFileTypes_->ItemIndex() + 1;
 }
 
 const std::string* TRzShellOpenSaveForm::SelectedMask() const {

@@ -351,6 +351,30 @@ TEST_F(OpenDialogTest, CreatePromptAsksAndOnlyYesReturnsTheNewName) {
   EXPECT_EQ(Canonical(dialog_->FileName()), Canonical(Path("new.exe")));
 }
 
+TEST_F(OpenDialogTest, ShortcutsGiveTheirTargetUnlessAskedNotTo) {
+  {
+    ComPtr<IShellLinkW> link;
+    ASSERT_HRESULT_SUCCEEDED(CoCreateInstance(CLSID_ShellLink, nullptr, CLSCTX_INPROC_SERVER,
+                                              IID_IShellLinkW, link.PutVoid()));
+    link->SetPath(Wide(Path("x.exe")).c_str());
+    ComPtr<IPersistFile> file;
+    ASSERT_HRESULT_SUCCEEDED(link->QueryInterface(IID_IPersistFile, file.PutVoid()));
+    ASSERT_HRESULT_SUCCEEDED(file->Save(Wide(Path("prog.lnk")).c_str(), TRUE));
+  }
+  Script followed(*dialog_);
+  followed.Then("shown", [&] { return ShowsFolder(folder_); })
+      .Then("type the shortcut", TypeAndEnter("prog.lnk"));
+  ASSERT_TRUE(Run(followed));
+  EXPECT_EQ(Canonical(dialog_->FileName()), Canonical(Path("x.exe")));
+
+  dialog_->SetOptions(dialog_->Options() | osoNoDereferenceLinks);
+  Script kept(*dialog_);
+  kept.Then("shown", [&] { return ShowsFolder(folder_); })
+      .Then("type the shortcut", TypeAndEnter("prog.lnk"));
+  ASSERT_TRUE(Run(kept));
+  EXPECT_EQ(Canonical(dialog_->FileName()), Canonical(Path("prog.lnk")));
+}
+
 TEST_F(OpenDialogTest, KeysMoveTheFocusAndOpenTheLookInCombo) {
   bool nameFocused = false, typesFocused = false, dropped = false, closed = false;
   Script script(*dialog_);
