@@ -549,7 +549,8 @@ void TRzShellOpenSaveForm::SetEditText(std::string_view text) {
 }
 
 void TRzShellOpenSaveForm::SetSplitterPos(int pos) {
-  splitter_->SetPosition(pos);
+  // Negative is the dialog's "never set": clamping it would squeeze the tree pane to nothing.
+  if (pos >= 0) splitter_->SetPosition(pos);
 }
 
 int TRzShellOpenSaveForm::SplitterPos() const {

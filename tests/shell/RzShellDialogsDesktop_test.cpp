@@ -664,6 +664,8 @@ TEST_F(OpenDialogTest, PlacementIsReadBackFromTheWindowAndTreeStateKept) {
   EXPECT_EQ(dialog_->FormWidth(), 640);
   EXPECT_EQ(dialog_->FormHeight(), 420);
   EXPECT_FALSE(dialog_->Options() & osoShowTree);
+  // Never set, the splitter keeps its designed share instead of squeezing the tree away.
+  EXPECT_GT(dialog_->FormSplitterPos(), 100);
 
   std::vector<std::uint8_t> record;
   dialog_->WriteLayout(record);
@@ -746,46 +748,56 @@ TEST(OpenDialogPlaces, PolicyPathsAndNumbersAndAnEmptyPolicyHidesAll) {
 
 // ---- A picture of the window for the eye ----
 
+// Writes what the screen shows of the window as a 24-bit bitmap file.
+void CaptureWindow(HWND wnd, const std::string& target) {
+  RECT r;
+  GetWindowRect(wnd, &r);
+  const int w = r.right - r.left, h = r.bottom - r.top;
+  HDC screen = GetDC(nullptr);
+  HDC memory = CreateCompatibleDC(screen);
+  BITMAPINFO info{};
+  info.bmiHeader = {sizeof(BITMAPINFOHEADER), w, -h, 1, 24, BI_RGB};
+  void* bits = nullptr;
+  HBITMAP bitmap = CreateDIBSection(screen, &info, DIB_RGB_COLORS, &bits, nullptr, 0);
+  HGDIOBJ old = SelectObject(memory, bitmap);
+  BitBlt(memory, 0, 0, w, h, screen, r.left, r.top, SRCCOPY);
+  SelectObject(memory, old);
+  const DWORD stride = (static_cast<DWORD>(w) * 3 + 3) & ~3u;
+  BITMAPFILEHEADER file{0x4D42, 0, 0, 0, sizeof(BITMAPFILEHEADER) + sizeof(BITMAPINFOHEADER)};
+  file.bfSize = file.bfOffBits + stride * static_cast<DWORD>(h);
+  HANDLE out =
+      CreateFileW(Wide(target).c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, nullptr);
+  DWORD written = 0;
+  WriteFile(out, &file, sizeof file, &written, nullptr);
+  WriteFile(out, &info.bmiHeader, sizeof info.bmiHeader, &written, nullptr);
+  WriteFile(out, bits, stride * static_cast<DWORD>(h), &written, nullptr);
+  CloseHandle(out);
+  DeleteObject(bitmap);
+  DeleteDC(memory);
+  ReleaseDC(nullptr, screen);
+}
+
+// Pictures of the window for the eye: as it opens, and with the tree and the details view.
 TEST_F(OpenDialogTest, ScreenshotWhenAsked) {
   const char* target = std::getenv("KOVRA_OPEN_SCREENSHOT");
   if (!target) GTEST_SKIP() << "KOVRA_OPEN_SCREENSHOT names the bitmap to write";
+  const std::string first = target;
+  const std::string second = first.substr(0, first.rfind('.')) + "-tree.bmp";
   Script script(*dialog_);
   script.Then("shown", [&] { return ShowsFolder(folder_); })
-      .Then("settle",
-            [&] {
-              Form()->Update();
-              return true;
-            })
       .Then("capture",
             [&] {
-              HWND wnd = Form()->Handle();
-              RECT r;
-              GetWindowRect(wnd, &r);
-              const int w = r.right - r.left, h = r.bottom - r.top;
-              HDC screen = GetDC(nullptr);
-              HDC memory = CreateCompatibleDC(screen);
-              BITMAPINFO info{};
-              info.bmiHeader = {sizeof(BITMAPINFOHEADER), w, -h, 1, 24, BI_RGB};
-              void* bits = nullptr;
-              HBITMAP bitmap = CreateDIBSection(screen, &info, DIB_RGB_COLORS, &bits, nullptr, 0);
-              HGDIOBJ old = SelectObject(memory, bitmap);
-              BitBlt(memory, 0, 0, w, h, screen, r.left, r.top, SRCCOPY);
-              SelectObject(memory, old);
-              const DWORD stride = ((static_cast<DWORD>(w) * 3 + 3) & ~3u);
-              BITMAPFILEHEADER file{0x4D42, 0, 0, 0,
-                                    sizeof(BITMAPFILEHEADER) + sizeof(BITMAPINFOHEADER)};
-              file.bfSize = file.bfOffBits + stride * static_cast<DWORD>(h);
-              info.bmiHeader.biHeight = -h;
-              HANDLE out = CreateFileW(Wide(target).c_str(), GENERIC_WRITE, 0, nullptr,
-                                       CREATE_ALWAYS, 0, nullptr);
-              DWORD written = 0;
-              WriteFile(out, &file, sizeof file, &written, nullptr);
-              WriteFile(out, &info.bmiHeader, sizeof info.bmiHeader, &written, nullptr);
-              WriteFile(out, bits, stride * static_cast<DWORD>(h), &written, nullptr);
-              CloseHandle(out);
-              DeleteObject(bitmap);
-              DeleteDC(memory);
-              ReleaseDC(nullptr, screen);
+              Form()->Update();
+              CaptureWindow(Form()->Handle(), first);
+              Form()->ShowTreePane(true);
+              Form()->SetViewStyle(3);
+              return true;
+            })
+      .Then("tree filled", [&] { return Form()->ShellTree().Items().Count() > 0; })
+      .Then("capture the tree",
+            [&] {
+              Form()->Update();
+              CaptureWindow(Form()->Handle(), second);
               return true;
             })
       .Then("cancel", Cancel());
