@@ -28,7 +28,6 @@ char FoldAscii(char c) {
   return (c >= 'A' && c <= 'Z') ? static_cast<char>(c - 'A' + 'a') : c;
 }
 
-
 std::string_view TrimTrailingBlanks(std::string_view text) {
   while (!text.empty() && static_cast<unsigned char>(text.back()) <= 32) text.remove_suffix(1);
   return text;
@@ -142,6 +141,11 @@ std::string_view ExtensionPart(std::string_view path) {
 
 bool HasWildcard(std::string_view name) {
   return name.find_first_of("*?") != std::string_view::npos;
+}
+
+bool IsAbsolutePath(std::string_view path) {
+  if (path.size() >= 3 && path[1] == ':' && path[2] == '\\') return true;
+  return path.size() > 2 && path[0] == '\\' && path[1] == '\\';
 }
 
 std::vector<std::string> SplitQuotedNames(std::string_view text) {

@@ -70,6 +70,8 @@ std::string_view NamePart(std::string_view path);
 // ".txt" for "a\b.txt"; empty when the name part has no dot.
 std::string_view ExtensionPart(std::string_view path);
 bool HasWildcard(std::string_view name);
+// "C:\..." or "\\server\share...": a path that needs no folder to be read against.
+bool IsAbsolutePath(std::string_view path);
 
 // Names in the edit: quoted names and runs of unquoted text, blanks between them skipped and
 // trailing control characters and blanks trimmed. Spaces inside an unquoted name stay.

@@ -660,11 +660,13 @@ void TRzShellOpenSaveForm::WndProc(TMessage& m) {
     m.Result = 1;
     return;
   }
-  if (m.Msg == WM_SHOWWINDOW) {
+  // Only the window's own showing and hiding: an owner minimised or restored (lParam set)
+  // neither starts the window again nor ends it.
+  if (m.Msg == WM_SHOWWINDOW && m.LParam == 0) {
     TForm::WndProc(m);
-    if (m.WParam)
+    if (m.WParam && !active_)
       FormShowSequence();
-    else
+    else if (!m.WParam)
       FormHidden();
     return;
   }
@@ -972,6 +974,11 @@ bool TRzShellOpenSaveForm::EvaluateName(const std::string& typed, const std::str
     } else if (!MatchTypedName(full, base)) {
       return false;
     }
+  }
+  // A virtual folder (My Computer) gives no base to complete a relative name with.
+  if (!IsAbsolutePath(full)) {
+    Message(kRzStrInvalidFileName, typed, mtWarning, MsgDlgButton(mbOK));
+    return false;
   }
   if (!ExistenceCheck(full)) return false;
   selectionList_.push_back(full);

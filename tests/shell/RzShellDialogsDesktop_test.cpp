@@ -508,6 +508,24 @@ TEST_F(OpenDialogTest, InvalidNameIsRefusedWithTheMessageAndTheWindowStays) {
   EXPECT_TRUE(dialog_->Files().empty());
 }
 
+TEST_F(OpenDialogTest, RelativeNameInAVirtualFolderIsRefusedNotReadAgainstTheCurrentOne) {
+  std::string text, caption;
+  Script script(*dialog_);
+  script.Then("shown", [&] { return ShowsFolder(folder_); })
+      .Then("my computer",
+            [&] {
+              Form()->GoToPlace(3);  // the default places: my computer is the fourth
+              return true;
+            })
+      .Then("shown", [&] { return Form()->ShellList().FolderPath().empty(); })
+      .Then("type x.exe", TypeAndEnter("x.exe"))
+      .Then("message", AnswerBox(text, caption))
+      .Then("cancel", Cancel());
+  EXPECT_FALSE(Run(script));
+  EXPECT_EQ(text, "x.exe\nThe above file name is invalid.");
+  EXPECT_TRUE(dialog_->Files().empty());
+}
+
 TEST_F(OpenDialogTest, MissingFileIsRefusedOnlyWhenItMustExist) {
   dialog_->SetOptions(dialog_->Options() | osoFileMustExist);
   std::string text, caption;

@@ -48,6 +48,11 @@ TEST(OpenDialogNames, PartsOfAPathSplitAtTheLastDelimiter) {
   EXPECT_TRUE(HasWildcard("*.ini"));
   EXPECT_TRUE(HasWildcard("a?.txt"));
   EXPECT_FALSE(HasWildcard("执行.exe"));
+  EXPECT_TRUE(IsAbsolutePath("C:\\x.exe"));
+  EXPECT_TRUE(IsAbsolutePath("\\\\srv\\share"));
+  EXPECT_FALSE(IsAbsolutePath("C:x.exe"));
+  EXPECT_FALSE(IsAbsolutePath("x.exe"));
+  EXPECT_FALSE(IsAbsolutePath("\\x.exe"));
 }
 
 TEST(OpenDialogNames, QuotedAndUnquotedNamesSplitLikeTheEditShowsThem) {
