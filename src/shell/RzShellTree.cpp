@@ -220,12 +220,12 @@ TRzCustomShellTree::~TRzCustomShellTree() {
 }
 
 void TRzCustomShellTree::ParseShortCuts() {
-  keys_.del = ShellTextToShortCut(kRzStrDeleteKey);
-  keys_.copy = ShellTextToShortCut(kRzStrCopyKey);
-  keys_.cut = ShellTextToShortCut(kRzStrCutKey);
-  keys_.paste = ShellTextToShortCut(kRzStrPasteKey);
-  keys_.refresh = ShellTextToShortCut(kRzStrRefreshKey);
-  keys_.rename = ShellTextToShortCut(kRzStrRenameKey);
+  keys_.del = TextToShortCut(kRzStrDeleteKey);
+  keys_.copy = TextToShortCut(kRzStrCopyKey);
+  keys_.cut = TextToShortCut(kRzStrCutKey);
+  keys_.paste = TextToShortCut(kRzStrPasteKey);
+  keys_.refresh = TextToShortCut(kRzStrRefreshKey);
+  keys_.rename = TextToShortCut(kRzStrRenameKey);
 }
 
 std::string TRzCustomShellTree::SelectedPathName() {

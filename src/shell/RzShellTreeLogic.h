@@ -1,9 +1,11 @@
-// The shell tree's logic that needs no Windows API: its option bits and the keyboard shortcuts
-// it reads from texts (so that they follow the texts' translation).
+// The shell tree's logic that needs no Windows API: its option bits and the texts its keyboard
+// shortcuts are read from (so that they follow the texts' translation; TextToShortCut reads them).
 #pragma once
 
 #include <cstdint>
 #include <string_view>
+
+#include "controls/RzButtonLogic.h"
 
 namespace kovra {
 
@@ -17,14 +19,11 @@ constexpr TRzShellTreeOptions kDefaultShellTreeOptions = 0x3BB;
 
 // A virtual key with its modifiers: the key in the low byte, then Shift, Ctrl and Alt.
 using TShortCut = std::uint16_t;
-constexpr TShortCut scShift = 0x2000, scCtrl = 0x4000, scAlt = 0x8000;
+constexpr TShortCut scShift = kShortCutShift, scCtrl = kShortCutCtrl, scAlt = kShortCutAlt;
 constexpr TShortCut MakeShortCut(std::uint8_t key, bool shift, bool ctrl, bool alt) {
   return static_cast<TShortCut>(key | (shift ? scShift : 0) | (ctrl ? scCtrl : 0) |
                                 (alt ? scAlt : 0));
 }
-// "Ctrl+Shift+F5", "Del", "A": modifiers joined by '+', then one key name (case ignored).
-// 0 when the text names no key.
-TShortCut ShellTextToShortCut(std::string_view text);
 
 // The texts the tree's keys are read from.
 inline constexpr const char* kRzStrSelectAllKey = "Ctrl+A";

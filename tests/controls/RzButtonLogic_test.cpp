@@ -13,11 +13,14 @@ TEST(ShortCutText, KeysWithAnyModifiersInAnyCase) {
   EXPECT_EQ(TextToShortCut("Alt+Enter"), kShortCutAlt | 0x0D);
   EXPECT_EQ(TextToShortCut("Del"), 0x2E);
   EXPECT_EQ(TextToShortCut("7"), '7');
+  EXPECT_EQ(TextToShortCut("ctrl+shift+f5"), kShortCutCtrl | kShortCutShift | 0x74);
+  EXPECT_EQ(TextToShortCut("Alt+Delete"), kShortCutAlt | 0x2E);
 }
 
 TEST(ShortCutText, AnythingElseIsNoShortCut) {
-  for (const char* text : {"", "+", "Ctrl+", "Ctrl", "Hyper+Q", "F0", "F25", "F4x", "F-1",
-                           "F99999999999999999999", "Ctrl++", "é", "Q+Ctrl", "Space Bar"})
+  for (const char* text :
+       {"", "+", "Ctrl+", "Ctrl", "Hyper+Q", "F0", "F25", "F4x", "F-1", "F99999999999999999999",
+        "Ctrl++", "é", "Q+Ctrl", "Space Bar", "Ctrl+Meta+A", "AB", "Ctrl+?", "Ctrl+Shift"})
     EXPECT_EQ(TextToShortCut(text), 0) << text;
 }
 
