@@ -183,6 +183,7 @@ void TRzShellOpenSaveForm::BuildControls() {
   splitter_->SetPercent(37);
   splitter_->SetHotSpotVisible(true);
   splitter_->SetSplitterWidth(7);
+  splitter_->SetTabOrder(1);  // the list comes right after the look-in combo, before the name
   shellTree_ = new TRzShellTree(this);
   shellTree_->SetParent(&splitter_->UpperLeftPane());
   shellTree_->SetAlign(alClient);
@@ -261,8 +262,8 @@ void TRzShellOpenSaveForm::BuildToolBar() {
       {&btnShowDesktop_, 31, "Show Desktop"},
       {&btnCreateNewFolder_, 62, "Create New Folder"},
       {&btnShowTree_, 93, "Show Tree (F12)"},
-      {&btnList_, 124, "Displays items in a list.|List"},
-      {&btnDetails_, 147, "Displays information about each item in the window.|Details"},
+      {&btnList_, 124, "Displays items in a list."},
+      {&btnDetails_, 147, "Displays information about each item in the window."},
   };
   int image = 0;
   for (const Spec& spec : specs) {
@@ -498,7 +499,11 @@ void TRzShellOpenSaveForm::SetOptions(TRzOpenSaveOptions options) {
   chkReadOnly_->SetVisible(s.ReadOnlyBoxVisible);
   chkReadOnly_->SetChecked((options_ & osoReadOnly) != 0);
   btnHelp_->SetVisible(s.HelpButtonVisible);
+  // Controls here do not take their parent's hint setting: each button is told.
   SetShowHint(s.ShowHint);
+  for (TRzToolButton* b :
+       {btnUpOneLevel_, btnShowDesktop_, btnCreateNewFolder_, btnShowTree_, btnList_, btnDetails_})
+    b->SetShowHint(s.ShowHint);
 }
 
 void TRzShellOpenSaveForm::SetFilter(std::string_view filter) {

@@ -376,9 +376,17 @@ TEST_F(OpenDialogTest, ShortcutsGiveTheirTargetUnlessAskedNotTo) {
 }
 
 TEST_F(OpenDialogTest, KeysMoveTheFocusAndOpenTheLookInCombo) {
-  bool nameFocused = false, typesFocused = false, dropped = false, closed = false;
+  bool listAfterCombo = false, nameFocused = false, typesFocused = false, dropped = false,
+       closed = false;
   Script script(*dialog_);
   script.Then("shown", [&] { return ShowsFolder(folder_); })
+      .Then("Tab from the combo",
+            [&] {
+              Form()->ShellCombo().SetFocus();
+              PostMessageW(Form()->ShellCombo().Handle(), WM_KEYDOWN, VK_TAB, 0);
+              return true;
+            })
+      .Then("list focused", [&] { return listAfterCombo = Form()->ShellList().Focused(); })
       .Then("Alt+T from the list",
             [&] {
               Form()->ShellList().SetFocus();
@@ -409,6 +417,7 @@ TEST_F(OpenDialogTest, KeysMoveTheFocusAndOpenTheLookInCombo) {
             })
       .Then("cancel", Cancel());
   EXPECT_FALSE(Run(script));
+  EXPECT_TRUE(listAfterCombo);
   EXPECT_TRUE(typesFocused);
   EXPECT_TRUE(nameFocused);
   EXPECT_TRUE(dropped);
