@@ -59,6 +59,25 @@ bool ClassKeyExists(std::string_view ext) {
   return true;
 }
 
+// The system's limit for an expanded string; anything longer stays as it was written.
+std::string ExpandEnvironment(const std::string& text) {
+  const std::wstring raw = Wide(text);
+  const DWORD needed = ExpandEnvironmentStringsW(raw.c_str(), nullptr, 0);
+  if (needed == 0 || needed > 32768) return text;
+  std::wstring expanded(needed, L'\0');
+  const DWORD n = ExpandEnvironmentStringsW(raw.c_str(), expanded.data(), needed);
+  if (n == 0 || n > needed) return text;
+  expanded.resize(n - 1);
+  return Narrow(expanded);
+}
+
+// Upper-cased, without a trailing backslash unless it is a drive's root.
+std::string ComparablePath(std::string_view path) {
+  std::string result = UpperCase(path);
+  if (result.size() > 3 && result.back() == '\\') result.pop_back();
+  return result;
+}
+
 std::string WithTrailingBackslash(std::string path) {
   if (!path.empty() && path.back() != '\\') path += '\\';
   return path;
@@ -401,10 +420,7 @@ void TRzShellOpenSaveForm::LoadPlaces() {
       try {
         const TRegDataType type = registry.GetDataType(name);
         if (type == rdString || type == rdExpandString) {
-          std::wstring raw = Wide(registry.ReadString(name));
-          wchar_t expanded[MAX_PATH + 1] = {};
-          const DWORD n = ExpandEnvironmentStringsW(raw.c_str(), expanded, MAX_PATH + 1);
-          values.push_back({true, n > 0 && n <= MAX_PATH + 1 ? Narrow(expanded) : Narrow(raw), 0});
+          values.push_back({true, ExpandEnvironment(registry.ReadString(name)), 0});
         } else {
           values.push_back({false, {}, registry.ReadInteger(name)});
         }
@@ -465,11 +481,11 @@ void TRzShellOpenSaveForm::GoToPlace(int index) {
 void TRzShellOpenSaveForm::UpdatePlacesState() {
   LPCITEMIDLIST current = shellList_->FolderIdList();
   const int special = current ? IdentifySpecialFolder(current) : kNoSpecialFolder;
-  const std::string path = UpperCase(IdListToPath(current));
+  const std::string path = ComparablePath(IdListToPath(current));
   for (int i = 0; i < static_cast<int>(places_.size()) && i < kMaxPlaces; ++i) {
     const TRzPlaceData& place = places_[static_cast<size_t>(i)];
     const bool down = place.SpecialFolder == kPlaceIsPath
-                          ? !path.empty() && UpperCase(place.Path) == path
+                          ? !path.empty() && ComparablePath(place.Path) == path
                           : place.SpecialFolder == special;
     btnPlaces_[static_cast<size_t>(i)]->SetDown(down);
   }
@@ -590,7 +606,7 @@ void TRzShellOpenSaveForm::ApplyAppearance(const TRzShellDialog& d) {
     b->SetHotTrackColor(d.HotTrackColor());
     b->SetHotTrackColorType(d.HotTrackColorType());
   }
-  for (TRzBitBtn* b : {btnOpen_, btnCancel_, btnHelp_}) b->SetColor(d.ButtonColor());
+  for (TRzCustomButton* b : buttons) b->SetColor(d.ButtonColor());
   std::vector<TRzToolButton*> tools(btnPlaces_.begin(), btnPlaces_.end());
   tools.insert(tools.end(), {btnUpOneLevel_, btnShowDesktop_, btnCreateNewFolder_, btnShowTree_,
                              btnList_, btnDetails_});
