@@ -662,6 +662,38 @@ TEST_F(OpenDialogTest, ExecuteInsideExecuteIsRefusedAndTheFirstGoesOn) {
   EXPECT_FALSE(dialog_->Executing());
 }
 
+TEST_F(OpenDialogTest, AppearanceReachesTheWindowsControls) {
+  dialog_->SetFrameVisible(true);
+  dialog_->SetToolBtnVisualStyle(vsGradient);
+  dialog_->SetShowButtonGlyphs(true);
+  dialog_->SetTitle("");
+  bool framed = false, gradient = false;
+  int openWidth = 0;
+  std::string openCaption, caption;
+  TModalResult openResult = mrNone;
+  Script script(*dialog_);
+  script.Then("shown", [&] { return ShowsFolder(folder_); })
+      .Then("read",
+            [&] {
+              framed = Form()->ShellList().FrameVisible();
+              gradient = Form()->ListButton().VisualStyle() == vsGradient &&
+                         Form()->PlaceButton(0).VisualStyle() == vsGradient;
+              openWidth = Form()->OpenButton().Width();
+              openCaption = Form()->OpenButton().Caption();
+              openResult = Form()->OpenButton().ModalResult();
+              caption = Form()->Caption();
+              return true;
+            })
+      .Then("cancel", Cancel());
+  EXPECT_FALSE(Run(script));
+  EXPECT_TRUE(framed);
+  EXPECT_TRUE(gradient);
+  EXPECT_EQ(openWidth, 95);  // widened for its picture
+  EXPECT_EQ(openCaption, "&Open");
+  EXPECT_EQ(openResult, mrOk);
+  EXPECT_EQ(caption, "Open");
+}
+
 TEST_F(OpenDialogTest, PlacementIsReadBackFromTheWindowAndTreeStateKept) {
   dialog_->SetFormPosition(poDesigned);
   dialog_->SetFormLeft(40);
