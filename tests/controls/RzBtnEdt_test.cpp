@@ -12,55 +12,27 @@
 #include "framework/Forms.h"
 #include "framework/Menus.h"
 #include "support/Desktop.h"
+#include "support/Input.h"
 #include "support/Pump.h"
+#include "support/TestForm.h"
 
 namespace kovra {
 namespace {
 
 using test::PumpUntil;
+using test::SendKeys;
 
 void Pump() {
   Application().ProcessMessages();
-}
-
-// Real key strokes through the system's input queue: modifiers are seen by GetKeyState.
-void Tap(WORD key, std::initializer_list<WORD> modifiers = {}) {
-  std::vector<INPUT> in;
-  auto add = [&](WORD vk, bool up) {
-    INPUT i{};
-    i.type = INPUT_KEYBOARD;
-    i.ki.wVk = vk;
-    i.ki.dwFlags = up ? KEYEVENTF_KEYUP : 0;
-    in.push_back(i);
-  };
-  for (WORD m : modifiers) add(m, false);
-  add(key, false);
-  add(key, true);
-  for (auto it = std::rbegin(modifiers); it != std::rend(modifiers); ++it) add(*it, true);
-  SendInput(static_cast<UINT>(in.size()), in.data(), sizeof(INPUT));
-}
-
-TBitmap CapturePair(TRzButtonPair& pair) {
-  TBitmap bitmap(pair.ClientWidth(), pair.ClientHeight());
-  SendMessageW(pair.Handle(), WM_PRINTCLIENT, reinterpret_cast<WPARAM>(bitmap.Canvas().Handle()),
-               PRF_CLIENT);
-  GdiFlush();
-  return bitmap;
 }
 
 class ButtonEditTest : public ::testing::Test {
  protected:
   void SetUp() override {
     test::ParkCursor();
-    Application().Initialize();
-    form_ = std::make_unique<TForm>();
-    form_->SetBounds(60, 60, 360, 200);
-    form_->SetColor(clBtnFace);
-    form_->Show();
-    SetForegroundWindow(form_->Handle());
-    edit_ = new TRzButtonEdit(form_.get());
-    edit_->SetParent(form_.get());
-    edit_->SetBounds(10, 10, 200, 21);
+    form_ = test::NewForm(60, 60, 360, 200);
+    test::ShowInFront(*form_);
+    edit_ = test::Place<TRzButtonEdit>(*form_, 10, 10, 200, 21);
     edit_->OnButtonClick = [this](TObject*) { ++mainClicks_; };
     edit_->OnAltBtnClick = [this](TObject*) { ++altClicks_; };
     Pump();
@@ -76,7 +48,7 @@ class ButtonEditTest : public ::testing::Test {
   void Settle() {
     bool seen = false;
     edit_->OnKeyUp = [&](TObject*, WORD& key, TShiftState) { seen = seen || key == VK_F8; };
-    Tap(VK_F8);
+    SendKeys({VK_F8});
     ASSERT_TRUE(PumpUntil([&] { return seen; }));
     edit_->OnKeyUp = nullptr;
   }
@@ -91,9 +63,9 @@ class ButtonEditTest : public ::testing::Test {
 
 TEST_F(ButtonEditTest, F4ClicksTheMainButtonAndTypesNothingButShiftF4DoesNot) {
   EXPECT_EQ(edit_->ButtonShortCut(), VK_F4);
-  Tap(VK_F4);
+  SendKeys({VK_F4});
   ASSERT_TRUE(PumpUntil([&] { return mainClicks_ == 1; }));
-  Tap(VK_F4, {VK_SHIFT});
+  SendKeys({VK_SHIFT, VK_F4});
   Settle();
   EXPECT_EQ(mainClicks_, 1);
   EXPECT_EQ(edit_->Text(), "");
@@ -103,12 +75,12 @@ TEST_F(ButtonEditTest, BothShortcutsWorkAndTheMainOneWinsATie) {
   edit_->SetAltBtnVisible(true);
   edit_->SetAltBtnShortCut(TRzButtonEdit::kCtrl | 'L');
   edit_->SetButtonShortCut('Q');  // a letter: its character must not be typed either
-  Tap('L', {VK_CONTROL});
+  SendKeys({VK_CONTROL, 'L'});
   ASSERT_TRUE(PumpUntil([&] { return altClicks_ == 1; }));
-  Tap('Q');
+  SendKeys({'Q'});
   ASSERT_TRUE(PumpUntil([&] { return mainClicks_ == 1; }));
   edit_->SetAltBtnShortCut('Q');
-  Tap('Q');
+  SendKeys({'Q'});
   ASSERT_TRUE(PumpUntil([&] { return mainClicks_ == 2; }));
   Settle();
   EXPECT_EQ(altClicks_, 1);
@@ -118,7 +90,7 @@ TEST_F(ButtonEditTest, BothShortcutsWorkAndTheMainOneWinsATie) {
 TEST_F(ButtonEditTest, AltShortcutArrivesAsASystemKeyAndStillClicks) {
   edit_->SetAltBtnVisible(true);
   edit_->SetAltBtnShortCut(TRzButtonEdit::kAlt | 'K');
-  Tap('K', {VK_MENU});
+  SendKeys({VK_MENU, 'K'});
   ASSERT_TRUE(PumpUntil([&] { return altClicks_ == 1; }));
   Settle();
   EXPECT_EQ(edit_->Text(), "");
@@ -128,10 +100,10 @@ TEST_F(ButtonEditTest, AltShortcutArrivesAsASystemKeyAndStillClicks) {
 TEST_F(ButtonEditTest, HiddenOrDisabledButtonLetsItsKeyThroughToTheText) {
   edit_->SetButtonShortCut('Q');
   edit_->SetButtonVisible(false);
-  Tap('Q');
+  SendKeys({'Q'});
   edit_->SetButtonVisible(true);
   edit_->Button(TRzButtonEdit::kMainButton)->SetEnabled(false);
-  Tap('Q');
+  SendKeys({'Q'});
   Settle();
   EXPECT_EQ(mainClicks_, 0);
   EXPECT_EQ(edit_->Text(), "qq");
@@ -152,13 +124,13 @@ TEST_F(ButtonEditTest, ReadOnlyHidesTheButtonsAndTheirMarginUnlessToldToKeepThem
   edit_->SetReadOnly(true);
   EXPECT_FALSE(edit_->ButtonPair()->Visible());
   EXPECT_EQ(RightMargin(), 0);
-  Tap(VK_F4);
+  SendKeys({VK_F4});
   Settle();
   edit_->SetHideButtonsOnReadOnly(false);
   EXPECT_TRUE(edit_->ButtonPair()->Visible());
   EXPECT_EQ(RightMargin(), pairWidth + 2);
   EXPECT_EQ(mainClicks_, 0);  // the first F4 found the button hidden
-  Tap(VK_F4);
+  SendKeys({VK_F4});
   ASSERT_TRUE(PumpUntil([&] { return mainClicks_ == 1; }));
 }
 
@@ -168,10 +140,10 @@ TEST_F(ButtonEditTest, WithoutKeyEditingTypingDeletingAndPastingChangeNothing) {
   edit_->SetBeepOnInvalidKey(false);
   edit_->SetSelStart(2);
   edit_->SetSelLength(0);
-  Tap('X');
-  Tap(VK_BACK);
-  Tap(VK_DELETE);
-  Tap(VK_F4);  // the buttons still work
+  SendKeys({'X'});
+  SendKeys({VK_BACK});
+  SendKeys({VK_DELETE});
+  SendKeys({VK_F4});  // the buttons still work
   ASSERT_TRUE(PumpUntil([&] { return mainClicks_ == 1; }));
   EXPECT_EQ(edit_->Text(), "keep");
 
@@ -288,9 +260,9 @@ TEST_F(ButtonEditTest, KindGlyphsAreSharedTwoCellBitmapsAndCustomGlyphsSwitchThe
   auto* main = edit_->Button(TRzButtonEdit::kMainButton);
   EXPECT_EQ(edit_->ButtonKind(), TRzButtonEdit::bkLookup);
   EXPECT_EQ(main->NumGlyphs(), 2);
-  EXPECT_GT(CountInk(CapturePair(*edit_->ButtonPair())), 5);  // the ellipsis
+  EXPECT_GT(CountInk(test::CaptureClient(*edit_->ButtonPair())), 5);  // the ellipsis
   edit_->SetEnabled(false);
-  EXPECT_EQ(CountInk(CapturePair(*edit_->ButtonPair())), 0);  // the embossed cell
+  EXPECT_EQ(CountInk(test::CaptureClient(*edit_->ButtonPair())), 0);  // the embossed cell
   edit_->SetEnabled(true);
 
   TBitmap red(10, 10);

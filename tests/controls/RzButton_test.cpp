@@ -8,41 +8,28 @@
 #include "framework/Application.h"
 #include "framework/Forms.h"
 #include "support/Pump.h"
+#include "support/TestForm.h"
 
 namespace kovra {
 namespace {
 
+using test::CaptureClient;
 using test::PumpUntil;
 
 void Pump() {
   Application().ProcessMessages();
 }
 
-// The client area as the control paints it, through WM_PRINTCLIENT into a memory DIB.
-TBitmap Capture(TWinControl& control) {
-  TBitmap bitmap(control.ClientWidth(), control.ClientHeight());
-  SendMessageW(control.Handle(), WM_PRINTCLIENT, reinterpret_cast<WPARAM>(bitmap.Canvas().Handle()),
-               PRF_CLIENT);
-  GdiFlush();
-  return bitmap;
-}
-
 class ButtonTest : public ::testing::Test {
  protected:
   void SetUp() override {
-    Application().Initialize();
-    form_ = std::make_unique<TForm>();
-    form_->SetBounds(60, 60, 360, 220);
-    form_->SetColor(clBtnFace);
-    form_->Show();
-    SetForegroundWindow(form_->Handle());
+    form_ = test::NewForm(60, 60, 360, 220);
+    test::ShowInFront(*form_);
     Pump();
   }
   template <class T = TRzButton>
   T* Add(int left, int top, std::string_view caption) {
-    auto* b = new T(form_.get());
-    b->SetParent(form_.get());
-    b->SetBounds(left, top, 75, 25);
+    auto* b = test::Place<T>(*form_, left, top, 75, 25);
     b->SetCaption(caption);
     return b;
   }
@@ -210,7 +197,7 @@ TEST_F(ButtonTest, FocusedClassicButtonShowsRingFrameAndDottedFocusRectangle) {
   b->SetFocus();
   ShowFocusCues(true);
   ASSERT_TRUE(b->ShowFocusCues());
-  TBitmap shot = Capture(*b);
+  TBitmap shot = CaptureClient(*b);
   const int w = shot.Width(), h = shot.Height();
   const TColor frame = ColorToRGB(clWindowFrame), face = ColorToRGB(clBtnFace);
   for (int x = 0; x < w; ++x) {
@@ -238,7 +225,7 @@ TEST_F(ButtonTest, HiddenFocusCuesHideTheFocusRectangle) {
   ShowFocusCues(false);
   // Wine keeps no UI state (WM_QUERYUISTATE always reports cues shown).
   if (b->ShowFocusCues()) GTEST_SKIP() << "the system does not hide focus cues";
-  TBitmap shot = Capture(*b);
+  TBitmap shot = CaptureClient(*b);
   const TColor face = ColorToRGB(clBtnFace);
   EXPECT_EQ(BitmapPixel(shot, 4, 5), face);
   EXPECT_EQ(BitmapPixel(shot, 5, 4), face);
@@ -251,11 +238,11 @@ TEST_F(ButtonTest, ClassicButtonWithoutFocusHasNoRingAndPressedLooksSunken) {
   auto* other = Add(100, 10, "");
   other->SetFocus();
   Pump();
-  TBitmap shot = Capture(*b);
+  TBitmap shot = CaptureClient(*b);
   EXPECT_EQ(BitmapPixel(shot, 5, 0), ColorToRGB(clBtnHighlight));
   EXPECT_EQ(BitmapPixel(shot, 0, 12), ColorToRGB(clBtnHighlight));
   Post(*b, WM_LBUTTONDOWN, MK_LBUTTON, 5, 5);
-  shot = Capture(*b);
+  shot = CaptureClient(*b);
   // Focused and pressed: no ring, the flat two-ring frame of a pushed button.
   EXPECT_EQ(BitmapPixel(shot, 5, 0), ColorToRGB(clBtnText));
   EXPECT_EQ(BitmapPixel(shot, 5, 1), ColorToRGB(clBtnShadow));
@@ -265,9 +252,9 @@ TEST_F(ButtonTest, ClassicButtonWithoutFocusHasNoRingAndPressedLooksSunken) {
 TEST_F(ButtonTest, ThemedButtonIgnoresItsColour) {
   if (!ThemesActive()) GTEST_SKIP() << "no visual theme";
   auto* b = Add(10, 10, "");
-  TBitmap before = Capture(*b);
+  TBitmap before = CaptureClient(*b);
   b->SetColor(clRed);
-  TBitmap after = Capture(*b);
+  TBitmap after = CaptureClient(*b);
   for (int y = 0; y < before.Height(); ++y)
     for (int x = 0; x < before.Width(); ++x)
       ASSERT_EQ(BitmapPixel(before, x, y), BitmapPixel(after, x, y)) << x << "," << y;
@@ -278,7 +265,7 @@ TEST_F(ButtonTest, ExclusiveGroupButtonShowsTheCheckerPattern) {
   b->SetThemeAware(false);
   b->SetGroupIndex(1);
   b->SetDown(true);
-  TBitmap shot = Capture(*b);
+  TBitmap shot = CaptureClient(*b);
   const TColor face = ColorToRGB(clBtnFace);
   const TColor mark = face == 0xC0C0C0 ? 0x808080 : 0xC0C0C0;
   const TColor a = BitmapPixel(shot, 10, 3), c = BitmapPixel(shot, 11, 3);
@@ -291,7 +278,7 @@ TEST_F(ButtonTest, HotTrackLookFillsTheFaceWithAGradientAndFramesIt) {
   b->SetThemeAware(false);
   b->SetColor(RGBColor(200, 200, 200));
   b->SetFrameColor(clBlue);
-  TBitmap shot = Capture(*b);
+  TBitmap shot = CaptureClient(*b);
   EXPECT_EQ(BitmapPixel(shot, 10, 1), clBlue);  // the frame inside the outline
   EXPECT_EQ(BitmapPixel(shot, 1, 10), clBlue);
   const TColor top = BitmapPixel(shot, 10, 2), bottom = BitmapPixel(shot, 10, 20);
@@ -303,7 +290,7 @@ TEST_F(ButtonTest, HotTrackLookFillsTheFaceWithAGradientAndFramesIt) {
   b->Perform(CM_MOUSEENTER, 0, reinterpret_cast<LPARAM>(static_cast<TControl*>(b)));
   EXPECT_EQ(entered, 1);
   EXPECT_TRUE(b->MouseOver());
-  shot = Capture(*b);
+  shot = CaptureClient(*b);
   const TColor ring = BitmapPixel(shot, 30, shot.Height() - 3);
   EXPECT_GT(RedOf(ring), 200);
   EXPECT_LT(BlueOf(ring), 100);
@@ -328,7 +315,7 @@ TBitmap FourCellGlyph() {
 }
 
 TColor GlyphCentre(TRzBitBtn& b) {
-  TBitmap shot = Capture(b);
+  TBitmap shot = CaptureClient(b);
   const RECT g = b.GlyphRect();
   return BitmapPixel(shot, (g.left + g.right) / 2, (g.top + g.bottom) / 2);
 }
@@ -350,7 +337,7 @@ TEST_F(ButtonTest, GlyphCellFollowsTheButtonState) {
   b->SetDown(true);
   EXPECT_EQ(GlyphCentre(*b), clYellow);
   // The key colour leaves the face showing.
-  TBitmap shot = Capture(*b);
+  TBitmap shot = CaptureClient(*b);
   const RECT g = b->GlyphRect();
   EXPECT_NE(BitmapPixel(shot, g.left, g.top), clFuchsia);
 }
@@ -376,13 +363,13 @@ TEST_F(ButtonTest, GlyphLayoutPlacesTheGlyphBesideOrAboveTheCaption) {
   b->SetBounds(10, 10, 120, 60);
   b->SetThemeAware(false);
   b->SetKind(bkOK);
-  Capture(*b);
+  CaptureClient(*b);
   EXPECT_EQ(b->GlyphRect().left, 5 + 2);  // caption rectangle plus Margin
   b->SetLayout(blGlyphRight);
-  Capture(*b);
+  CaptureClient(*b);
   EXPECT_EQ(b->GlyphRect().right, 120 - 5 - 2);
   b->SetLayout(blGlyphTop);
-  Capture(*b);
+  CaptureClient(*b);
   EXPECT_EQ(b->GlyphRect().top, 5 + 2);
   EXPECT_EQ(b->GlyphRect().left, (5 + 115 - 16 + 1) / 2);
 }
@@ -400,7 +387,7 @@ TEST_F(ButtonTest, ImageListImageIsDrawnAndItsRemovalForgotten) {
   EXPECT_EQ(GlyphCentre(*b), clTeal);
   list.reset();
   EXPECT_EQ(b->Images(), nullptr);
-  Capture(*b);  // paints without the list
+  CaptureClient(*b);  // paints without the list
   EXPECT_EQ(b->PaintedCell(), -1);
 }
 

@@ -16,6 +16,7 @@
 #include "framework/Forms.h"
 #include "support/Desktop.h"
 #include "support/Pump.h"
+#include "support/TestForm.h"
 
 namespace kovra {
 namespace {
@@ -59,14 +60,10 @@ class ScriptedPicker : public TRzColorPicker {
 class ColorPickerTest : public ::testing::Test {
  protected:
   void SetUp() override {
-    Application().Initialize();
     test::ParkCursor();
-    form_ = std::make_unique<TForm>();
+    form_ = test::NewForm(60, 60, 320, 300);
     form_->SetBorderStyle(bsNone);
-    form_->SetBounds(60, 60, 320, 300);
-    form_->SetColor(clBtnFace);
-    form_->Show();
-    SetForegroundWindow(form_->Handle());
+    test::ShowInFront(*form_);
     Pump();
   }
   template <class T = TRzColorPicker>

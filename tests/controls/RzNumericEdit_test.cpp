@@ -2,7 +2,6 @@
 
 #include <chrono>
 #include <cstdlib>
-#include <functional>
 #include <memory>
 #include <stdexcept>
 
@@ -11,51 +10,29 @@
 #include "framework/Forms.h"
 #include "support/Desktop.h"
 #include "support/Pump.h"
+#include "support/TestForm.h"
 
 namespace kovra {
 namespace {
 
 using namespace std::chrono_literals;
+using test::During;
 using test::PumpUntil;
-
-std::function<void()> pendingAction;
-void CALLBACK RunPending(HWND, UINT, UINT_PTR id, DWORD) {
-  KillTimer(nullptr, id);
-  auto action = std::move(pendingAction);
-  pendingAction = nullptr;
-  if (action) action();
-}
-// Runs `action` from a timer, inside whichever message loop runs by then (a popup's).
-void During(std::function<void()> action) {
-  pendingAction = std::move(action);
-  SetTimer(nullptr, 0, 20, RunPending);
-}
 
 class RzNumericEditTest : public ::testing::Test {
  protected:
   void SetUp() override {
     test::ParkCursor();
-    Application().Initialize();
-    form_ = std::make_unique<TForm>();
-    form_->SetBounds(80, 80, 360, 320);
-    form_->SetColor(clBtnFace);
-    form_->Show();
-    SetForegroundWindow(form_->Handle());
+    form_ = test::NewForm(80, 80, 360, 320);
+    test::ShowInFront(*form_);
     edit_ = Add(20, 20);
     other_ = Add(20, 60);
     Application().ProcessMessages();
-    watchdog_ = SetTimer(nullptr, 0, 5000, [](HWND, UINT, UINT_PTR id, DWORD) {
-      KillTimer(nullptr, id);
-      PostMessageW(GetFocus(), WM_KEYDOWN, VK_ESCAPE, 1);  // a popup left open fails, not hangs
-    });
+    watchdog_.Start();
   }
-  void TearDown() override { KillTimer(nullptr, watchdog_); }
 
   TRzNumericEdit* Add(int left, int top) {
-    auto* e = new TRzNumericEdit(form_.get());
-    e->SetParent(form_.get());
-    e->SetBounds(left, top, 120, 21);
-    return e;
+    return test::Place<TRzNumericEdit>(*form_, left, top, 120, 21);
   }
   void Focus(TWinControl& c) {
     c.SetFocus();
@@ -72,7 +49,7 @@ class RzNumericEditTest : public ::testing::Test {
   std::unique_ptr<TForm> form_;
   TRzNumericEdit* edit_ = nullptr;
   TRzNumericEdit* other_ = nullptr;
-  UINT_PTR watchdog_ = 0;
+  test::EscapeWatchdog watchdog_;
 };
 
 // ---- keys ----

@@ -1,6 +1,5 @@
 #include <gtest/gtest.h>
 
-#include <functional>
 #include <memory>
 
 #include "controls/RzPopups.h"
@@ -8,10 +7,12 @@
 #include "framework/Forms.h"
 #include "support/Desktop.h"
 #include "support/Pump.h"
+#include "support/TestForm.h"
 
 namespace kovra {
 namespace {
 
+using test::During;
 using test::PumpUntil;
 
 POINT Centre(const RECT& r) {
@@ -25,37 +26,15 @@ void ClickAt(HWND wnd, POINT p) {
 }
 
 TBitmap Capture(TWinControl& control) {
-  const RECT r = control.ClientRect();
-  TBitmap bmp(r.right, r.bottom);
-  SendMessageW(control.Handle(), WM_PRINTCLIENT, reinterpret_cast<WPARAM>(bmp.Canvas().Handle()),
-               PRF_CLIENT | PRF_ERASEBKGND);
-  GdiFlush();
-  return bmp;
-}
-
-// Runs `action` once from a timer, that is from inside whatever message loop runs by then.
-std::function<void()> pendingAction;
-void CALLBACK RunPending(HWND, UINT, UINT_PTR id, DWORD) {
-  KillTimer(nullptr, id);
-  auto action = std::move(pendingAction);
-  pendingAction = nullptr;
-  if (action) action();
-}
-void During(std::function<void()> action) {
-  pendingAction = std::move(action);
-  SetTimer(nullptr, 0, 20, RunPending);
+  return test::CaptureClient(control, PRF_CLIENT | PRF_ERASEBKGND);
 }
 
 class RzCalculatorTest : public ::testing::Test {
  protected:
   void SetUp() override {
     test::ParkCursor();
-    Application().Initialize();
-    form_ = std::make_unique<TForm>();
-    form_->SetBounds(60, 60, 360, 260);
-    form_->SetColor(clBtnFace);
-    form_->Show();
-    SetForegroundWindow(form_->Handle());
+    form_ = test::NewForm(60, 60, 360, 260);
+    test::ShowInFront(*form_);
     calc_ = new TRzCalculator(form_.get());
     calc_->SetParent(form_.get());
     calc_->SetLeft(10);
@@ -244,15 +223,9 @@ class RzPopupPanelTest : public ::testing::Test {
  protected:
   void SetUp() override {
     test::ParkCursor();
-    Application().Initialize();
-    form_ = std::make_unique<TForm>();
-    form_->SetBounds(60, 60, 360, 300);
-    form_->SetColor(clBtnFace);
-    form_->Show();
-    SetForegroundWindow(form_->Handle());
-    anchor_ = new TRzPanel(form_.get());
-    anchor_->SetParent(form_.get());
-    anchor_->SetBounds(150, 20, 120, 24);
+    form_ = test::NewForm(60, 60, 360, 300);
+    test::ShowInFront(*form_);
+    anchor_ = test::Place<TRzPanel>(*form_, 150, 20, 120, 24);
     anchor_->SetTabStop(true);
     panel_ = new TRzPopupPanel(form_.get());
     panel_->SetParent(form_.get());
@@ -264,13 +237,8 @@ class RzPopupPanelTest : public ::testing::Test {
     panel_->OnClose = [this](TObject*) { ++closes_; };
     anchor_->SetFocus();
     Application().ProcessMessages();
-    // A popup that never closes fails its test instead of hanging the run.
-    watchdog_ = SetTimer(nullptr, 0, 5000, [](HWND, UINT, UINT_PTR id, DWORD) {
-      KillTimer(nullptr, id);
-      PostMessageW(GetFocus(), WM_KEYDOWN, VK_ESCAPE, 1);
-    });
+    watchdog_.Start();
   }
-  void TearDown() override { KillTimer(nullptr, watchdog_); }
   HWND PopupWindow() const {
     return panel_->CurrentPopup() ? panel_->CurrentPopup()->WindowHandle() : nullptr;
   }
@@ -280,7 +248,7 @@ class RzPopupPanelTest : public ::testing::Test {
   TRzPopupPanel* panel_ = nullptr;
   TRzCalculator* calc_ = nullptr;
   int closes_ = 0;
-  UINT_PTR watchdog_ = 0;
+  test::EscapeWatchdog watchdog_;
 };
 
 TEST_F(RzPopupPanelTest, ShowsTheChildrenUnderTheControlUntilSet) {

@@ -9,37 +9,26 @@
 #include "framework/Application.h"
 #include "framework/Forms.h"
 #include "support/Pump.h"
+#include "support/TestForm.h"
 
 namespace kovra {
 namespace {
+
+using test::CaptureClient;
 
 void Pump() {
   Application().ProcessMessages();
 }
 
-TBitmap Capture(TWinControl& control) {
-  TBitmap bitmap(control.ClientWidth(), control.ClientHeight());
-  SendMessageW(control.Handle(), WM_PRINTCLIENT, reinterpret_cast<WPARAM>(bitmap.Canvas().Handle()),
-               PRF_CLIENT);
-  GdiFlush();
-  return bitmap;
-}
-
 class CheckBoxTest : public ::testing::Test {
  protected:
   void SetUp() override {
-    Application().Initialize();
-    form_ = std::make_unique<TForm>();
-    form_->SetBounds(60, 60, 360, 220);
-    form_->SetColor(clBtnFace);
-    form_->Show();
-    SetForegroundWindow(form_->Handle());
+    form_ = test::NewForm(60, 60, 360, 220);
+    test::ShowInFront(*form_);
     Pump();
   }
   TRzCheckBox* Add(int left, int top, std::string_view caption) {
-    auto* c = new TRzCheckBox(form_.get());
-    c->SetParent(form_.get());
-    c->SetBounds(left, top, 120, 17);
+    auto* c = test::Place<TRzCheckBox>(*form_, left, top, 120, 17);
     c->SetCaption(caption);
     c->HandleNeeded();
     return c;
@@ -237,11 +226,11 @@ TEST_F(CheckBoxTest, HotTrackGlyphDrawsMarkAndFillByState) {
   c->SetFillColor(clYellow);
   c->SetHighlightColor(clRed);
   const RECT g = c->GlyphRect();
-  TBitmap shot = Capture(*c);
+  TBitmap shot = CaptureClient(*c);
   EXPECT_EQ(BitmapPixel(shot, g.left, g.top + 5), clBlue);        // outline
   EXPECT_EQ(BitmapPixel(shot, g.left + 6, g.top + 6), clYellow);  // empty interior
   c->SetChecked(true);
-  shot = Capture(*c);
+  shot = CaptureClient(*c);
   // Inside the outline (I = glyph shrunk by 1): the mark's column at I.left + 2 starts at
   // I.top + 4 and is three pixels tall.
   const int il = g.left + 1, it = g.top + 1;
@@ -254,26 +243,26 @@ TEST_F(CheckBoxTest, HotTrackGlyphDrawsMarkAndFillByState) {
   c->SetReadOnlyColor(clAqua);
   c->SetFocusColor(clSilver);
   c->SetReadOnly(true);
-  EXPECT_EQ(BitmapPixel(Capture(*c), il + 1, it + 1), clAqua);
+  EXPECT_EQ(BitmapPixel(CaptureClient(*c), il + 1, it + 1), clAqua);
   c->SetFocus();
   Pump();
-  EXPECT_EQ(BitmapPixel(Capture(*c), il + 1, it + 1), clSilver);
+  EXPECT_EQ(BitmapPixel(CaptureClient(*c), il + 1, it + 1), clSilver);
   c->SetReadOnlyColorOnFocus(true);
-  EXPECT_EQ(BitmapPixel(Capture(*c), il + 1, it + 1), clAqua);
+  EXPECT_EQ(BitmapPixel(CaptureClient(*c), il + 1, it + 1), clAqua);
   c->SetReadOnly(false);
   PostMessageW(c->Handle(), WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(5, 5));
   Pump();
-  EXPECT_EQ(BitmapPixel(Capture(*c), il + 1, it + 1), DarkenColor(clSilver, 20));
+  EXPECT_EQ(BitmapPixel(CaptureClient(*c), il + 1, it + 1), DarkenColor(clSilver, 20));
   PostMessageW(c->Handle(), WM_LBUTTONUP, 0, MAKELPARAM(500, 5));
   Pump();
   c->SetAllowGrayed(true);
   c->SetState(cbGrayed);
-  shot = Capture(*c);
+  shot = CaptureClient(*c);
   EXPECT_EQ(BitmapPixel(shot, il + 2, it + 2), clRed);
   EXPECT_EQ(BitmapPixel(shot, il + 1, it + 1), clSilver);  // focused now
   c->SetEnabled(false);
   c->SetDisabledColor(clLime);
-  shot = Capture(*c);
+  shot = CaptureClient(*c);
   EXPECT_EQ(BitmapPixel(shot, il + 1, it + 1), clLime);
   EXPECT_EQ(BitmapPixel(shot, il + 3, it + 3), ColorToRGB(clBtnShadow));
 }
@@ -282,9 +271,9 @@ TEST_F(CheckBoxTest, ClassicGlyphDiffersWhenChecked) {
   auto* c = Add(10, 10, "Classic");
   c->SetThemeAware(false);
   const RECT g = c->GlyphRect();
-  TBitmap before = Capture(*c);
+  TBitmap before = CaptureClient(*c);
   c->SetChecked(true);
-  TBitmap after = Capture(*c);
+  TBitmap after = CaptureClient(*c);
   int changed = 0;
   for (int y = g.top; y < g.bottom; ++y)
     for (int x = g.left; x < g.right; ++x)
@@ -306,14 +295,14 @@ TEST_F(CheckBoxTest, TransparentBoxShowsItsParentAndFollowsItsChanges) {
   c->SetColor(clBlue);
   c->SetThemeAware(false);
   const int x = c->ClientWidth() - 3, y = c->ClientHeight() - 3;  // beyond the caption's text
-  EXPECT_EQ(BitmapPixel(Capture(*c), x, y), clBlue);
+  EXPECT_EQ(BitmapPixel(CaptureClient(*c), x, y), clBlue);
   c->SetTransparent(true);
-  EXPECT_EQ(BitmapPixel(Capture(*c), x, y), clRed);
+  EXPECT_EQ(BitmapPixel(CaptureClient(*c), x, y), clRed);
   panel->SetColor(clLime);
-  EXPECT_EQ(BitmapPixel(Capture(*c), x, y), clLime);
+  EXPECT_EQ(BitmapPixel(CaptureClient(*c), x, y), clLime);
   c->SetTransparent(false);
   c->SetColor(clYellow);
-  EXPECT_EQ(BitmapPixel(Capture(*c), x, y), clYellow);  // the cached background is not stale
+  EXPECT_EQ(BitmapPixel(CaptureClient(*c), x, y), clYellow);  // the cached background is not stale
 }
 
 // Nine cells, each a solid colour, with a key-coloured corner and one window-mask pixel.
@@ -335,7 +324,7 @@ TEST_F(CheckBoxTest, CustomGlyphCellsFollowStateAndMasksApply) {
   EXPECT_TRUE(c->UseCustomGlyphs());
   const RECT g = c->GlyphRect();
   auto centre = [&] {
-    TBitmap shot = Capture(*c);
+    TBitmap shot = CaptureClient(*c);
     return BitmapPixel(shot, g.left + 6, g.top + 6);
   };
   EXPECT_EQ(centre(), RGBColor(10, 100, 200));
@@ -345,7 +334,7 @@ TEST_F(CheckBoxTest, CustomGlyphCellsFollowStateAndMasksApply) {
   c->SetEnabled(false);
   centre();
   EXPECT_EQ(c->PaintedGlyphIndex(), 7);
-  TBitmap shot = Capture(*c);
+  TBitmap shot = CaptureClient(*c);
   EXPECT_EQ(BitmapPixel(shot, g.left, g.top), clFuchsia);  // key colour shows the background
   EXPECT_EQ(BitmapPixel(shot, g.right - 1, g.bottom - 1), ColorToRGB(clWindow));
   c->SetEnabled(true);
@@ -371,19 +360,19 @@ TEST_F(CheckBoxTest, ImageListHotImagesNeedMoreThanNineImagesAndHotTrack) {
   EXPECT_EQ(c->GlyphWidth(), 16);
   c->SetHotTrack(true);
   c->Perform(CM_MOUSEENTER, 0, reinterpret_cast<LPARAM>(static_cast<TControl*>(c)));
-  Capture(*c);
+  CaptureClient(*c);
   EXPECT_EQ(c->PaintedGlyphIndex(), 0);  // nine images: no hot ones
   for (int i = 0; i < 3; ++i) list->Add(picture);
   c->SetChecked(true);
-  Capture(*c);
+  CaptureClient(*c);
   EXPECT_EQ(c->PaintedGlyphIndex(), 10);
   c->SetHotTrack(false);
-  Capture(*c);
+  CaptureClient(*c);
   EXPECT_EQ(c->PaintedGlyphIndex(), 1);
   list.reset();
   EXPECT_EQ(c->CustomGlyphImages(), nullptr);
   EXPECT_FALSE(c->UseCustomGlyphs());
-  Capture(*c);
+  CaptureClient(*c);
   EXPECT_EQ(c->PaintedGlyphIndex(), -1);
 }
 

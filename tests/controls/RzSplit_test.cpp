@@ -5,6 +5,7 @@
 #include "controls/RzSplit.h"
 #include "framework/Application.h"
 #include "framework/Forms.h"
+#include "support/TestForm.h"
 
 namespace kovra {
 namespace {
@@ -16,16 +17,10 @@ void Pump() {
 class SplitterTest : public ::testing::Test {
  protected:
   void SetUp() override {
-    Application().Initialize();
-    form_ = std::make_unique<TForm>();
-    form_->SetBounds(60, 60, 420, 260);
-    form_->SetColor(clBtnFace);
-    form_->Show();
-    SetForegroundWindow(form_->Handle());
+    form_ = test::NewForm(60, 60, 420, 260);
+    test::ShowInFront(*form_);
     Pump();
-    split_ = new TRzSplitter(form_.get());
-    split_->SetParent(form_.get());
-    split_->SetBounds(10, 10, 200, 100);
+    split_ = test::Place<TRzSplitter>(*form_, 10, 10, 200, 100);
     split_->HandleNeeded();
     Pump();
   }
@@ -298,10 +293,7 @@ TEST_F(SplitterTest, BarAndHotSpotArePainted) {
   split_->SetHotSpotVisible(true);
   split_->SetHotSpotFrameColor(clRed);
   split_->SetColor(clBlue);
-  TBitmap shot(split_->ClientWidth(), split_->ClientHeight());
-  SendMessageW(split_->Handle(), WM_PRINTCLIENT, reinterpret_cast<WPARAM>(shot.Canvas().Handle()),
-               PRF_CLIENT);
-  GdiFlush();
+  const TBitmap shot = test::CaptureClient(*split_);
   const RECT bar = split_->BarRect(), hot = split_->HotSpotRect();
   EXPECT_EQ(BitmapPixel(shot, bar.left + 1, 5), clBlue);
   EXPECT_EQ(BitmapPixel(shot, hot.left, hot.top + 5), clRed);

@@ -26,49 +26,15 @@
 #include "shell/RzShellDialogs.h"
 #include "shell/RzShellOpenForm.h"
 #include "support/Desktop.h"
+#include "support/Input.h"
 
 namespace kovra {
 namespace {
 
 using namespace std::chrono_literals;
-
-void SendKeys(std::initializer_list<WORD> down, bool release = true) {
-  std::vector<INPUT> in;
-  auto add = [&](WORD vk, bool up) {
-    INPUT i{};
-    i.type = INPUT_KEYBOARD;
-    i.ki.wVk = vk;
-    i.ki.dwFlags = up ? KEYEVENTF_KEYUP : 0;
-    in.push_back(i);
-  };
-  for (WORD k : down) add(k, false);
-  if (release)
-    for (auto it = std::rbegin(down); it != std::rend(down); ++it) add(*it, true);
-  SendInput(static_cast<UINT>(in.size()), in.data(), sizeof(INPUT));
-}
-
-void TypeText(std::wstring_view text) {
-  std::vector<INPUT> in;
-  for (wchar_t ch : text)
-    for (DWORD flags : {KEYEVENTF_UNICODE, KEYEVENTF_UNICODE | KEYEVENTF_KEYUP}) {
-      INPUT i{};
-      i.type = INPUT_KEYBOARD;
-      i.ki.wScan = ch;
-      i.ki.dwFlags = flags;
-      in.push_back(i);
-    }
-  SendInput(static_cast<UINT>(in.size()), in.data(), sizeof(INPUT));
-}
-
-// A real left click at client point (x, y) of `wnd`.
-void ClickAt(HWND wnd, int x, int y) {
-  test::PutCursorOver(wnd, x, y);
-  INPUT in[2]{};
-  in[0].type = in[1].type = INPUT_MOUSE;
-  in[0].mi.dwFlags = MOUSEEVENTF_LEFTDOWN;
-  in[1].mi.dwFlags = MOUSEEVENTF_LEFTUP;
-  SendInput(2, in, sizeof(INPUT));
-}
+using test::ClickAt;
+using test::SendKeys;
+using test::TypeText;
 
 void ClickControl(TWinControl& control) {
   ClickAt(control.Handle(), control.Width() / 2, control.Height() / 2);
