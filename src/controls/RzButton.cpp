@@ -311,24 +311,6 @@ void TRzButton::SetHotTrack(bool value) {
   InvalidateRect(ClientRect(), true);
 }
 
-void TRzButton::SetAllowAllUp(bool value) {
-  if (value == allowAllUp_) return;
-  allowAllUp_ = value;
-  BroadcastGroup();
-  Invalidate();
-}
-
-void TRzButton::SetGroupIndex(int value) {
-  if (value == groupIndex_) return;
-  groupIndex_ = value;
-  if (groupIndex_ == 0 && down_) {
-    down_ = false;
-    state_ = bsUp;
-  }
-  BroadcastGroup();
-  Invalidate();
-}
-
 void TRzButton::SetDefault(bool value) {
   if (value == default_) return;
   default_ = value;
@@ -338,36 +320,6 @@ void TRzButton::SetDefault(bool value) {
                     reinterpret_cast<LPARAM>(static_cast<TControl*>(form->ActiveControl())));
   }
   Invalidate();
-}
-
-// The last pressed button of a group without AllowAllUp cannot be released.
-void TRzButton::SetDown(bool value) {
-  if (groupIndex_ == 0) value = false;
-  if (value == down_) return;
-  if (down_ && !allowAllUp_ && groupIndex_ != 0) return;
-  down_ = value;
-  state_ = value ? bsExclusive : bsUp;
-  Invalidate();
-  if (value) BroadcastGroup();
-}
-
-void TRzButton::BroadcastGroup() {
-  if (groupIndex_ == 0 || !Parent()) return;
-  TMessage m{CM_BUTTONPRESSED, static_cast<WPARAM>(groupIndex_),
-             reinterpret_cast<LPARAM>(static_cast<TControl*>(this)), 0};
-  Parent()->Broadcast(m);
-}
-
-void TRzButton::CMButtonPressed(TMessage& m) {
-  if (groupIndex_ == 0 || static_cast<int>(m.WParam) != groupIndex_) return;
-  auto* sender = dynamic_cast<TRzButton*>(reinterpret_cast<TControl*>(m.LParam));
-  if (!sender || sender == this) return;
-  if (sender->Down() && down_) {
-    down_ = false;
-    state_ = bsUp;
-    Invalidate();
-  }
-  allowAllUp_ = sender->AllowAllUp();
 }
 
 void TRzButton::Click() {

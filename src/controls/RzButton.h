@@ -11,6 +11,7 @@
 #include <cstdint>
 #include <memory>
 
+#include "controls/RzButtonGroup.h"
 #include "controls/RzCommon.h"
 #include "framework/Controls.h"
 #include "framework/Forms.h"
@@ -124,25 +125,19 @@ class TRzCustomButton : public TCustomControl {
   bool keyToggle_ = false;
 };
 
-class TRzButton : public TRzCustomButton {
+class TRzButton : public TRzCustomButton, public TRzGroupedButton<TRzButton> {
  public:
   explicit TRzButton(TComponent* owner);
   ~TRzButton() override;
 
   TAlignment Alignment() const { return alignment_; }
   void SetAlignment(TAlignment value) { Store(alignment_, value); }
-  bool AllowAllUp() const { return allowAllUp_; }
-  void SetAllowAllUp(bool value);
   bool Cancel() const { return cancel_; }
   void SetCancel(bool value) { Store(cancel_, value); }
   bool Default() const { return default_; }
   void SetDefault(bool value);
   bool DropDownOnEnter() const { return dropDownOnEnter_; }
   void SetDropDownOnEnter(bool value) { dropDownOnEnter_ = value; }
-  int GroupIndex() const { return groupIndex_; }
-  void SetGroupIndex(int value);
-  bool Down() const { return down_; }
-  void SetDown(bool value);
   TColor FrameColor() const { return frameColor_; }
   void SetFrameColor(TColor value) { Store(frameColor_, value); }
   TModalResult ModalResult() const { return modalResult_; }
@@ -185,19 +180,16 @@ class TRzButton : public TRzCustomButton {
   void CMEnabledChanged(TMessage& m) override;
   void WMSetFocus(TMessage& m) override;
   void WMKillFocus(TMessage& m) override;
-  virtual void CMButtonPressed(TMessage& m);
 
  private:
-  void BroadcastGroup();
+  friend class TRzGroupedButton<TRzButton>;
+  void GroupDownChanged() { state_ = down_ ? bsExclusive : bsUp; }
   void AnnounceFocus(TWinControl* focused);
 
   TAlignment alignment_ = taCenter;
-  bool allowAllUp_ = false;
   bool cancel_ = false;
   bool default_ = false;
   bool dropDownOnEnter_ = true;
-  int groupIndex_ = 0;
-  bool down_ = false;
   TColor frameColor_ = cl3DDkShadow;
   TModalResult modalResult_ = mrNone;
   bool showDownPattern_ = true;

@@ -86,57 +86,13 @@ void TRzToolButton::Notification(TComponent* component, TOperation operation) {
 
 // ---- groups ----
 
-void TRzToolButton::SetGroupIndex(int value) {
-  if (value == groupIndex_) return;
-  groupIndex_ = value;
-  if (groupIndex_ == 0 && down_) {
-    down_ = false;
-    state_ = tbsUp;
-  }
-  BroadcastGroup();
-  Invalidate();
-}
-
-void TRzToolButton::SetAllowAllUp(bool value) {
-  if (value == allowAllUp_) return;
-  allowAllUp_ = value;
-  BroadcastGroup();
-  Invalidate();
-}
-
-// The last down button of a group stays down unless the group allows all up.
 void TRzToolButton::SetDown(bool value) {
-  if (IsLoading()) {  // the group may be read after Down; Loaded settles it
-    down_ = value;
-    state_ = value ? tbsExclusive : tbsUp;
+  if (!IsLoading()) {
+    TRzGroupedButton::SetDown(value);
     return;
   }
-  if (groupIndex_ == 0) value = false;
-  if (value == down_) return;
-  if (down_ && !allowAllUp_) return;
   down_ = value;
-  state_ = value ? tbsExclusive : tbsUp;
-  Invalidate();
-  if (value) BroadcastGroup();
-}
-
-void TRzToolButton::BroadcastGroup() {
-  if (groupIndex_ == 0 || !Parent()) return;
-  TMessage m{CM_BUTTONPRESSED, static_cast<WPARAM>(groupIndex_),
-             reinterpret_cast<LPARAM>(static_cast<TControl*>(this)), 0};
-  Parent()->Broadcast(m);
-}
-
-void TRzToolButton::CMButtonPressed(TMessage& m) {
-  if (groupIndex_ == 0 || static_cast<int>(m.WParam) != groupIndex_) return;
-  auto* sender = dynamic_cast<TRzToolButton*>(reinterpret_cast<TControl*>(m.LParam));
-  if (!sender || sender == this) return;
-  if (sender->Down() && down_) {
-    down_ = false;
-    state_ = tbsUp;
-    Invalidate();
-  }
-  allowAllUp_ = sender->AllowAllUp();
+  GroupDownChanged();
 }
 
 // ---- toolbar parent ----
@@ -148,10 +104,7 @@ void TRzToolButton::SetParent(TWinControl* parent) {
 
 void TRzToolButton::Loaded() {
   TGraphicControl::Loaded();
-  if (down_ && groupIndex_ == 0) {
-    down_ = false;
-    state_ = tbsUp;
-  }
+  if (down_ && groupIndex_ == 0) ShowDown(false);
   if (down_) BroadcastGroup();
   UpdateFromToolbar();
 }

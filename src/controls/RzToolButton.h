@@ -11,6 +11,7 @@
 #include <memory>
 
 #include "controls/RzButton.h"
+#include "controls/RzButtonGroup.h"
 #include "controls/RzButtonLogic.h"
 #include "controls/RzCommon.h"
 #include "framework/Controls.h"
@@ -37,7 +38,7 @@ class IRzToolbarSettings {
   ~IRzToolbarSettings() = default;
 };
 
-class TRzToolButton : public TGraphicControl {
+class TRzToolButton : public TGraphicControl, public TRzGroupedButton<TRzToolButton> {
  public:
   static constexpr int kDropDownWidth = 14;
   // Pressing the arrow this soon after the menu closed only ends that menu.
@@ -63,12 +64,8 @@ class TRzToolButton : public TGraphicControl {
   TAlignment Alignment() const { return alignment_; }
   void SetAlignment(TAlignment value) { Store(alignment_, value); }
 
-  int GroupIndex() const { return groupIndex_; }
-  void SetGroupIndex(int value);
-  bool Down() const { return down_; }
+  // Down given while loading waits for Loaded, since the group may be read after it.
   void SetDown(bool value);
-  bool AllowAllUp() const { return allowAllUp_; }
-  void SetAllowAllUp(bool value);
 
   TPopupMenu* DropDownMenu() const { return dropDownMenu_; }
   void SetDropDownMenu(TPopupMenu* menu);
@@ -154,7 +151,6 @@ class TRzToolButton : public TGraphicControl {
   void CMMouseLeave(TMessage& m) override;
   void CMEnabledChanged(TMessage& m) override;
   void CMTextChanged(TMessage& m) override;
-  void CMButtonPressed(TMessage& m);
   void CMDialogChar(TMessage& m);
 
   template <class T>
@@ -165,11 +161,12 @@ class TRzToolButton : public TGraphicControl {
   }
 
  private:
+  friend class TRzGroupedButton<TRzToolButton>;
+  void GroupDownChanged() { state_ = down_ ? tbsExclusive : tbsUp; }
   TRzToolButtonState PaintState() const;
   bool HasClickHandler() const { return static_cast<bool>(OnClick); }
   bool InArrowSection(int x) const;
   bool Inside(int x, int y) const;
-  void BroadcastGroup();
   void SyncHover();
   POINT MenuPoint(int menuWidth) const;
   int MenuWidth() const;
@@ -187,9 +184,6 @@ class TRzToolButton : public TGraphicControl {
   bool showCaption_ = false;
   TButtonLayout layout_ = blGlyphLeft;
   TAlignment alignment_ = taCenter;
-  int groupIndex_ = 0;
-  bool down_ = false;
-  bool allowAllUp_ = false;
   TPopupMenu* dropDownMenu_ = nullptr;
   TRzToolStyle toolStyle_ = tsButton;
   bool flat_ = true;
