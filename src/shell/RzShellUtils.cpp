@@ -3,13 +3,16 @@
 #include <lm.h>
 #include <shellapi.h>
 #include <shlwapi.h>
+#include <commctrl.h>
 
 #include <algorithm>
 #include <cstring>
 #include <stdexcept>
+#include <vector>
 
 #include "framework/Application.h"
 #include "framework/Dialogs.h"
+#include "framework/Handles.h"
 #include "framework/WindowClass.h"
 #include "shell/RzComBase.h"
 
@@ -442,44 +445,103 @@ std::string AbsoluteDisplayName(LPCITEMIDLIST absolute) {
 
 namespace {
 
-// The shell's two overlay images (shared folder, shortcut arrow), added once per process to the
-// system lists so that controls can draw them.
+struct LibraryTraits {
+  using Handle = HMODULE;
+  static HMODULE Invalid() { return nullptr; }
+  static bool IsValid(HMODULE h) { return h != nullptr; }
+  static void Close(HMODULE h) { FreeLibrary(h); }
+};
+using LibraryHandle = ScopedHandle<LibraryTraits>;
+
+HIMAGELIST ShellIconList(UINT sizeFlag) {
+  SHFILEINFOW info{};
+  auto list = reinterpret_cast<HIMAGELIST>(
+      SHGetFileInfoW(L"C:\\", 0, &info, sizeof(info), SHGFI_SYSICONINDEX | sizeFlag));
+  if (!list) list = reinterpret_cast<HIMAGELIST>(FileInfoOfIdList(nullptr, sizeFlag).Result);
+  return list;
+}
+
+// Every list the shell appends a new icon to, handing out one index for all of them: the small
+// and large ones, and the other sizes where the shell has them. The lists live with the process.
+std::vector<HIMAGELIST> ShellIconListsInStep(HIMAGELIST small, HIMAGELIST large) {
+  static constexpr GUID kIidImageList = {
+      0x46EB5926, 0x582E, 0x4017, {0x9F, 0xDF, 0xE8, 0x99, 0x8D, 0xAA, 0x09, 0x50}};
+  std::vector<HIMAGELIST> lists{small, large};
+  for (int kind = SHIL_LARGE; kind <= SHIL_LAST; ++kind) {
+    HIMAGELIST list = nullptr;
+    if (FAILED(SHGetImageList(kind, kIidImageList, reinterpret_cast<void**>(&list))) || !list)
+      continue;
+    if (std::find(lists.begin(), lists.end(), list) == lists.end()) lists.push_back(list);
+    reinterpret_cast<IUnknown*>(list)->Release();  // the shell keeps its own reference
+  }
+  return lists;
+}
+
+// The shell's icon cache: loads an icon file's icon once and appends it to all its lists at
+// one index. Newer shells export it by name, older ones by number only (wide on NT).
+using TCachedImageIndex = int(WINAPI*)(LPCWSTR, int, UINT);
+TCachedImageIndex CachedImageIndexEntry(HMODULE shell32) {
+  FARPROC entry = GetProcAddress(shell32, "Shell_GetCachedImageIndexW");
+  if (!entry) entry = GetProcAddress(shell32, MAKEINTRESOURCEA(72));
+  return reinterpret_cast<TCachedImageIndex>(reinterpret_cast<void*>(entry));
+}
+
+// Without the shell's cache: the icon goes into every list at the same index, or into none.
+int AddIconInStep(const std::vector<HIMAGELIST>& lists, HMODULE shell32, int resource) {
+  const int index = ImageList_GetImageCount(lists.front());
+  std::vector<HICON> icons;
+  for (HIMAGELIST list : lists) {
+    int cx = 0, cy = 0;
+    if (ImageList_GetImageCount(list) != index || !ImageList_GetIconSize(list, &cx, &cy)) return -1;
+    auto icon = static_cast<HICON>(
+        LoadImageW(shell32, MAKEINTRESOURCEW(resource), IMAGE_ICON, cx, cy, LR_SHARED));
+    if (!icon) return -1;
+    icons.push_back(icon);
+  }
+  for (std::size_t i = 0; i < lists.size(); ++i) {
+    if (ImageList_AddIcon(lists[i], icons[i]) == index) continue;
+    for (std::size_t j = 0; j <= i; ++j)
+      if (ImageList_GetImageCount(lists[j]) > index) ImageList_Remove(lists[j], index);
+    return -1;
+  }
+  return index;
+}
+
+// The shell's shared-folder hand and shortcut arrow (icons 29 and 30 of shell32) become overlay
+// images 1 and 2 of the system lists, once per process. Adding them to the small and large lists
+// alone would shift those lists against the index the shell hands out for every later icon, so
+// they go in through the shell's cache, or into all of its lists at once.
 void AddSystemOverlays() {
   auto& s = Layer();
   if (s.overlaysAdded) return;
   s.overlaysAdded = true;
   const auto& platform = ShellPlatform();
   if (!platform.IsNT || platform.ComCtlVersionMS <= 0x00040046) return;
-  HMODULE shell32 = LoadLibraryW(L"shell32.dll");
+  HIMAGELIST small = ShellIconList(SHGFI_SMALLICON);
+  HIMAGELIST large = ShellIconList(SHGFI_LARGEICON);
+  if (!small || !large) return;
+  LibraryHandle shell32(LoadLibraryW(L"shell32.dll"));
   if (!shell32) return;
-  SHFILEINFOW info{};
-  for (const UINT size : {SHGFI_SMALLICON, SHGFI_LARGEICON}) {
-    auto list = reinterpret_cast<HIMAGELIST>(
-        SHGetFileInfoW(L"C:\\", 0, &info, sizeof(info), SHGFI_SYSICONINDEX | size));
-    if (!list) list = reinterpret_cast<HIMAGELIST>(FileInfoOfIdList(nullptr, size).Result);
-    if (!list) continue;
-    const int pixels = size == SHGFI_SMALLICON ? 16 : 32;
-    for (int overlay = 1; overlay <= 2; ++overlay) {
-      auto icon = static_cast<HICON>(LoadImageW(shell32, MAKEINTRESOURCEW(28 + overlay), IMAGE_ICON,
-                                                pixels, pixels, LR_SHARED));
-      if (!icon) continue;
-      const int index = ImageList_AddIcon(list, icon);
-      if (index >= 0) ImageList_SetOverlayImage(list, index, overlay);
-    }
+  wchar_t path[MAX_PATH]{};
+  const DWORD length = GetModuleFileNameW(shell32.Get(), path, MAX_PATH);
+  const TCachedImageIndex cached =
+      length > 0 && length < MAX_PATH ? CachedImageIndexEntry(shell32.Get()) : nullptr;
+  const std::vector<HIMAGELIST> lists = ShellIconListsInStep(small, large);
+  for (int overlay = 1; overlay <= 2; ++overlay) {
+    const int resource = 28 + overlay;
+    const int index =
+        cached ? cached(path, -resource, 0) : AddIconInStep(lists, shell32.Get(), resource);
+    if (index < 0) continue;
+    for (HIMAGELIST list : lists)
+      if (index < ImageList_GetImageCount(list)) ImageList_SetOverlayImage(list, index, overlay);
   }
-  FreeLibrary(shell32);
 }
 
 }  // namespace
 
 HIMAGELIST SystemImageList(TRzShellIconSize size) {
   AddSystemOverlays();
-  const UINT sizeFlag = size == sisSmall ? SHGFI_SMALLICON : SHGFI_LARGEICON;
-  SHFILEINFOW info{};
-  auto list = reinterpret_cast<HIMAGELIST>(
-      SHGetFileInfoW(L"C:\\", 0, &info, sizeof(info), SHGFI_SYSICONINDEX | sizeFlag));
-  if (!list) list = reinterpret_cast<HIMAGELIST>(FileInfoOfIdList(nullptr, sizeFlag).Result);
-  return list;
+  return ShellIconList(size == sisSmall ? SHGFI_SMALLICON : SHGFI_LARGEICON);
 }
 
 bool IsFolderItem(SFGAOF attributes, bool filesCanBeFolders) {
