@@ -27,18 +27,16 @@
 #include "shell/RzShellOpenForm.h"
 #include "support/Desktop.h"
 #include "support/Input.h"
+#include "support/TestForm.h"
 
 namespace kovra {
 namespace {
 
 using namespace std::chrono_literals;
 using test::ClickAt;
+using test::ClickControl;
 using test::SendKeys;
 using test::TypeText;
-
-void ClickControl(TWinControl& control) {
-  ClickAt(control.Handle(), control.Width() / 2, control.Height() / 2);
-}
 
 // Steps run one after the other from a timer inside the window's modal loop; a step returns true
 // when it is done (steps that wait poll their condition). Past the deadline the window is closed

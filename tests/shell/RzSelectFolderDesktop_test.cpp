@@ -16,12 +16,18 @@
 #include "framework/runtime/Text.h"
 #include "support/Desktop.h"
 #include "support/Pump.h"
+#include "support/TestForm.h"
 #include "support/TestPaths.h"
+#include "ShellTestSupport.h"
 
 namespace kovra {
 namespace {
 
+using test::ChildNode;
+using test::ClickControl;
+using test::ClickNode;
 using test::PumpUntil;
+using test::SendKeys;
 
 // Runs `script` once inside the modal loop of the form `current` returns, as soon as that form
 // shows. A deadline cancels a window the script left open, so a failing test never hangs.
@@ -67,31 +73,6 @@ class WhileModal {
   bool running_ = false;
 };
 
-void ClickClient(HWND wnd, POINT p) {
-  test::PutCursorOver(wnd, p.x, p.y);
-  INPUT in[2] = {};
-  in[0].type = in[1].type = INPUT_MOUSE;
-  in[0].mi.dwFlags = MOUSEEVENTF_LEFTDOWN;
-  in[1].mi.dwFlags = MOUSEEVENTF_LEFTUP;
-  SendInput(2, in, sizeof(INPUT));
-}
-
-// A real click in the middle of a control (windowless ones through their parent).
-void ClickControl(TControl& control) {
-  if (control.IsWindowed()) {
-    auto& wc = static_cast<TWinControl&>(control);
-    ClickClient(wc.Handle(), POINT{control.Width() / 2, control.Height() / 2});
-  } else {
-    ClickClient(control.Parent()->Handle(),
-                POINT{control.Left() + control.Width() / 2, control.Top() + control.Height() / 2});
-  }
-}
-
-void ClickNode(TRzShellTree& tree, TTreeNode* node) {
-  const RECT r = node->DisplayRect(true);
-  ClickClient(tree.Handle(), POINT{(r.left + r.right) / 2, (r.top + r.bottom) / 2});
-}
-
 // With KOVRA_SELECT_FOLDER_SHOT set to a Windows file name, the window settles, says so in
 // "<name>.ready" and stays up until a screen capture from outside has written the file.
 void AwaitShot(TForm& form) {
@@ -107,26 +88,10 @@ void AwaitShot(TForm& form) {
                         std::chrono::seconds(30)));
 }
 
-void PressKey(WORD vk) {
-  INPUT in[2] = {};
-  in[0].type = in[1].type = INPUT_KEYBOARD;
-  in[0].ki.wVk = in[1].ki.wVk = vk;
-  in[1].ki.dwFlags = KEYEVENTF_KEYUP;
-  SendInput(2, in, sizeof(INPUT));
-}
-
-TTreeNode* Child(TTreeNode* parent, std::string_view text) {
-  for (TTreeNode* c = parent ? parent->GetFirstChild() : nullptr; c; c = c->GetNextSibling())
-    if (c->Text() == text) return c;
-  return nullptr;
-}
-
 class SelectFolderTest : public ::testing::Test {
  protected:
   void SetUp() override {
     Application().Initialize();
-    InitializeShellUtils();
-    InitializeShellControls();
     root_ = Narrow(scratch_.Path());  // ends in a backslash
     for (const char* dir : {"alpha", "alpha\\one", "beta"})
       ASSERT_TRUE(CreateDirectoryW(Wide(root_ + dir).c_str(), nullptr)) << dir;
@@ -268,7 +233,7 @@ TEST_F(SelectFolderTest, CreateFolderMakesANewFolderBelowTheSelectionAndEditsIts
     EXPECT_NE(attributes, INVALID_FILE_ATTRIBUTES);
     EXPECT_TRUE(attributes & FILE_ATTRIBUTE_DIRECTORY);
     TreeView_EndEditLabelNow(tree.Handle(), TRUE);
-    EXPECT_NE(Child(Child(tree.RootNode(), "beta"), "New Folder"), nullptr);
+    EXPECT_NE(ChildNode(ChildNode(tree.RootNode(), "beta"), "New Folder"), nullptr);
     ClickControl(*f.BtnCancel());
   });
 }
@@ -324,8 +289,8 @@ TEST_F(SelectFolderTest, DeleteRemovesTheSelectedFolderFromDiskAndTree) {
         return GetFileAttributesW(Wide(root_ + "beta").c_str()) == INVALID_FILE_ATTRIBUTES;
       }));
     }
-    EXPECT_TRUE(PumpUntil([&] { return Child(tree.RootNode(), "beta") == nullptr; }));
-    EXPECT_NE(Child(tree.RootNode(), "alpha"), nullptr);
+    EXPECT_TRUE(PumpUntil([&] { return ChildNode(tree.RootNode(), "beta") == nullptr; }));
+    EXPECT_NE(ChildNode(tree.RootNode(), "alpha"), nullptr);
     ClickControl(*f.BtnCancel());
   });
 }
@@ -379,8 +344,8 @@ TEST_F(SelectFolderDialogTest, OkHandsBackTheChosenFolderAndCancelKeepsTheOldOne
     EXPECT_EQ(f.Caption(), kSelectFolderStrTitle);
     EXPECT_EQ(f.ShellTree()->SelectedPathName(), root_ + "alpha\\one");
     EXPECT_EQ(f.StatusBar()->SimpleCaption(), root_ + "alpha\\one");
-    Choose(f, Child(f.ShellTree()->RootNode(), "beta"));
-    PressKey(VK_RETURN);  // the default button
+    Choose(f, ChildNode(f.ShellTree()->RootNode(), "beta"));
+    SendKeys({VK_RETURN});  // the default button
   }));
   EXPECT_EQ(dialog.SelectedFolder().Path(), root_ + "beta");
   EXPECT_EQ(events, (std::vector<std::string>{"initialized", root_ + "alpha\\one", "show",
@@ -395,8 +360,8 @@ TEST_F(SelectFolderDialogTest, OkHandsBackTheChosenFolderAndCancelKeepsTheOldOne
   EXPECT_FALSE(Execute(dialog, [&](TRzSelectFolderForm& f) {
     EXPECT_EQ(f.Width(), 450);
     EXPECT_EQ(f.ShellTree()->SelectedPathName(), root_ + "beta");
-    Choose(f, Child(f.ShellTree()->RootNode(), "alpha"));
-    PressKey(VK_ESCAPE);  // the cancel button
+    Choose(f, ChildNode(f.ShellTree()->RootNode(), "alpha"));
+    SendKeys({VK_ESCAPE});  // the cancel button
   }));
   EXPECT_EQ(dialog.SelectedFolder().Path(), root_ + "beta");
   EXPECT_EQ(dialog.FormWidth(), 450);
@@ -435,8 +400,8 @@ TEST_F(SelectFolderDialogTest, OptionsTitleAndItemFilterReachTheWindow) {
     EXPECT_EQ(f.Caption(), "Where to?");
     EXPECT_TRUE(f.BtnNewFolder()->Visible());
     EXPECT_TRUE(f.ShellTree()->ReadOnly());
-    EXPECT_NE(Child(f.ShellTree()->RootNode(), "alpha"), nullptr);
-    EXPECT_EQ(Child(f.ShellTree()->RootNode(), "beta"), nullptr);
+    EXPECT_NE(ChildNode(f.ShellTree()->RootNode(), "alpha"), nullptr);
+    EXPECT_EQ(ChildNode(f.ShellTree()->RootNode(), "beta"), nullptr);
     // Options set while the window is open apply at once.
     dialog.SetOptions(kDefaultSelectFolderOptions);
     EXPECT_FALSE(f.BtnNewFolder()->Visible());

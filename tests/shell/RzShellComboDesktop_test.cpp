@@ -11,6 +11,7 @@
 #include "framework/Application.h"
 #include "framework/Forms.h"
 #include "shell/RzShellLogic.h"
+#include "support/TestForm.h"
 #include "support/TestPaths.h"
 #include "support/Wait.h"
 
@@ -19,38 +20,18 @@ namespace {
 
 using test::WaitUntil;
 
-class ShellEnvironment : public testing::Environment {
- public:
-  void SetUp() override {
-    InitializeShellUtils();
-    InitializeShellControls();
-  }
-  void TearDown() override {
-    FinalizeShellControls();
-    FinalizeShellUtils();
-  }
-};
-const auto* const kShellEnvironment = testing::AddGlobalTestEnvironment(new ShellEnvironment);
-
 // A scratch folder holding A\B, with a combo and a list on a shown form.
 class ShellComboTest : public testing::Test {
  protected:
   void SetUp() override {
-    Application().Initialize();
-    root_ = Narrow(scratch_.Path());
-    root_.pop_back();
+    root_ = scratch_.Folder();
     a_ = root_ + "\\A";
     b_ = a_ + "\\B";
     ASSERT_TRUE(CreateDirectoryW(Wide(a_).c_str(), nullptr));
     ASSERT_TRUE(CreateDirectoryW(Wide(b_).c_str(), nullptr));
-    form_ = std::make_unique<TForm>();
-    form_->SetBounds(20, 20, 520, 420);
-    combo_ = new TRzShellCombo(form_.get());
-    combo_->SetParent(form_.get());
-    combo_->SetBounds(8, 8, 480, 22);
-    list_ = new TRzShellList(form_.get());
-    list_->SetParent(form_.get());
-    list_->SetBounds(8, 300, 480, 80);
+    form_ = test::NewForm(20, 20, 520, 420);
+    combo_ = test::Place<TRzShellCombo>(*form_, 8, 8, 480, 22);
+    list_ = test::Place<TRzShellList>(*form_, 8, 300, 480, 80);
     form_->Show();
     Application().ProcessMessages();
   }

@@ -63,8 +63,6 @@ struct TargetWindow {
 };
 
 TEST(ShellDragDrop, ADragReleasedOverARegisteredWindowDropsThere) {
-  InitializeShellUtils();
-  InitializeShellControls();
   TargetWindow window;
   ASSERT_NE(window.wnd, nullptr);
   CountingOwner owner;
@@ -108,8 +106,6 @@ void SendKey(WORD key, DWORD flags) {
 }
 
 TEST(ShellDragDrop, EscapeCancelsARunningDragWithoutADrop) {
-  InitializeShellUtils();
-  InitializeShellControls();
   TargetWindow window;
   ASSERT_NE(window.wnd, nullptr);
   CountingOwner owner;

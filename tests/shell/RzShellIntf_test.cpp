@@ -32,27 +32,18 @@ class Listener {
   TUtilityWindow window_;
 };
 
-std::string Folder(const test::ScratchDir& scratch) {
-  std::string path = Narrow(scratch.Path());
-  path.pop_back();
-  return path;
-}
-
 bool RunningUnderWine() {
   const HMODULE ntdll = GetModuleHandleW(L"ntdll.dll");
   return ntdll && GetProcAddress(ntdll, "wine_get_version") != nullptr;
 }
 
 void Touch(const std::string& path) {
-  const HANDLE file = CreateFileW(Wide(path).c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS,
-                                  FILE_ATTRIBUTE_NORMAL, nullptr);
-  ASSERT_NE(file, INVALID_HANDLE_VALUE) << path;
-  CloseHandle(file);
+  ASSERT_TRUE(test::MakeFile(path)) << path;
 }
 
 TEST(ChangeHandlerThread, PostsTheSlotOfAChangedFolderAndStopsCleanly) {
   test::ScratchDir scratch;
-  const std::string folder = Folder(scratch);
+  const std::string folder = scratch.Folder();
   Listener listener;
   auto thread = std::make_unique<TChangeHandlerThread>(listener.Handle());
   ASSERT_TRUE(thread->Running());
@@ -84,7 +75,7 @@ TEST(ChangeHandlerThread, PostsTheSlotOfAChangedFolderAndStopsCleanly) {
 
 TEST(ChangeHandlerThread, ADeletedFolderFreesItsSlotAndTheThreadGoesOn) {
   test::ScratchDir scratch;
-  const std::string folder = Folder(scratch);
+  const std::string folder = scratch.Folder();
   ASSERT_TRUE(CreateDirectoryW(Wide(folder + "\\gone").c_str(), nullptr));
   Listener listener;
   TChangeHandlerThread thread(listener.Handle());
@@ -115,7 +106,7 @@ TEST(ChangeHandlerThread, ADeletedFolderFreesItsSlotAndTheThreadGoesOn) {
 
 TEST(ChangeHandlerThread, RefusesWhatItCannotWatch) {
   test::ScratchDir scratch;
-  const std::string folder = Folder(scratch);
+  const std::string folder = scratch.Folder();
   Listener listener;
   TChangeHandlerThread thread(listener.Handle());
   int slot = 7;
@@ -142,9 +133,7 @@ TEST(ChangeHandlerThread, RefusesWhatItCannotWatch) {
 class DragDataTest : public testing::Test {
  protected:
   void SetUp() override {
-    InitializeShellUtils();  // idempotent: the process-wide state stays for the other tests
-    InitializeShellControls();
-    folder_ = Folder(scratch_);
+    folder_ = scratch_.Folder();
     Touch(folder_ + "\\a.txt");
     Touch(folder_ + "\\股票.txt");
     ASSERT_TRUE(CreateDirectoryW(Wide(folder_ + "\\sub").c_str(), nullptr));

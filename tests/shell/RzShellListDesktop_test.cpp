@@ -11,6 +11,7 @@
 
 #include "framework/Application.h"
 #include "framework/Forms.h"
+#include "support/TestForm.h"
 #include "support/TestPaths.h"
 #include "support/Wait.h"
 
@@ -19,41 +20,22 @@ namespace {
 
 using test::WaitUntil;
 
-class ShellEnvironment : public testing::Environment {
- public:
-  void SetUp() override {
-    InitializeShellUtils();
-    InitializeShellControls();
-  }
-  void TearDown() override {
-    FinalizeShellControls();
-    FinalizeShellUtils();
-  }
-};
-const auto* const kShellEnvironment = testing::AddGlobalTestEnvironment(new ShellEnvironment);
-
 // A scratch folder of files of known sizes and times, and two subfolders.
 class ShellListTest : public testing::Test {
  protected:
   void SetUp() override {
-    Application().Initialize();
-    folder_ = Narrow(scratch_.Path());
-    folder_.pop_back();
+    folder_ = scratch_.Folder();
     Make("A.EXE", 3000, 3);
     Make("b.exe", 100, 1);
     Make("c.txt", 9000, 2);
     Make("d.bat", 5000, 4);
     ASSERT_TRUE(CreateDirectoryW(Wide(Path("zdir")).c_str(), nullptr));
     ASSERT_TRUE(CreateDirectoryW(Wide(Path("adir")).c_str(), nullptr));
-    form_ = std::make_unique<TForm>();
-    form_->SetBounds(30, 30, 640, 360);
-    list_ = new TRzShellList(form_.get());
-    list_->SetParent(form_.get());
-    list_->SetBounds(8, 8, 610, 300);
+    form_ = test::NewForm(30, 30, 640, 360);
+    list_ = test::Place<TRzShellList>(*form_, 8, 8, 610, 300);
     list_->SetViewStyle(vsReport);
     list_->SetMultiSelect(true);
-    form_->Show();
-    SetForegroundWindow(form_->Handle());
+    test::ShowInFront(*form_);
     list_->SetFolderPath(folder_);
     Application().ProcessMessages();
   }
@@ -69,17 +51,8 @@ class ShellListTest : public testing::Test {
   std::string Path(const std::string& name) const { return folder_ + "\\" + name; }
   // A file of `size` bytes, last written `day` days into 2020.
   void Make(const std::string& name, int size, int day) {
-    HANDLE file = CreateFileW(Wide(Path(name)).c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS,
-                              FILE_ATTRIBUTE_NORMAL, nullptr);
-    ASSERT_NE(file, INVALID_HANDLE_VALUE);
-    const std::string bytes(static_cast<size_t>(size), 'x');
-    DWORD written = 0;
-    WriteFile(file, bytes.data(), static_cast<DWORD>(bytes.size()), &written, nullptr);
-    SYSTEMTIME st{2020, 1, 0, static_cast<WORD>(day), 12, 0, 0, 0};
-    FILETIME ft{};
-    SystemTimeToFileTime(&st, &ft);
-    SetFileTime(file, nullptr, nullptr, &ft);
-    CloseHandle(file);
+    const SYSTEMTIME st{2020, 1, 0, static_cast<WORD>(day), 12, 0, 0, 0};
+    ASSERT_TRUE(test::MakeFile(Path(name), static_cast<size_t>(size), &st)) << name;
   }
   // The file names in the window's order.
   std::vector<std::string> Names() {
@@ -383,14 +356,8 @@ TEST_F(ShellListTest, ShowHiddenDecidesWhetherHiddenFilesAppearAndTheyAreDrawnCu
 TEST_F(ShellListTest, FilesDroppedOnTheListGoToItsFolderAndAreListed) {
   ASSERT_TRUE(WaitUntil([&] { return list_->Items().Count() == 6; }));
   test::ScratchDir source;
-  std::string sourceFolder = Narrow(source.Path());
-  sourceFolder.pop_back();
-  {
-    HANDLE file = CreateFileW(Wide(sourceFolder + "\\dropped.txt").c_str(), GENERIC_WRITE, 0,
-                              nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
-    ASSERT_NE(file, INVALID_HANDLE_VALUE);
-    CloseHandle(file);
-  }
+  const std::string sourceFolder = source.Folder();
+  ASSERT_TRUE(test::MakeFile(sourceFolder + "\\dropped.txt"));
   TRzPidl parent;
   ASSERT_HRESULT_SUCCEEDED(PathToIdList(sourceFolder, parent));
   TShellFolderPtr parentFolder;

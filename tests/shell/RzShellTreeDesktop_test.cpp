@@ -16,12 +16,17 @@
 #include "framework/runtime/Text.h"
 #include "support/Desktop.h"
 #include "support/Pump.h"
+#include "support/TestForm.h"
 #include "support/TestPaths.h"
+#include "ShellTestSupport.h"
 
 namespace kovra {
 namespace {
 
+using test::ChildNode;
+using test::ChildTexts;
 using test::PumpUntil;
+using test::SendKeys;
 
 class RecordingFollower : public IRzShellTreeFollower {
  public:
@@ -36,22 +41,15 @@ class RecordingFollower : public IRzShellTreeFollower {
 class ShellTreeTest : public ::testing::Test {
  protected:
   void SetUp() override {
-    Application().Initialize();
-    InitializeShellUtils();
-    InitializeShellControls();
     root_ = Narrow(scratch_.Path());  // ends in a backslash
     for (const char* dir : {"alpha", "alpha\\one", "alpha\\one\\deep", "beta", "gamma"})
       ASSERT_TRUE(CreateDirectoryW(Wide(root_ + dir).c_str(), nullptr)) << dir;
-    std::ofstream(Wide(root_ + "alpha\\note.txt").c_str()) << "x";
-    form_ = std::make_unique<TForm>();
-    form_->SetBounds(40, 40, 360, 420);
-    tree_ = new TRzShellTree(form_.get());
-    tree_->SetParent(form_.get());
-    tree_->SetBounds(8, 8, 320, 360);
+    ASSERT_TRUE(test::MakeFile(root_ + "alpha\\note.txt", 1));
+    form_ = test::NewForm(40, 40, 360, 420);
+    tree_ = test::Place<TRzShellTree>(*form_, 8, 8, 320, 360);
     tree_->SetWatchFolders({root_});
     tree_->BaseFolder().SetPath(root_);
-    form_->Show();
-    SetForegroundWindow(form_->Handle());
+    test::ShowInFront(*form_);
     tree_->SetFocus();
     ASSERT_TRUE(PumpUntil([&] { return tree_->Items().Count() > 0; }));
   }
@@ -60,24 +58,6 @@ class ShellTreeTest : public ::testing::Test {
     test::ParkCursor();
   }
 
-  TTreeNode* Child(TTreeNode* parent, std::string_view text) {
-    for (TTreeNode* c = parent ? parent->GetFirstChild() : nullptr; c; c = c->GetNextSibling())
-      if (c->Text() == text) return c;
-    return nullptr;
-  }
-  std::vector<std::string> ChildTexts(TTreeNode* parent) {
-    std::vector<std::string> out;
-    for (TTreeNode* c = parent->GetFirstChild(); c; c = c->GetNextSibling())
-      out.push_back(c->Text());
-    return out;
-  }
-  void Key(WORD vk) {
-    INPUT in[2] = {};
-    in[0].type = in[1].type = INPUT_KEYBOARD;
-    in[0].ki.wVk = in[1].ki.wVk = vk;
-    in[1].ki.dwFlags = KEYEVENTF_KEYUP;
-    SendInput(2, in, sizeof(INPUT));
-  }
   bool DirExists(const std::string& path) {
     const DWORD a = GetFileAttributesW(Wide(path).c_str());
     return a != INVALID_FILE_ATTRIBUTES && (a & FILE_ATTRIBUTE_DIRECTORY);
@@ -95,7 +75,7 @@ TEST_F(ShellTreeTest, FillsFromTheBaseFolderAndExpandsFoldersOnlyWhenOpened) {
   EXPECT_EQ(root->Text(), std::string(PathFileName(root_.substr(0, root_.size() - 1))));
   EXPECT_TRUE(root->Expanded());
   EXPECT_EQ(ChildTexts(root), (std::vector<std::string>{"alpha", "beta", "gamma"}));
-  TTreeNode* alpha = Child(root, "alpha");
+  TTreeNode* alpha = ChildNode(root, "alpha");
   ASSERT_NE(alpha, nullptr);
   EXPECT_EQ(alpha->Count(), 0);  // not read yet
   EXPECT_TRUE(alpha->HasChildren());
@@ -105,7 +85,7 @@ TEST_F(ShellTreeTest, FillsFromTheBaseFolderAndExpandsFoldersOnlyWhenOpened) {
   std::vector<std::string> inserted;
   tree_->OnInsertItem = [&](TObject*, TTreeNode* node) { inserted.push_back(node->Text()); };
   tree_->SetSelected(alpha);
-  Key(VK_RIGHT);
+  SendKeys({VK_RIGHT});
   ASSERT_TRUE(PumpUntil([&] { return alpha->Expanded(); }));
   EXPECT_EQ(ChildTexts(alpha), std::vector<std::string>{"one"});  // folders only
   EXPECT_EQ(inserted, std::vector<std::string>{"one"});
@@ -113,8 +93,8 @@ TEST_F(ShellTreeTest, FillsFromTheBaseFolderAndExpandsFoldersOnlyWhenOpened) {
 
   // Files join as nodes when asked for; a folder without subfolders loses its button on opening.
   tree_->SetOptions(tree_->Options() | stoIncludeNonFolders);
-  EXPECT_NE(Child(alpha, "note.txt"), nullptr);
-  TTreeNode* beta = Child(root, "beta");
+  EXPECT_NE(ChildNode(alpha, "note.txt"), nullptr);
+  TTreeNode* beta = ChildNode(root, "beta");
   ASSERT_NE(beta, nullptr);
   beta->Expand(false);
   EXPECT_EQ(beta->Count(), 0);
@@ -154,7 +134,7 @@ TEST_F(ShellTreeTest, SelectingAPathBuildsTheWayAndTheFollowersComeAlong) {
 
   // Browsing by keys: the list waits until the selection rests.
   const size_t before = list.paths.size();
-  Key(VK_DOWN);
+  SendKeys({VK_DOWN});
   ASSERT_TRUE(PumpUntil([&] { return tree_->Selected() != tree_->RootNode(); }));
   EXPECT_EQ(list.paths.size(), before);
   ASSERT_TRUE(PumpUntil([&] { return list.paths.size() > before; }, std::chrono::seconds(3)));
@@ -173,11 +153,11 @@ TEST_F(ShellTreeTest, FolderChangesOnDiskRefreshTheTreeOnce) {
   int fills = 0;
   tree_->OnFillComplete = [&](TObject*) { ++fills; };
   TTreeNode* root = tree_->RootNode();
-  tree_->SetSelected(Child(root, "gamma"));
+  tree_->SetSelected(ChildNode(root, "gamma"));
   ASSERT_TRUE(CreateDirectoryW(Wide(root_ + "delta").c_str(), nullptr));
   ASSERT_TRUE(CreateDirectoryW(Wide(root_ + "epsilon").c_str(), nullptr));
   ASSERT_TRUE(RemoveDirectoryW(Wide(root_ + "gamma").c_str()));
-  ASSERT_TRUE(PumpUntil([&] { return Child(root, "epsilon") && !Child(root, "gamma"); }));
+  ASSERT_TRUE(PumpUntil([&] { return ChildNode(root, "epsilon") && !ChildNode(root, "gamma"); }));
   EXPECT_EQ(ChildTexts(root), (std::vector<std::string>{"alpha", "beta", "delta", "epsilon"}));
   EXPECT_EQ(tree_->Selected(), root);  // the selection left with its folder
   const int after = fills;
@@ -188,9 +168,9 @@ TEST_F(ShellTreeTest, FolderChangesOnDiskRefreshTheTreeOnce) {
 
 TEST_F(ShellTreeTest, RefreshKeepsTheNodesThatStillExistAndTheirExpansion) {
   TTreeNode* root = tree_->RootNode();
-  TTreeNode* alpha = Child(root, "alpha");
+  TTreeNode* alpha = ChildNode(root, "alpha");
   alpha->Expand(false);
-  TTreeNode* one = Child(alpha, "one");
+  TTreeNode* one = ChildNode(alpha, "one");
   ASSERT_NE(one, nullptr);
   std::vector<std::string> deleted;
   tree_->OnDeleteItem = [&](TObject*, TTreeNode* node, TRzShellTreeData* data) {
@@ -202,9 +182,9 @@ TEST_F(ShellTreeTest, RefreshKeepsTheNodesThatStillExistAndTheirExpansion) {
   ASSERT_TRUE(CreateDirectoryW(Wide(root_ + "alpha\\two").c_str(), nullptr));
   ASSERT_TRUE(RemoveDirectoryW(Wide(root_ + "beta").c_str()));
   tree_->SetSelected(alpha);
-  Key(VK_F5);
-  ASSERT_TRUE(PumpUntil([&] { return Child(alpha, "two") != nullptr; }));
-  EXPECT_EQ(Child(alpha, "one"), one);  // the same node, not a rebuilt one
+  SendKeys({VK_F5});
+  ASSERT_TRUE(PumpUntil([&] { return ChildNode(alpha, "two") != nullptr; }));
+  EXPECT_EQ(ChildNode(alpha, "one"), one);  // the same node, not a rebuilt one
   EXPECT_TRUE(alpha->Expanded());
   EXPECT_EQ(deleted, std::vector<std::string>{"beta"});
   EXPECT_EQ(tree_->Selected(), alpha);
@@ -235,40 +215,35 @@ TEST_F(ShellTreeTest, AddItemCanVetoAndVirtualFoldersCanBeHidden) {
 
 TEST_F(ShellTreeTest, AChangeDuringALabelEditRefreshesOnceTheEditEnds) {
   TTreeNode* root = tree_->RootNode();
-  ASSERT_TRUE(Child(root, "gamma")->EditText());
+  ASSERT_TRUE(ChildNode(root, "gamma")->EditText());
   ASSERT_TRUE(CreateDirectoryW(Wide(root_ + "later").c_str(), nullptr));
   ASSERT_TRUE(PumpUntil([&] { return tree_->RefreshDeferred(); }));
-  EXPECT_EQ(Child(root, "later"), nullptr);
-  Key(VK_ESCAPE);  // cancelled: nothing renamed, but the change is not lost
-  ASSERT_TRUE(PumpUntil([&] { return Child(root, "later") != nullptr; }));
+  EXPECT_EQ(ChildNode(root, "later"), nullptr);
+  SendKeys({VK_ESCAPE});  // cancelled: nothing renamed, but the change is not lost
+  ASSERT_TRUE(PumpUntil([&] { return ChildNode(root, "later") != nullptr; }));
 }
 
 TEST_F(ShellTreeTest, RenamingAnOpenFolderMovesThePathsOfEverythingBelow) {
-  TTreeNode* alpha = Child(tree_->RootNode(), "alpha");
+  TTreeNode* alpha = ChildNode(tree_->RootNode(), "alpha");
   alpha->Expand(false);
-  TTreeNode* one = Child(alpha, "one");
+  TTreeNode* one = ChildNode(alpha, "one");
   EXPECT_EQ(TRzCustomShellTree::NodeData(one)->Path(), root_ + "alpha\\one");
   ASSERT_TRUE(alpha->EditText());
   SetWindowTextW(tree_->EditHandle(), L"omega");
-  Key(VK_RETURN);
+  SendKeys({VK_RETURN});
   ASSERT_TRUE(PumpUntil([&] { return !tree_->IsEditing(); }));
   EXPECT_EQ(alpha->Text(), "omega");
   EXPECT_EQ(TRzCustomShellTree::NodeData(one)->Path(), root_ + "omega\\one");
   one->Expand(false);  // binds through the new name
-  EXPECT_NE(Child(one, "deep"), nullptr);
+  EXPECT_NE(ChildNode(one, "deep"), nullptr);
 }
 
 TEST_F(ShellTreeTest, CtrlCRunsTheShellsCopyVerbOnTheSelectedFolder) {
   OleSetClipboard(nullptr);
-  tree_->SetSelected(Child(tree_->RootNode(), "beta"));
+  tree_->SetSelected(ChildNode(tree_->RootNode(), "beta"));
   EXPECT_FALSE(tree_->DoCommandForNode(tree_->RootNode(), "copy"));  // never on the root
   EXPECT_FALSE(tree_->DoCommandForNode(tree_->Selected(), "no such verb"));
-  INPUT in[4] = {};
-  for (INPUT& i : in) i.type = INPUT_KEYBOARD;
-  in[0].ki.wVk = in[3].ki.wVk = VK_CONTROL;
-  in[1].ki.wVk = in[2].ki.wVk = 'C';
-  in[2].ki.dwFlags = in[3].ki.dwFlags = KEYEVENTF_KEYUP;
-  SendInput(4, in, sizeof(INPUT));
+  SendKeys({VK_CONTROL, 'C'});
   ASSERT_TRUE(PumpUntil([&] {
     return IsClipboardFormatAvailable(static_cast<UINT>(ShellIdListFormat())) != FALSE;
   })) << "the copy verb left no shell items on the clipboard";
@@ -282,13 +257,13 @@ TEST_F(ShellTreeTest, CtrlCRunsTheShellsCopyVerbOnTheSelectedFolder) {
 
 TEST_F(ShellTreeTest, RenamingANodeRenamesTheFolderAndKeepsItsPlace) {
   TTreeNode* root = tree_->RootNode();
-  TTreeNode* beta = Child(root, "beta");
+  TTreeNode* beta = ChildNode(root, "beta");
   ASSERT_NE(beta, nullptr);
   tree_->SetSelected(beta);
-  Key(VK_F2);
+  SendKeys({VK_F2});
   ASSERT_TRUE(PumpUntil([&] { return tree_->IsEditing(); }));
   SetWindowTextW(tree_->EditHandle(), L"  zeta ");
-  Key(VK_RETURN);
+  SendKeys({VK_RETURN});
   ASSERT_TRUE(PumpUntil([&] { return !tree_->IsEditing(); }));
   EXPECT_TRUE(DirExists(root_ + "zeta"));
   EXPECT_FALSE(DirExists(root_ + "beta"));
@@ -299,15 +274,15 @@ TEST_F(ShellTreeTest, RenamingANodeRenamesTheFolderAndKeepsItsPlace) {
 
   // The same name again: the node stays.
   ASSERT_TRUE(beta->EditText());
-  Key(VK_RETURN);
+  SendKeys({VK_RETURN});
   ASSERT_TRUE(PumpUntil([&] { return !tree_->IsEditing(); }));
-  EXPECT_EQ(Child(root, "zeta"), beta);
+  EXPECT_EQ(ChildNode(root, "zeta"), beta);
   // The root is never renamed.
   EXPECT_FALSE(root->EditText());
 }
 
 TEST_F(ShellTreeTest, NewFoldersTakeTheNextFreeNameAndOpenForEditing) {
-  tree_->SetSelected(Child(tree_->RootNode(), "gamma"));
+  tree_->SetSelected(ChildNode(tree_->RootNode(), "gamma"));
   TTreeNode* gamma = tree_->Selected();
   for (int i = 0; i < 3; ++i) {
     ASSERT_TRUE(tree_->CreateNewFolder());
@@ -317,7 +292,7 @@ TEST_F(ShellTreeTest, NewFoldersTakeTheNextFreeNameAndOpenForEditing) {
   EXPECT_EQ(ChildTexts(gamma),
             (std::vector<std::string>{"New Folder", "New Folder (2)", "New Folder (3)"}));
   EXPECT_TRUE(DirExists(root_ + "gamma\\New Folder (3)"));
-  Key(VK_ESCAPE);
+  SendKeys({VK_ESCAPE});
   ASSERT_TRUE(PumpUntil([&] { return !tree_->IsEditing(); }));
 }
 
@@ -330,7 +305,7 @@ TEST_F(ShellTreeTest, DroppingAFileOnAFolderNodeHandsItToTheShell) {
       TDataObject::CreateForItems(rootList.Get(), nullptr, {IdListLastItem(file.Get())});
   ASSERT_TRUE(data);
 
-  TTreeNode* beta = Child(tree_->RootNode(), "beta");
+  TTreeNode* beta = ChildNode(tree_->RootNode(), "beta");
   const RECT r = beta->DisplayRect(true);
   const POINT screen = tree_->ClientToScreen(POINT{(r.left + r.right) / 2, (r.top + r.bottom) / 2});
   const POINTL at{screen.x, screen.y};

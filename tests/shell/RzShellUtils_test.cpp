@@ -15,36 +15,17 @@
 namespace kovra {
 namespace {
 
-class ShellEnvironment : public testing::Environment {
- public:
-  void SetUp() override {
-    InitializeShellUtils();
-    InitializeShellControls();
-  }
-  void TearDown() override {
-    FinalizeShellControls();
-    FinalizeShellUtils();
-  }
-};
-const auto* const kShellEnvironment = testing::AddGlobalTestEnvironment(new ShellEnvironment);
-
 // A scratch folder holding a.txt, b.txt and the folder sub.
 class ShellFolderTest : public testing::Test {
  protected:
   void SetUp() override {
-    folder_ = Narrow(scratch_.Path());
-    folder_.pop_back();  // the shell names folders without the trailing backslash
+    folder_ = scratch_.Folder();
     Touch("a.txt");
     Touch("b.txt");
     ASSERT_TRUE(CreateDirectoryW(Wide(Path("sub")).c_str(), nullptr));
   }
   std::string Path(std::string_view name) const { return folder_ + "\\" + std::string(name); }
-  void Touch(std::string_view name) const {
-    const HANDLE file = CreateFileW(Wide(Path(name)).c_str(), GENERIC_WRITE, 0, nullptr,
-                                    CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
-    ASSERT_NE(file, INVALID_HANDLE_VALUE);
-    CloseHandle(file);
-  }
+  void Touch(std::string_view name) const { ASSERT_TRUE(test::MakeFile(Path(name))) << name; }
   TRzPidl Parse(std::string_view path) const {
     TRzPidl list;
     EXPECT_HRESULT_SUCCEEDED(PathToIdList(path, list)) << path;

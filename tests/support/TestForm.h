@@ -11,6 +11,7 @@
 #include "framework/Application.h"
 #include "framework/Forms.h"
 #include "framework/Graphics.h"
+#include "support/Input.h"
 
 namespace kovra::test {
 
@@ -35,6 +36,17 @@ T* Place(TWinControl& parent, int left, int top, int width, int height) {
   control->SetParent(&parent);
   control->SetBounds(left, top, width, height);
   return control;
+}
+
+// A real click in the middle of `control` (a windowless one through its parent).
+inline void ClickControl(TControl& control) {
+  if (control.IsWindowed()) {
+    auto& windowed = static_cast<TWinControl&>(control);
+    ClickAt(windowed.Handle(), control.Width() / 2, control.Height() / 2);
+  } else {
+    ClickAt(control.Parent()->Handle(), control.Left() + control.Width() / 2,
+            control.Top() + control.Height() / 2);
+  }
 }
 
 // The client area as the control paints it, through WM_PRINTCLIENT into a memory DIB.

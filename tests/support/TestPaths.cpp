@@ -6,6 +6,9 @@
 #include <filesystem>
 #include <stdexcept>
 
+#include "framework/Handles.h"
+#include "framework/WindowClass.h"
+
 namespace kovra::test {
 
 std::wstring BinDir() {
@@ -34,6 +37,27 @@ ScratchDir::ScratchDir() {
 ScratchDir::~ScratchDir() {
   std::error_code ignored;
   std::filesystem::remove_all(std::filesystem::path(path_), ignored);
+}
+
+std::string ScratchDir::Folder() const {
+  std::string folder = Narrow(path_);
+  folder.pop_back();
+  return folder;
+}
+
+bool MakeFile(const std::string& path, std::size_t size, const SYSTEMTIME* lastWrite) {
+  KernelHandle file(CreateFileW(Wide(path).c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS,
+                                FILE_ATTRIBUTE_NORMAL, nullptr));
+  if (!file) return false;
+  const std::string bytes(size, 'x');
+  DWORD written = 0;
+  if (!bytes.empty() &&
+      (!WriteFile(file.Get(), bytes.data(), static_cast<DWORD>(bytes.size()), &written, nullptr) ||
+       written != bytes.size()))
+    return false;
+  FILETIME time{};
+  return !lastWrite || (SystemTimeToFileTime(lastWrite, &time) &&
+                        SetFileTime(file.Get(), nullptr, nullptr, &time));
 }
 
 }  // namespace kovra::test
