@@ -50,7 +50,7 @@ bool IsLowSurrogate(wchar_t c) {
 // ---- construction ----
 
 TRzCustomComboBox::TRzCustomComboBox(TComponent* owner)
-    : TCustomComboBox(owner), searchTimer_(std::make_unique<TTimer>()) {
+    : TRzFramedEdit(owner), searchTimer_(std::make_unique<TTimer>()) {
   searchTimer_->SetEnabled(false);
   searchTimer_->SetInterval(kSearchResetMs);
   searchTimer_->OnTimer = [this](TObject*) {
@@ -61,7 +61,6 @@ TRzCustomComboBox::TRzCustomComboBox(TComponent* owner)
 
 TRzCustomComboBox::~TRzCustomComboBox() {
   Destroying();
-  SetFrameController(nullptr);
 }
 
 void TRzCustomComboBox::CreateWnd() {
@@ -70,66 +69,12 @@ void TRzCustomComboBox::CreateWnd() {
   ApplyTextHint();
 }
 
-void TRzCustomComboBox::Loaded() {
-  TCustomComboBox::Loaded();
-  UpdateColors();
-  UpdateFrame(false, false);
-}
-
 // ---- colours ----
 
-TColor TRzCustomComboBox::StateColor() const {
-  if (!Enabled()) return disabledColor_;
-  if (inControl_) return IsReadOnly() && readOnlyColorOnFocus_ ? readOnlyColor_ : focusColor_;
-  if (IsReadOnly()) return readOnlyColor_;
-  return normalColor_;
-}
-
-void TRzCustomComboBox::UpdateColors() {
-  if (IsLoading()) return;
-  FlagScope updating(updatingColor_);
-  SetColor(StateColor());
-}
-
-// A colour set from outside becomes the resting colour; the focus colour follows it unless it
-// was chosen separately.
 void TRzCustomComboBox::CMColorChanged(TMessage& m) {
-  TCustomComboBox::CMColorChanged(m);
-  if (!updatingColor_) {
-    if (focusColor_ == normalColor_) focusColor_ = Color();
-    normalColor_ = Color();
-  }
+  TRzFramedEdit::CMColorChanged(m);
   if (EditHandle()) ::InvalidateRect(EditHandle(), nullptr, TRUE);
   Invalidate();
-}
-
-void TRzCustomComboBox::CMEnabledChanged(TMessage& m) {
-  TCustomComboBox::CMEnabledChanged(m);
-  UpdateColors();
-}
-
-void TRzCustomComboBox::SetDisabledColor(TColor value) {
-  if (value == disabledColor_) return;
-  disabledColor_ = value;
-  if (!Enabled()) UpdateColors();
-}
-
-void TRzCustomComboBox::SetFocusColor(TColor value) {
-  if (value == focusColor_) return;
-  focusColor_ = value;
-  if (inControl_) UpdateColors();
-}
-
-void TRzCustomComboBox::SetReadOnlyColor(TColor value) {
-  if (value == readOnlyColor_) return;
-  readOnlyColor_ = value;
-  if (IsReadOnly()) UpdateColors();
-}
-
-void TRzCustomComboBox::SetReadOnlyColorOnFocus(bool value) {
-  if (value == readOnlyColorOnFocus_) return;
-  readOnlyColorOnFocus_ = value;
-  if (inControl_) UpdateColors();
 }
 
 void TRzCustomComboBox::SetReadOnly(bool value) {
@@ -143,94 +88,10 @@ void TRzCustomComboBox::SetReadOnly(bool value) {
 
 // ---- frame properties ----
 
-void TRzCustomComboBox::RepaintFrame() {
-  Invalidate();
-}
-
-void TRzCustomComboBox::SetFrameColor(TColor value) {
-  if (value == frameColor_) return;
-  frameColor_ = value;
+void TRzCustomComboBox::FrameVisibleChanged() {
+  parentCtl3D_ = !FrameVisible();
+  ctl3D_ = !FrameVisible();
   RepaintFrame();
-}
-
-void TRzCustomComboBox::SetFrameHotColor(TColor value) {
-  if (value == frameHotColor_) return;
-  frameHotColor_ = value;
-  RepaintFrame();
-}
-
-void TRzCustomComboBox::SetFrameHotTrack(bool value) {
-  if (value == frameHotTrack_) return;
-  frameHotTrack_ = value;
-  if (value) {
-    SetFrameVisible(true);
-    if (!IsLoading()) frameSides_ = kAllSides;
-  }
-  RepaintFrame();
-}
-
-void TRzCustomComboBox::SetFrameHotStyle(TFrameStyle value) {
-  if (value == frameHotStyle_ || !IsFrameStyle(value)) return;
-  frameHotStyle_ = value;
-  RepaintFrame();
-}
-
-void TRzCustomComboBox::SetFrameSides(TSides value) {
-  if (value == frameSides_) return;
-  frameSides_ = value;
-  RepaintFrame();
-}
-
-void TRzCustomComboBox::SetFrameStyle(TFrameStyle value) {
-  if (value == frameStyle_ || !IsFrameStyle(value)) return;
-  frameStyle_ = value;
-  RepaintFrame();
-}
-
-void TRzCustomComboBox::SetFrameVisible(bool value) {
-  if (value == frameVisible_) return;
-  frameVisible_ = value;
-  parentCtl3D_ = !value;
-  ctl3D_ = !value;
-  RepaintFrame();
-}
-
-void TRzCustomComboBox::SetFramingPreference(TFramingPreference value) {
-  if (value == framingPreference_) return;
-  framingPreference_ = value;
-  RepaintFrame();
-}
-
-void TRzCustomComboBox::SetFlatButtons(bool value) {
-  if (value == flatButtons_) return;
-  flatButtons_ = value;
-  RepaintFrame();
-}
-
-void TRzCustomComboBox::SetFlatButtonColor(TColor value) {
-  if (value == flatButtonColor_) return;
-  flatButtonColor_ = value;
-  RepaintFrame();
-}
-
-bool TRzCustomComboBox::ThemedFraming() const {
-  return framingPreference_ == fpXPThemes && ThemesActive();
-}
-
-void TRzCustomComboBox::ReadFrameFlat(bool value) {
-  if (!value) return;
-  SetFrameHotTrack(true);
-  SetFrameStyle(fsStatus);
-  SetFrameHotStyle(fsLowered);
-}
-
-void TRzCustomComboBox::ReadFrameFocusStyle(std::string_view styleName) {
-  TFrameStyle style;
-  if (FrameStyleFromName(styleName, style)) SetFrameHotStyle(style);
-}
-
-void TRzCustomComboBox::InvalidKeyBeep() const {
-  if (beepOnInvalidKey_) MessageBeep(0);
 }
 
 // ---- text hint ----
@@ -282,27 +143,15 @@ void TRzCustomComboBox::RepaintHot() {
   RedrawWindow(WindowHandle(), &r, nullptr, RDW_NOERASE | RDW_INVALIDATE | RDW_ALLCHILDREN);
 }
 
-void TRzCustomComboBox::UpdateFrame(bool viaMouse, bool inside) {
-  if (viaMouse)
-    overControl_ = inside;
-  else
-    inControl_ = inside;
-  RepaintHot();
-  UpdateColors();
-}
-
 // The edit part covers most of the combo: the mouse counts as over the control while it is over
 // either window, so moving between them is no leave.
 void TRzCustomComboBox::CMMouseEnter(TMessage& m) {
-  if (m.LParam != 0 && m.LParam != reinterpret_cast<LPARAM>(static_cast<TControl*>(this))) return;
-  if (overControl_) return;
-  TCustomComboBox::CMMouseEnter(m);
-  UpdateFrame(true, true);
+  if (!OwnMouseMessage(m) || overControl_) return;
+  TRzFramedEdit::CMMouseEnter(m);
 }
 
 void TRzCustomComboBox::CMMouseLeave(TMessage& m) {
-  if (m.LParam != 0 && m.LParam != reinterpret_cast<LPARAM>(static_cast<TControl*>(this))) return;
-  if (!overControl_) return;
+  if (!OwnMouseMessage(m) || !overControl_) return;
   if (HandleAllocated()) {
     POINT p;
     RECT r;
@@ -310,8 +159,7 @@ void TRzCustomComboBox::CMMouseLeave(TMessage& m) {
     GetWindowRect(WindowHandle(), &r);
     if (PtInRect(&r, p)) return;
   }
-  TCustomComboBox::CMMouseLeave(m);
-  UpdateFrame(true, false);
+  TRzFramedEdit::CMMouseLeave(m);
 }
 
 void TRzCustomComboBox::TrackPartMouse(HWND part, UINT msg) {
@@ -360,7 +208,7 @@ void TRzCustomComboBox::PaintOver() {
   else
     editArea.right = strip.left;
   InflateRect(&editArea, -1, -1);
-  const bool customFrame = frameVisible_ && !ThemedFraming() && !(IsVistaOrLater() && themes);
+  const bool customFrame = CustomFrame() && !(IsVistaOrLater() && themes);
   const TColor color = Color();
   if (!customFrame) {
     const bool vistaList = IsVistaOrLater() && !IsEditable() && IsReadOnly();
@@ -399,16 +247,7 @@ void TRzCustomComboBox::PaintOver() {
         DrawThemeBackground(theme.Get(), dc.Get(), CP_DROPDOWNBUTTON,
                             dropped ? CBXS_PRESSED : CBXS_HOT, &strip, nullptr);
     } else {
-      RECT inner;
-      if (flatButtonColor_ == clBtnFace)
-        inner = PaintEdgeLines(frameCanvas_, strip, dropped ? clBtnShadow : clBtnHighlight,
-                               dropped ? clBtnHighlight : clBtnShadow);
-      else
-        inner =
-            PaintTintedFrame(frameCanvas_, strip, flatButtonColor_, dropped ? fsStatus : fsPopup);
-      frameCanvas_.Brush().SetColor(flatButtonColor_);
-      frameCanvas_.FillRect(inner);
-      PaintDropDownArrow(frameCanvas_, strip, alkClassic, Enabled());
+      PaintHotFlatButton(frameCanvas_, strip, dropped);
     }
   }
   if (IsReadOnly() && IsEditable()) {  // nothing to drop: the button gives way
@@ -416,9 +255,8 @@ void TRzCustomComboBox::PaintOver() {
     frameCanvas_.FillRect(strip);
   }
   if (!customFrame) return;
-  const bool hotFrame = frameHotTrack_ && hot;
-  const TFrameStyle style = hotFrame ? frameHotStyle_ : frameStyle_;
-  const TColor frame = hotFrame ? frameHotColor_ : frameColor_;
+  const TFrameStyle style = ShownFrameStyle();
+  const TColor frame = ShownFrameColor();
   if (style == fsFlat)
     PaintEdgeLines(frameCanvas_, client, frame, frame, frameSides_);
   else if (style == fsFlatBold)
@@ -925,7 +763,7 @@ void TRzCustomComboBox::WndProc(TMessage& m) {
       }
       break;
     case WM_SIZE:
-      if (frameVisible_ && !ThemedFraming()) Invalidate();
+      if (CustomFrame()) Invalidate();
       break;
     case WM_KEYDOWN:
       if (IsEditable()) AfterKeyDown(static_cast<WORD>(m.WParam));

@@ -16,6 +16,7 @@
 #include <vector>
 
 #include "controls/RzCommon.h"
+#include "controls/RzFramedEdit.h"
 #include "framework/ImgList.h"
 #include "framework/StdComboBox.h"
 #include "framework/Timers.h"
@@ -29,7 +30,7 @@ using TRzMouseWheelEvent =
 using TRzMouseWheelUpDownEvent =
     std::function<void(TObject* sender, TShiftState shift, POINT at, bool& handled)>;
 
-class TRzCustomComboBox : public TCustomComboBox, public TRzFrameControllerClient {
+class TRzCustomComboBox : public TRzFramedEdit<TCustomComboBox> {
  public:
   explicit TRzCustomComboBox(TComponent* owner);
   ~TRzCustomComboBox() override;
@@ -40,70 +41,26 @@ class TRzCustomComboBox : public TCustomComboBox, public TRzFrameControllerClien
   // The text may differ from every item.
   bool AllowEdit() const { return allowEdit_; }
   void SetAllowEdit(bool value) { allowEdit_ = value; }
-  bool BeepOnInvalidKey() const { return beepOnInvalidKey_; }
-  void SetBeepOnInvalidKey(bool value) { beepOnInvalidKey_ = value; }
   bool KeepSearchCase() const { return keepSearchCase_; }
   void SetKeepSearchCase(bool value) { keepSearchCase_ = value; }
-  bool TabOnEnter() const { return tabOnEnter_; }
-  void SetTabOnEnter(bool value) { tabOnEnter_ = value; }
   // 0: as wide as the widest item needs (at least the control's width).
   int DropDownWidth() const { return dropDownWidth_; }
   void SetDropDownWidth(int value) { dropDownWidth_ = std::max(value, 0); }
   bool ReadOnly() const { return readOnly_; }
   void SetReadOnly(bool value);
-  virtual bool IsReadOnly() const { return readOnly_; }
+  bool IsReadOnly() const override { return readOnly_; }
   const std::string& TextHint() const { return textHint_; }
   void SetTextHint(std::string_view value);
 
-  TColor DisabledColor() const { return disabledColor_; }
-  void SetDisabledColor(TColor value);
-  TColor FocusColor() const { return focusColor_; }
-  void SetFocusColor(TColor value);
-  TColor ReadOnlyColor() const { return readOnlyColor_; }
-  void SetReadOnlyColor(TColor value);
-  bool ReadOnlyColorOnFocus() const { return readOnlyColorOnFocus_; }
-  void SetReadOnlyColorOnFocus(bool value);
-  TColor NormalColor() const { return normalColor_; }
-  TColor FrameColor() const { return frameColor_; }
-  void SetFrameColor(TColor value);
-  TColor FrameHotColor() const { return frameHotColor_; }
-  void SetFrameHotColor(TColor value);
-  bool FrameHotTrack() const { return frameHotTrack_; }
-  void SetFrameHotTrack(bool value);
-  TFrameStyle FrameHotStyle() const { return frameHotStyle_; }
-  void SetFrameHotStyle(TFrameStyle value);
-  TSides FrameSides() const { return frameSides_; }
-  void SetFrameSides(TSides value);
-  TFrameStyle FrameStyle() const { return frameStyle_; }
-  void SetFrameStyle(TFrameStyle value);
-  bool FrameVisible() const { return frameVisible_; }
-  void SetFrameVisible(bool value);
-  TFramingPreference FramingPreference() const { return framingPreference_; }
-  void SetFramingPreference(TFramingPreference value);
-  bool FlatButtons() const { return flatButtons_; }
-  void SetFlatButtons(bool value);
-  TColor FlatButtonColor() const { return flatButtonColor_; }
-  void SetFlatButtonColor(TColor value);
   // The custom frame replaces the 3-D border: FrameVisible turns these off.
   bool Ctl3D() const { return ctl3D_; }
   bool ParentCtl3D() const { return parentCtl3D_; }
 
-  virtual void UpdateColors();
-  virtual void UpdateFrame(bool viaMouse, bool inside);
-  bool ThemedFraming() const;
-  void InvalidKeyBeep() const;
   // Completes `prefix` with the first item it begins (see RzComboLogic.h); true on a match.
   bool Match(const std::u16string& prefix);
   const std::u16string& SearchString() const { return search_; }
-  bool InControl() const { return inControl_; }
-  bool OverControl() const { return overControl_; }
   // Width last given to the open list.
   int ActualDropDownWidth() const { return actualDropDownWidth_; }
-
-  // Older stored forms.
-  void ReadFrameFlat(bool value);
-  void ReadFrameFocusStyle(std::string_view styleName);
-  void ReadFrameFlatStyle(std::string_view) {}
 
   TRzDeleteComboItemEvent OnDeleteItem;
   TNotifyEvent OnMatch;
@@ -113,24 +70,6 @@ class TRzCustomComboBox : public TCustomComboBox, public TRzFrameControllerClien
   TRzMouseWheelEvent OnMouseWheel;
   TRzMouseWheelUpDownEvent OnMouseWheelUp;
   TRzMouseWheelUpDownEvent OnMouseWheelDown;
-
-  // TRzFrameControllerClient
-  void ControllerSetColor(TColor v) override { SetColor(v); }
-  void ControllerSetFocusColor(TColor v) override { SetFocusColor(v); }
-  void ControllerSetDisabledColor(TColor v) override { SetDisabledColor(v); }
-  void ControllerSetReadOnlyColor(TColor v) override { SetReadOnlyColor(v); }
-  void ControllerSetReadOnlyColorOnFocus(bool v) override { SetReadOnlyColorOnFocus(v); }
-  void ControllerSetParentColor(bool v) override { SetParentColor(v); }
-  void ControllerSetFlatButtonColor(TColor v) override { SetFlatButtonColor(v); }
-  void ControllerSetFlatButtons(bool v) override { SetFlatButtons(v); }
-  void ControllerSetFrameColor(TColor v) override { SetFrameColor(v); }
-  void ControllerSetFrameHotColor(TColor v) override { SetFrameHotColor(v); }
-  void ControllerSetFrameHotTrack(bool v) override { SetFrameHotTrack(v); }
-  void ControllerSetFrameHotStyle(TFrameStyle v) override { SetFrameHotStyle(v); }
-  void ControllerSetFrameSides(TSides v) override { SetFrameSides(v); }
-  void ControllerSetFrameStyle(TFrameStyle v) override { SetFrameStyle(v); }
-  void ControllerSetFrameVisible(bool v) override { SetFrameVisible(v); }
-  void ControllerSetFramingPreference(TFramingPreference v) override { SetFramingPreference(v); }
 
  protected:
   void DropDown() override;
@@ -146,20 +85,20 @@ class TRzCustomComboBox : public TCustomComboBox, public TRzFrameControllerClien
   void PaintOwnHint(HWND wnd, RECT r);
 
   void CreateWnd() override;
-  void Loaded() override;
   void WndProc(TMessage& m) override;
   void EditWndProc(TMessage& m) override;
   void CNCommand(TMessage& m) override;
   void CMMouseEnter(TMessage& m) override;
   void CMMouseLeave(TMessage& m) override;
-  void CMEnabledChanged(TMessage& m) override;
   void CMColorChanged(TMessage& m) override;
   void CMTextChanged(TMessage& m) override;
+  bool InFocusState() const override { return inControl_; }
+  void FrameVisibleChanged() override;
+  void RepaintHot() override;
+  // The frame lies in the client area.
+  void RepaintFrame() override { Invalidate(); }
 
  private:
-  TColor StateColor() const;
-  void RepaintHot();
-  void RepaintFrame();
   std::vector<std::u16string> WideItems() const;
   std::u16string WideText() const;
   void SetWideText(const std::u16string& text);
@@ -179,28 +118,10 @@ class TRzCustomComboBox : public TCustomComboBox, public TRzFrameControllerClien
 
   bool autoComplete_ = true;
   bool allowEdit_ = true;
-  bool beepOnInvalidKey_ = true;
-  bool flatButtons_ = false;
-  TColor flatButtonColor_ = clBtnFace;
-  bool updatingColor_ = false;
-  TColor disabledColor_ = clBtnFace;
-  TColor readOnlyColor_ = clInfoBk;
-  bool readOnlyColorOnFocus_ = false;
-  TColor focusColor_ = clWindow;
-  TColor normalColor_ = clWindow;
-  TColor frameColor_ = clBtnShadow;
-  TColor frameHotColor_ = clBtnShadow;
-  bool frameHotTrack_ = false;
-  TFrameStyle frameHotStyle_ = fsFlatBold;
-  TSides frameSides_ = kAllSides;
-  TFrameStyle frameStyle_ = fsFlat;
-  bool frameVisible_ = false;
-  TFramingPreference framingPreference_ = fpXPThemes;
   bool keepSearchCase_ = false;
   std::u16string search_;
   int dropDownWidth_ = 0;
   std::unique_ptr<TTimer> searchTimer_;
-  bool tabOnEnter_ = false;
   bool typing_ = false;
   bool enterPressed_ = false;
   bool readOnly_ = false;
@@ -208,12 +129,9 @@ class TRzCustomComboBox : public TCustomComboBox, public TRzFrameControllerClien
   bool paintsOwnHint_ = false;
   bool ctl3D_ = true;
   bool parentCtl3D_ = true;
-  bool inControl_ = false;
-  bool overControl_ = false;
   bool showFocus_ = true;
   int actualDropDownWidth_ = 0;
   bool editTracking_ = false;
-  TCanvas frameCanvas_;
 };
 
 class TRzComboBox : public TRzCustomComboBox {

@@ -28,65 +28,17 @@ class WindowDCScope {
 
 }  // namespace
 
-TRzCustomEdit::TRzCustomEdit(TComponent* owner) : TCustomMaskEdit(owner) {}
+TRzCustomEdit::TRzCustomEdit(TComponent* owner) : TRzFramedEdit(owner) {}
 
 TRzCustomEdit::~TRzCustomEdit() {
   Destroying();
-  SetFrameController(nullptr);
 }
 
 // ---- colours ----
 
-TColor TRzCustomEdit::StateColor() const {
-  if (!Enabled()) return disabledColor_;
-  if (Focused()) return IsReadOnly() && readOnlyColorOnFocus_ ? readOnlyColor_ : focusColor_;
-  if (IsReadOnly()) return readOnlyColor_;
-  return normalColor_;
-}
-
-void TRzCustomEdit::UpdateColors() {
-  if (IsLoading()) return;
-  updatingColor_ = true;
-  struct Clear {
-    bool& flag;
-    ~Clear() { flag = false; }
-  } clear{updatingColor_};
-  SetColor(StateColor());
-}
-
-// A colour set from outside (the user, a form, the parent) becomes the resting colour; the
-// focus colour follows it unless it was chosen separately.
 void TRzCustomEdit::CMColorChanged(TMessage& m) {
-  TCustomMaskEdit::CMColorChanged(m);
-  if (!updatingColor_) {
-    if (focusColor_ == normalColor_) focusColor_ = Color();
-    normalColor_ = Color();
-  }
-  if (frameVisible_ && !ThemedFraming()) RepaintFrame();
-}
-
-void TRzCustomEdit::SetDisabledColor(TColor value) {
-  if (value == disabledColor_) return;
-  disabledColor_ = value;
-  if (!Enabled()) UpdateColors();
-}
-
-void TRzCustomEdit::SetFocusColor(TColor value) {
-  if (value == focusColor_) return;
-  focusColor_ = value;
-  if (Focused()) UpdateColors();
-}
-
-void TRzCustomEdit::SetReadOnlyColor(TColor value) {
-  if (value == readOnlyColor_) return;
-  readOnlyColor_ = value;
-  if (IsReadOnly()) UpdateColors();
-}
-
-void TRzCustomEdit::SetReadOnlyColorOnFocus(bool value) {
-  if (value == readOnlyColorOnFocus_) return;
-  readOnlyColorOnFocus_ = value;
-  if (Focused()) UpdateColors();
+  TRzFramedEdit::CMColorChanged(m);
+  if (CustomFrame()) RepaintFrame();
 }
 
 void TRzCustomEdit::SetReadOnly(bool value) {
@@ -104,114 +56,20 @@ void TRzCustomEdit::ReadOnlyChanged() {
   if (HandleAllocated()) SendMessageW(WindowHandle(), WM_NCPAINT, 1, 0);
 }
 
-void TRzCustomEdit::CMEnabledChanged(TMessage& m) {
-  TCustomMaskEdit::CMEnabledChanged(m);
-  UpdateColors();
-}
-
-void TRzCustomEdit::Loaded() {
-  TCustomMaskEdit::Loaded();
-  UpdateColors();
-  UpdateFrame(false, false);
-}
-
 // ---- frame properties ----
 
 void TRzCustomEdit::SetAlignment(TAlignment value) {
   TCustomMaskEdit::SetAlignment(value);
 }
 
-void TRzCustomEdit::SetFrameColor(TColor value) {
-  if (value == frameColor_) return;
-  frameColor_ = value;
-  RepaintFrame();
-}
-
-void TRzCustomEdit::SetFrameHotColor(TColor value) {
-  if (value == frameHotColor_) return;
-  frameHotColor_ = value;
-  RepaintFrame();
-}
-
-void TRzCustomEdit::SetFrameHotStyle(TFrameStyle value) {
-  if (value == frameHotStyle_ || !IsFrameStyle(value)) return;
-  frameHotStyle_ = value;
-  RepaintFrame();
-}
-
-void TRzCustomEdit::SetFrameSides(TSides value) {
-  if (value == frameSides_) return;
-  frameSides_ = value;
-  RepaintFrame();
-}
-
-void TRzCustomEdit::SetFrameStyle(TFrameStyle value) {
-  if (value == frameStyle_ || !IsFrameStyle(value)) return;
-  frameStyle_ = value;
-  RepaintFrame();
-}
-
-void TRzCustomEdit::SetFrameHotTrack(bool value) {
-  if (value == frameHotTrack_) return;
-  frameHotTrack_ = value;
-  if (value) {
-    SetFrameVisible(true);
-    if (!IsLoading()) frameSides_ = kAllSides;
-  }
-  RepaintFrame();
-  Invalidate();
-}
-
 // The system edit lays out its border when created, so a frame change rebuilds the window.
-void TRzCustomEdit::SetFrameVisible(bool value) {
-  if (value == frameVisible_) return;
-  frameVisible_ = value;
-  if (value) SetCtl3D(true);
+void TRzCustomEdit::FrameVisibleChanged() {
+  if (FrameVisible()) SetCtl3D(true);
   RecreateWnd();
-}
-
-// Either way the frame must be painted again: a stale custom frame would otherwise stay under
-// the themed border, and the other way round.
-void TRzCustomEdit::SetFramingPreference(TFramingPreference value) {
-  if (value == framingPreference_) return;
-  framingPreference_ = value;
-  RepaintFrame();
-}
-
-void TRzCustomEdit::SetFlatButtons(bool value) {
-  if (value == flatButtons_) return;
-  flatButtons_ = value;
-  RepaintFrame();
-}
-
-void TRzCustomEdit::SetFlatButtonColor(TColor value) {
-  if (value == flatButtonColor_) return;
-  flatButtonColor_ = value;
-  RepaintFrame();
-}
-
-bool TRzCustomEdit::ThemedFraming() const {
-  return framingPreference_ == fpXPThemes && ThemesActive();
 }
 
 void TRzCustomEdit::RepaintFrame() {
   if (HandleAllocated()) InvalidateNonClientFrame(WindowHandle());
-}
-
-void TRzCustomEdit::ReadFrameFlat(bool value) {
-  if (!value) return;
-  SetFrameHotTrack(true);
-  SetFrameStyle(fsStatus);
-  SetFrameHotStyle(fsLowered);
-}
-
-void TRzCustomEdit::ReadFrameFocusStyle(std::string_view styleName) {
-  TFrameStyle style;
-  if (FrameStyleFromName(styleName, style)) SetFrameHotStyle(style);
-}
-
-void TRzCustomEdit::InvalidKeyBeep() const {
-  if (beepOnInvalidKey_) MessageBeep(0);
 }
 
 // ---- text hint ----
@@ -281,7 +139,7 @@ void TRzCustomEdit::CreateWnd() {
 
 void TRzCustomEdit::WMSize(TMessage& m) {
   TCustomMaskEdit::WMSize(m);
-  if (frameVisible_ && !ThemedFraming()) RepaintFrame();
+  if (CustomFrame()) RepaintFrame();
 }
 
 // ---- hot tracking and focus ----
@@ -291,11 +149,7 @@ void TRzCustomEdit::RedrawFrameRegion(const RECT* r) {
     RedrawWindow(WindowHandle(), r, nullptr, RDW_FRAME | RDW_NOERASE | RDW_INVALIDATE);
 }
 
-void TRzCustomEdit::UpdateFrame(bool viaMouse, bool inside) {
-  if (viaMouse)
-    overControl_ = inside;
-  else
-    inControl_ = inside;
+void TRzCustomEdit::RepaintHot() {
   if (dropButtonShown_ && (flatButtons_ || frameHotTrack_ || ThemesActive()) &&
       buttonState_ == dbsUp) {
     if (frameHotTrack_) {
@@ -309,19 +163,6 @@ void TRzCustomEdit::UpdateFrame(bool viaMouse, bool inside) {
   } else if (frameHotTrack_) {
     RepaintFrame();
   }
-  UpdateColors();
-}
-
-void TRzCustomEdit::CMMouseEnter(TMessage& m) {
-  if (m.LParam != 0 && m.LParam != reinterpret_cast<LPARAM>(static_cast<TControl*>(this))) return;
-  TCustomMaskEdit::CMMouseEnter(m);
-  UpdateFrame(true, true);
-}
-
-void TRzCustomEdit::CMMouseLeave(TMessage& m) {
-  if (m.LParam != 0 && m.LParam != reinterpret_cast<LPARAM>(static_cast<TControl*>(this))) return;
-  TCustomMaskEdit::CMMouseLeave(m);
-  UpdateFrame(true, false);
 }
 
 void TRzCustomEdit::WMSetFocus(TMessage& m) {
@@ -466,19 +307,11 @@ void TRzCustomEdit::DrawDropButton(TCanvas& canvas, RECT r) {
     return;
   }
   if (hot) {
-    RECT inner = r;
-    if (flatButtonColor_ == clBtnFace) {
-      inner = PaintEdgeLines(canvas, r, down ? clBtnShadow : clBtnHighlight,
-                             down ? clBtnHighlight : clBtnShadow);
-    } else {
-      inner = PaintTintedFrame(canvas, r, flatButtonColor_, down ? fsStatus : fsPopup);
-    }
-    canvas.Brush().SetColor(flatButtonColor_);
-    canvas.FillRect(inner);
-  } else {
-    canvas.Brush().SetColor(StateColor());
-    canvas.FillRect(r);
+    PaintHotFlatButton(canvas, r, down);
+    return;
   }
+  canvas.Brush().SetColor(StateColor());
+  canvas.FillRect(r);
   PaintDropDownArrow(canvas, r, alkClassic, Enabled());
 }
 
@@ -521,7 +354,7 @@ void TRzCustomEdit::WMSetCursor(TMessage& m) {
 void TRzCustomEdit::WMNCPaint(TMessage& m) {
   TCustomMaskEdit::WMNCPaint(m);
   PaintNonClient();
-  if (frameVisible_ && !ThemedFraming()) m.Result = 0;
+  if (CustomFrame()) m.Result = 0;
 }
 
 void TRzCustomEdit::PaintNonClient() {
@@ -536,11 +369,9 @@ void TRzCustomEdit::PaintNonClient() {
   RECT w;
   GetWindowRect(WindowHandle(), &w);
   const int width = w.right - w.left, height = w.bottom - w.top;
-  if (frameVisible_ && !ThemedFraming()) {
-    const bool hot = frameHotTrack_ && (inControl_ || overControl_);
-    PaintControlFrame(frameCanvas_, width, height, hot ? frameHotStyle_ : frameStyle_, Color(),
-                      hot ? frameHotColor_ : frameColor_, frameSides_, false);
-  }
+  if (CustomFrame())
+    PaintControlFrame(frameCanvas_, width, height, ShownFrameStyle(), Color(), ShownFrameColor(),
+                      frameSides_, false);
   if (!dropButtonShown_) return;
   RECT ring{0, 0, width, height};
   if (BorderStyle() == bsSingleBorder)

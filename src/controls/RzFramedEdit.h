@@ -1,0 +1,261 @@
+// TRzFramedEdit: what the framed edit and the framed combo box share, over a framework control
+// `Base`: colour by state (normal, focused, read-only, disabled), the frame settings with hot
+// tracking, flat buttons, the frame controller's settings and the older stored forms.
+// The control decides where its frame lies (non-client or client area), what counts as focused
+// for the colours, and what a visible frame does to its window (the hooks below).
+#pragma once
+
+#include <windows.h>
+
+#include <string_view>
+
+#include "controls/RzCommon.h"
+#include "controls/RzFrameController.h"
+#include "framework/Controls.h"
+#include "framework/Graphics.h"
+
+namespace kovra {
+
+template <class Base>
+class TRzFramedEdit : public Base, public TRzFrameControllerClient {
+ public:
+  explicit TRzFramedEdit(TComponent* owner) : Base(owner) {}
+  ~TRzFramedEdit() override { SetFrameController(nullptr); }
+
+  bool TabOnEnter() const { return tabOnEnter_; }
+  void SetTabOnEnter(bool value) { tabOnEnter_ = value; }
+  bool BeepOnInvalidKey() const { return beepOnInvalidKey_; }
+  void SetBeepOnInvalidKey(bool value) { beepOnInvalidKey_ = value; }
+  void InvalidKeyBeep() const {
+    if (beepOnInvalidKey_) MessageBeep(0);
+  }
+
+  TColor DisabledColor() const { return disabledColor_; }
+  virtual void SetDisabledColor(TColor value) {
+    if (value == disabledColor_) return;
+    disabledColor_ = value;
+    if (!this->Enabled()) UpdateColors();
+  }
+  TColor FocusColor() const { return focusColor_; }
+  virtual void SetFocusColor(TColor value) {
+    if (value == focusColor_) return;
+    focusColor_ = value;
+    if (InFocusState()) UpdateColors();
+  }
+  TColor ReadOnlyColor() const { return readOnlyColor_; }
+  virtual void SetReadOnlyColor(TColor value) {
+    if (value == readOnlyColor_) return;
+    readOnlyColor_ = value;
+    if (IsReadOnly()) UpdateColors();
+  }
+  bool ReadOnlyColorOnFocus() const { return readOnlyColorOnFocus_; }
+  void SetReadOnlyColorOnFocus(bool value) {
+    if (value == readOnlyColorOnFocus_) return;
+    readOnlyColorOnFocus_ = value;
+    if (InFocusState()) UpdateColors();
+  }
+  // The colour of the resting state, as the user (or the form) set it.
+  TColor NormalColor() const { return normalColor_; }
+
+  TColor FrameColor() const { return frameColor_; }
+  virtual void SetFrameColor(TColor value) { SetFrameSetting(frameColor_, value); }
+  TColor FrameHotColor() const { return frameHotColor_; }
+  virtual void SetFrameHotColor(TColor value) { SetFrameSetting(frameHotColor_, value); }
+  bool FrameHotTrack() const { return frameHotTrack_; }
+  // Hot tracking needs a frame all round.
+  virtual void SetFrameHotTrack(bool value) {
+    if (value == frameHotTrack_) return;
+    frameHotTrack_ = value;
+    if (value) {
+      SetFrameVisible(true);
+      if (!this->IsLoading()) frameSides_ = kAllSides;
+    }
+    RepaintFrame();
+    HotTrackChanged();
+  }
+  TFrameStyle FrameHotStyle() const { return frameHotStyle_; }
+  virtual void SetFrameHotStyle(TFrameStyle value) {
+    if (IsFrameStyle(value)) SetFrameSetting(frameHotStyle_, value);
+  }
+  TSides FrameSides() const { return frameSides_; }
+  virtual void SetFrameSides(TSides value) { SetFrameSetting(frameSides_, value); }
+  TFrameStyle FrameStyle() const { return frameStyle_; }
+  virtual void SetFrameStyle(TFrameStyle value) {
+    if (IsFrameStyle(value)) SetFrameSetting(frameStyle_, value);
+  }
+  bool FrameVisible() const { return frameVisible_; }
+  virtual void SetFrameVisible(bool value) {
+    if (value == frameVisible_) return;
+    frameVisible_ = value;
+    FrameVisibleChanged();
+  }
+  // Either way the frame must be painted again: a stale custom frame would otherwise stay under
+  // the themed border, and the other way round.
+  TFramingPreference FramingPreference() const { return framingPreference_; }
+  virtual void SetFramingPreference(TFramingPreference value) {
+    SetFrameSetting(framingPreference_, value);
+  }
+  bool FlatButtons() const { return flatButtons_; }
+  virtual void SetFlatButtons(bool value) { SetFrameSetting(flatButtons_, value); }
+  TColor FlatButtonColor() const { return flatButtonColor_; }
+  void SetFlatButtonColor(TColor value) { SetFrameSetting(flatButtonColor_, value); }
+
+  // Descendants may count more states as read-only.
+  virtual bool IsReadOnly() const = 0;
+  // Sets Color from the state: disabled, focused, read-only, normal.
+  virtual void UpdateColors() {
+    if (this->IsLoading()) return;
+    const bool old = updatingColor_;
+    updatingColor_ = true;
+    struct Restore {
+      bool& flag;
+      bool old;
+      ~Restore() { flag = old; }
+    } restore{updatingColor_, old};
+    this->SetColor(StateColor());
+  }
+  // Records that the mouse (viaMouse) or the focus is inside or not, and repaints what changed.
+  virtual void UpdateFrame(bool viaMouse, bool inside) {
+    if (viaMouse)
+      overControl_ = inside;
+    else
+      inControl_ = inside;
+    RepaintHot();
+    UpdateColors();
+  }
+  virtual void RepaintFrame() = 0;
+  // Themes replace the custom frame.
+  virtual bool ThemedFraming() const { return framingPreference_ == fpXPThemes && ThemesActive(); }
+  bool InControl() const { return inControl_; }
+  bool OverControl() const { return overControl_; }
+
+  // Older stored forms.
+  void ReadFrameFlat(bool value) {
+    if (!value) return;
+    SetFrameHotTrack(true);
+    SetFrameStyle(fsStatus);
+    SetFrameHotStyle(fsLowered);
+  }
+  void ReadFrameFocusStyle(std::string_view styleName) {
+    TFrameStyle style;
+    if (FrameStyleFromName(styleName, style)) SetFrameHotStyle(style);
+  }
+  void ReadFrameFlatStyle(std::string_view) {}
+
+  // TRzFrameControllerClient
+  void ControllerSetColor(TColor v) override { this->SetColor(v); }
+  void ControllerSetFocusColor(TColor v) override { SetFocusColor(v); }
+  void ControllerSetDisabledColor(TColor v) override { SetDisabledColor(v); }
+  void ControllerSetReadOnlyColor(TColor v) override { SetReadOnlyColor(v); }
+  void ControllerSetReadOnlyColorOnFocus(bool v) override { SetReadOnlyColorOnFocus(v); }
+  void ControllerSetParentColor(bool v) override { this->SetParentColor(v); }
+  void ControllerSetFlatButtonColor(TColor v) override { SetFlatButtonColor(v); }
+  void ControllerSetFlatButtons(bool v) override { SetFlatButtons(v); }
+  void ControllerSetFrameColor(TColor v) override { SetFrameColor(v); }
+  void ControllerSetFrameHotColor(TColor v) override { SetFrameHotColor(v); }
+  void ControllerSetFrameHotTrack(bool v) override { SetFrameHotTrack(v); }
+  void ControllerSetFrameHotStyle(TFrameStyle v) override { SetFrameHotStyle(v); }
+  void ControllerSetFrameSides(TSides v) override { SetFrameSides(v); }
+  void ControllerSetFrameStyle(TFrameStyle v) override { SetFrameStyle(v); }
+  void ControllerSetFrameVisible(bool v) override { SetFrameVisible(v); }
+  void ControllerSetFramingPreference(TFramingPreference v) override { SetFramingPreference(v); }
+
+ protected:
+  // Whether the focus colours apply now.
+  virtual bool InFocusState() const = 0;
+  // The frame was just shown or hidden.
+  virtual void FrameVisibleChanged() = 0;
+  virtual void HotTrackChanged() {}
+  // The hot state changed: repaint what shows it.
+  virtual void RepaintHot() = 0;
+
+  TColor StateColor() const {
+    if (!this->Enabled()) return disabledColor_;
+    if (InFocusState()) return IsReadOnly() && readOnlyColorOnFocus_ ? readOnlyColor_ : focusColor_;
+    if (IsReadOnly()) return readOnlyColor_;
+    return normalColor_;
+  }
+  // The custom frame shows (rather than the themed or no border).
+  bool CustomFrame() const { return frameVisible_ && !ThemedFraming(); }
+  bool HotFrame() const { return frameHotTrack_ && (inControl_ || overControl_); }
+  TFrameStyle ShownFrameStyle() const { return HotFrame() ? frameHotStyle_ : frameStyle_; }
+  TColor ShownFrameColor() const { return HotFrame() ? frameHotColor_ : frameColor_; }
+  // CM_MOUSEENTER/LEAVE about this control itself rather than a child.
+  bool OwnMouseMessage(const TMessage& m) const {
+    return m.LParam == 0 ||
+           m.LParam == reinterpret_cast<LPARAM>(static_cast<const TControl*>(this));
+  }
+  // A flat drop button under the mouse, raised or (down) sunk, in FlatButtonColor.
+  void PaintHotFlatButton(TCanvas& canvas, RECT r, bool down) {
+    RECT inner;
+    if (flatButtonColor_ == clBtnFace)
+      inner = PaintEdgeLines(canvas, r, down ? clBtnShadow : clBtnHighlight,
+                             down ? clBtnHighlight : clBtnShadow);
+    else
+      inner = PaintTintedFrame(canvas, r, flatButtonColor_, down ? fsStatus : fsPopup);
+    canvas.Brush().SetColor(flatButtonColor_);
+    canvas.FillRect(inner);
+    PaintDropDownArrow(canvas, r, alkClassic, this->Enabled());
+  }
+
+  void Loaded() override {
+    Base::Loaded();
+    UpdateColors();
+    UpdateFrame(false, false);
+  }
+  // A colour set from outside (the user, a form, the parent) becomes the resting colour; the
+  // focus colour follows it unless it was chosen separately.
+  void CMColorChanged(TMessage& m) override {
+    Base::CMColorChanged(m);
+    if (updatingColor_) return;
+    if (focusColor_ == normalColor_) focusColor_ = this->Color();
+    normalColor_ = this->Color();
+  }
+  void CMEnabledChanged(TMessage& m) override {
+    Base::CMEnabledChanged(m);
+    UpdateColors();
+  }
+  void CMMouseEnter(TMessage& m) override {
+    if (!OwnMouseMessage(m)) return;
+    Base::CMMouseEnter(m);
+    UpdateFrame(true, true);
+  }
+  void CMMouseLeave(TMessage& m) override {
+    if (!OwnMouseMessage(m)) return;
+    Base::CMMouseLeave(m);
+    UpdateFrame(true, false);
+  }
+
+  TColor frameColor_ = clBtnShadow;
+  TColor frameHotColor_ = clBtnShadow;
+  bool frameHotTrack_ = false;
+  TFrameStyle frameHotStyle_ = fsFlatBold;
+  TSides frameSides_ = kAllSides;
+  TFrameStyle frameStyle_ = fsFlat;
+  bool frameVisible_ = false;
+  TFramingPreference framingPreference_ = fpXPThemes;
+  bool flatButtons_ = false;
+  TColor flatButtonColor_ = clBtnFace;
+  bool inControl_ = false;
+  bool overControl_ = false;
+  bool tabOnEnter_ = false;
+  TCanvas frameCanvas_;
+
+ private:
+  template <class T>
+  void SetFrameSetting(T& field, T value) {
+    if (field == value) return;
+    field = value;
+    RepaintFrame();
+  }
+
+  bool beepOnInvalidKey_ = true;
+  bool updatingColor_ = false;
+  TColor disabledColor_ = clBtnFace;
+  TColor focusColor_ = clWindow;
+  TColor normalColor_ = clWindow;
+  TColor readOnlyColor_ = clInfoBk;
+  bool readOnlyColorOnFocus_ = false;
+};
+
+}  // namespace kovra
