@@ -15,6 +15,7 @@
 #include "framework/SysUtils.h"
 #include "framework/runtime/IniDocument.h"
 #include "framework/runtime/Text.h"
+#include "framework/WindowClass.h"
 #include "support/TestPaths.h"
 #include "support/TestProcess.h"
 #include "support/Wait.h"
@@ -23,16 +24,6 @@ namespace kovra {
 namespace {
 
 constexpr const wchar_t* kWriterVariable = L"KOVRA_FAULT_STORE_FOREVER";
-
-std::wstring Wide(std::string_view utf8) {
-  const std::u16string text = Utf8ToUtf16(utf8);
-  return std::wstring(text.begin(), text.end());
-}
-
-std::string Narrow(std::wstring_view wide) {
-  return Utf16ToUtf8(
-      std::u16string_view(reinterpret_cast<const char16_t*>(wide.data()), wide.size()));
-}
 
 std::string ReadBytes(const std::wstring& path) {
   std::string bytes;

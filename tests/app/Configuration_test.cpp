@@ -9,20 +9,11 @@
 #include "framework/SysUtils.h"
 #include "framework/runtime/Numbers.h"
 #include "framework/runtime/Text.h"
+#include "framework/WindowClass.h"
 #include "support/Sim.h"
 
 namespace kovra {
 namespace {
-
-std::wstring Wide(std::string_view utf8) {
-  const std::u16string text = Utf8ToUtf16(utf8);
-  return std::wstring(text.begin(), text.end());
-}
-
-std::string Narrow(std::wstring_view wide) {
-  return Utf16ToUtf8(
-      std::u16string_view(reinterpret_cast<const char16_t*>(wide.data()), wide.size()));
-}
 
 class ConfigurationTest : public testing::Test {
  protected:
@@ -196,8 +187,8 @@ TEST_F(ConfigurationTest, OverlappedSearchWarnsOnlyAfterTheWorkAndSurvivesItsFai
   std::vector<std::string> events;
   LocateApplications([&](const std::string& text) { events.push_back(text); },
                      [&] { events.push_back("work"); });
-  EXPECT_EQ(events, (std::vector<std::string>{"work", "交易软件没有运行!",
-                                              "大智慧股票行情软件没有运行!"}));
+  EXPECT_EQ(events,
+            (std::vector<std::string>{"work", "交易软件没有运行!", "大智慧股票行情软件没有运行!"}));
   // The work fails: the error reaches the caller once the worker is done; nothing is warned.
   events.clear();
   EXPECT_THROW(LocateApplications([&](const std::string& text) { events.push_back(text); },

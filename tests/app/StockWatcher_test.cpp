@@ -9,16 +9,12 @@
 #include "app/Configuration.h"
 #include "app/Global.h"
 #include "framework/runtime/Text.h"
+#include "framework/WindowClass.h"
 #include "support/Sim.h"
 #include "support/Wait.h"
 
 namespace kovra {
 namespace {
-
-std::string Narrow(const std::wstring& wide) {
-  return Utf16ToUtf8(
-      std::u16string_view(reinterpret_cast<const char16_t*>(wide.data()), wide.size()));
-}
 
 // The watcher against the simulated quote window, with a code table in GBK in a scratch folder.
 class StockWatcherTest : public testing::Test {

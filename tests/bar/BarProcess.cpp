@@ -75,16 +75,6 @@ bool InMoveLoop(HWND wnd) {
 
 }  // namespace
 
-std::wstring Wide(std::string_view utf8) {
-  const std::u16string text = Utf8ToUtf16(utf8);
-  return std::wstring(text.begin(), text.end());
-}
-
-std::string Narrow(std::wstring_view wide) {
-  return Utf16ToUtf8(
-      std::u16string_view(reinterpret_cast<const char16_t*>(wide.data()), wide.size()));
-}
-
 // ---- the folder ----
 
 BarFolder::BarFolder() {

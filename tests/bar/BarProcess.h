@@ -9,13 +9,11 @@
 #include <string_view>
 #include <vector>
 
+#include "framework/WindowClass.h"
 #include "support/TestPaths.h"
 #include "support/TestProcess.h"
 
 namespace kovra::test {
-
-std::wstring Wide(std::string_view utf8);
-std::string Narrow(std::wstring_view wide);
 
 // A folder holding a copy of Kovra.exe, its Kovra.ini and the stock-code table, both written and
 // read with the system's profile functions (GBK under the Chinese code page).

@@ -3,20 +3,11 @@
 #include <stdexcept>
 
 #include "framework/runtime/Text.h"
+#include "framework/WindowClass.h"
 #include "support/Wait.h"
 
 namespace kovra::test {
 namespace {
-
-std::wstring Wide(std::string_view utf8) {
-  std::u16string u16 = Utf8ToUtf16(utf8);
-  return std::wstring(u16.begin(), u16.end());
-}
-
-std::string Narrow(std::wstring_view utf16) {
-  return Utf16ToUtf8(
-      std::u16string_view(reinterpret_cast<const char16_t*>(utf16.data()), utf16.size()));
-}
 
 BOOL CALLBACK CollectChild(HWND wnd, LPARAM param) {
   reinterpret_cast<std::vector<HWND>*>(param)->push_back(wnd);
