@@ -454,6 +454,8 @@ TEST_F(OpenDialogTest, TypedNameOpensAndTheNextShowingStartsThere) {
 TEST_F(OpenDialogTest, WildcardFiltersTheListUntilTheTypeIsChosenAgain) {
   std::vector<std::string> filtered;
   std::string editAfterWildcard, listFilter, editAfterType, filterAfterType;
+  int typeChanges = 0;
+  dialog_->OnTypeChanged = [&](TObject*) { ++typeChanges; };
   Script script(*dialog_);
   script.Then("shown", [&] { return ShowsFolder(folder_); })
       .Then("type *.txt", TypeAndEnter("*.txt"))
@@ -483,9 +485,15 @@ TEST_F(OpenDialogTest, WildcardFiltersTheListUntilTheTypeIsChosenAgain) {
   EXPECT_EQ(files, (std::vector<std::string>{"NOTES.TXT"}));
   EXPECT_EQ(editAfterType, "");
   EXPECT_EQ(filterAfterType, "*.exe");
+  EXPECT_EQ(typeChanges, 1);  // the configuring selection happens before the window is active
 }
 
 TEST_F(OpenDialogTest, TypedFolderOpensItAndDotDotResolvesAgainstItsParent) {
+  int folderChanges = 0;
+  dialog_->OnFolderChanged = [&](TObject* sender) {
+    EXPECT_EQ(sender, dialog_.get());
+    ++folderChanges;
+  };
   Script script(*dialog_);
   script.Then("shown", [&] { return ShowsFolder(folder_); })
       .Then("type sub", TypeAndEnter("sub"))
@@ -494,6 +502,7 @@ TEST_F(OpenDialogTest, TypedFolderOpensItAndDotDotResolvesAgainstItsParent) {
   ASSERT_TRUE(Run(script));
   EXPECT_EQ(Canonical(dialog_->FileName()), Canonical(Path("y.exe")));
   EXPECT_EQ(Canonical(CurrentDirectory()), Canonical(folder_));
+  EXPECT_GE(folderChanges, 2);  // into sub, and back up for ..\y.exe
 }
 
 TEST_F(OpenDialogTest, InvalidNameIsRefusedWithTheMessageAndTheWindowStays) {
