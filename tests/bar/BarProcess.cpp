@@ -4,6 +4,7 @@
 #include <stdexcept>
 
 #include "framework/runtime/Text.h"
+#include "support/Input.h"
 #include "support/Sim.h"
 #include "support/Wait.h"
 
@@ -188,11 +189,7 @@ bool BarProcess::MenuOpen() {
 }
 
 void BarProcess::PressKey(WORD key) {
-  INPUT in[2]{};
-  in[0].type = in[1].type = INPUT_KEYBOARD;
-  in[0].ki.wVk = in[1].ki.wVk = key;
-  in[1].ki.dwFlags = KEYEVENTF_KEYUP;
-  SendInput(2, in, sizeof(INPUT));
+  SendKeys({key});
 }
 
 void BarProcess::ChooseMenuItem(int control, int index) const {

@@ -325,11 +325,7 @@ TEST_F(RzNumericEditCalculatorTest, RealClickOnTheDropButtonOpensIt) {
   GetWindowRect(edit_->Handle(), &w);
   const RECT button = edit_->DropButtonRect();
   SetCursorPos(w.left + (button.left + button.right) / 2, w.top + (button.top + button.bottom) / 2);
-  INPUT input[2] = {};
-  input[0].type = input[1].type = INPUT_MOUSE;
-  input[0].mi.dwFlags = MOUSEEVENTF_LEFTDOWN;
-  input[1].mi.dwFlags = MOUSEEVENTF_LEFTUP;
-  SendInput(2, input, sizeof(INPUT));
+  test::ClickHere();
   EXPECT_TRUE(TextBecomes(*edit_, "5"));
   test::ParkCursor();
 }

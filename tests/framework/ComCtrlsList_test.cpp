@@ -6,10 +6,11 @@
 #include <string>
 #include <vector>
 
-#include "../support/Wait.h"
 #include "framework/Application.h"
 #include "framework/Forms.h"
 #include "framework/ImgList.h"
+#include "support/TestForm.h"
+#include "support/Wait.h"
 
 namespace kovra {
 namespace {
@@ -19,17 +20,12 @@ using test::WaitUntil;
 class ListViewTest : public ::testing::Test {
  protected:
   void SetUp() override {
-    Application().Initialize();
-    form_ = std::make_unique<TForm>();
-    form_->SetBounds(40, 40, 420, 300);
-    list_ = new TCustomListView(form_.get());
-    list_->SetParent(form_.get());
-    list_->SetBounds(10, 10, 380, 240);
+    form_ = test::NewForm(40, 40, 420, 300);
+    list_ = test::Place<TCustomListView>(*form_, 10, 10, 380, 240);
     list_->SetViewStyle(vsReport);
     list_->Columns().Add("Name", 120);
     list_->Columns().Add("Size", 80, taRightJustify);
-    form_->Show();
-    SetForegroundWindow(form_->Handle());
+    test::ShowInFront(*form_);
     Application().ProcessMessages();
   }
   HWND Wnd() { return list_->Handle(); }

@@ -10,23 +10,21 @@
 #include "framework/Forms.h"
 #include "support/Desktop.h"
 #include "support/Pump.h"
+#include "support/TestForm.h"
 
 namespace kovra {
 namespace {
 
 using test::PumpUntil;
+using test::SendKeys;
+using test::TypeText;
 
 class TreeViewTest : public ::testing::Test {
  protected:
   void SetUp() override {
-    Application().Initialize();
-    form_ = std::make_unique<TForm>();
-    form_->SetBounds(60, 60, 360, 320);
-    tree_ = new TCustomTreeView(form_.get());
-    tree_->SetParent(form_.get());
-    tree_->SetBounds(10, 10, 300, 260);
-    form_->Show();
-    SetForegroundWindow(form_->Handle());
+    form_ = test::NewForm(60, 60, 360, 320);
+    tree_ = test::Place<TCustomTreeView>(*form_, 10, 10, 300, 260);
+    test::ShowInFront(*form_);
     tree_->SetFocus();
     Application().ProcessMessages();
   }
@@ -35,29 +33,7 @@ class TreeViewTest : public ::testing::Test {
   // A real click through the input queue, at the middle of the node's text.
   void ClickNode(TTreeNode* node, bool right = false) {
     const RECT r = node->DisplayRect(true);
-    test::PutCursorOver(tree_->Handle(), (r.left + r.right) / 2, (r.top + r.bottom) / 2);
-    INPUT in[2] = {};
-    in[0].type = in[1].type = INPUT_MOUSE;
-    in[0].mi.dwFlags = right ? MOUSEEVENTF_RIGHTDOWN : MOUSEEVENTF_LEFTDOWN;
-    in[1].mi.dwFlags = right ? MOUSEEVENTF_RIGHTUP : MOUSEEVENTF_LEFTUP;
-    SendInput(2, in, sizeof(INPUT));
-  }
-  void Key(WORD vk) {
-    INPUT in[2] = {};
-    in[0].type = in[1].type = INPUT_KEYBOARD;
-    in[0].ki.wVk = in[1].ki.wVk = vk;
-    in[1].ki.dwFlags = KEYEVENTF_KEYUP;
-    SendInput(2, in, sizeof(INPUT));
-  }
-  void TypeText(const std::wstring& text) {
-    for (wchar_t c : text) {
-      INPUT in[2] = {};
-      in[0].type = in[1].type = INPUT_KEYBOARD;
-      in[0].ki.wScan = in[1].ki.wScan = c;
-      in[0].ki.dwFlags = KEYEVENTF_UNICODE;
-      in[1].ki.dwFlags = KEYEVENTF_UNICODE | KEYEVENTF_KEYUP;
-      SendInput(2, in, sizeof(INPUT));
-    }
+    test::ClickAt(tree_->Handle(), (r.left + r.right) / 2, (r.top + r.bottom) / 2, right);
   }
   std::wstring SystemText(TTreeNode* node) {
     wchar_t buffer[128] = {};
@@ -154,13 +130,13 @@ TEST_F(TreeViewTest, ClicksAndKeysSelectThroughTheChangeEvents) {
   EXPECT_EQ(changes.back(), "two");
   EXPECT_TRUE(two->Selected());
 
-  Key(VK_UP);
+  SendKeys({VK_UP});
   ASSERT_TRUE(PumpUntil([&] { return tree_->Selected() == one; }));
   EXPECT_EQ(changes.back(), "one");
 
   veto = true;
   ClickNode(three);
-  Key(VK_DOWN);  // handled after the click: proves the click was seen and refused
+  SendKeys({VK_DOWN});  // handled after the click: proves the click was seen and refused
   ASSERT_TRUE(PumpUntil([&] { return tree_->Selected() == two; }));
   EXPECT_EQ(changes, (std::vector<std::string>{"two", "one", "two"}));
 }
@@ -187,21 +163,21 @@ TEST_F(TreeViewTest, ExpandingFillsLazilyAndCanBeRefused) {
 
   refuse = true;
   tree_->SetSelected(folder);
-  Key(VK_RIGHT);
-  Key(VK_HOME);
+  SendKeys({VK_RIGHT});
+  SendKeys({VK_HOME});
   ASSERT_TRUE(PumpUntil([&] { return !GetInputState(); }));
   Application().ProcessMessages();
   EXPECT_FALSE(folder->Expanded());
   EXPECT_EQ(folder->Count(), 0);
 
   refuse = false;
-  Key(VK_RIGHT);
+  SendKeys({VK_RIGHT});
   ASSERT_TRUE(PumpUntil([&] { return folder->Expanded(); }));
   EXPECT_EQ(fills, 1);
   EXPECT_EQ(expanded, 1);
   EXPECT_EQ(folder->Count(), 2);
 
-  Key(VK_LEFT);
+  SendKeys({VK_LEFT});
   ASSERT_TRUE(PumpUntil([&] { return !folder->Expanded(); }));
   EXPECT_EQ(collapsed, 1);
   folder->Expand(false);  // by program: the same hooks, no second fill
@@ -222,14 +198,14 @@ TEST_F(TreeViewTest, LabelEditingAcceptsCorrectsOrCancels) {
   SetWindowTextW(tree_->EditHandle(), L"");
   TypeText(L"new");
   ASSERT_TRUE(PumpUntil([&] { return GetWindowTextLengthW(tree_->EditHandle()) == 3; }));
-  Key(VK_RETURN);
+  SendKeys({VK_RETURN});
   ASSERT_TRUE(PumpUntil([&] { return !tree_->IsEditing(); }));
   EXPECT_EQ(node->Text(), "new!");
   EXPECT_EQ(SystemText(node), L"new!");
 
   ASSERT_TRUE(node->EditText());
   TypeText(L"zzz");
-  Key(VK_ESCAPE);
+  SendKeys({VK_ESCAPE});
   ASSERT_TRUE(PumpUntil([&] { return !tree_->IsEditing(); }));
   EXPECT_EQ(node->Text(), "new!");
   EXPECT_TRUE(IsWindow(form_->Handle()));  // Escape did not close the form

@@ -5,6 +5,7 @@
 #include "framework/Application.h"
 #include "framework/Forms.h"
 #include "framework/Mask.h"
+#include "support/TestForm.h"
 
 namespace kovra {
 namespace {
@@ -42,12 +43,8 @@ TEST(EditMaskTest, CompleteOnlyWhenEveryRequiredSlotIsFilled) {
 class EditTest : public ::testing::Test {
  protected:
   void SetUp() override {
-    Application().Initialize();
-    form_ = std::make_unique<TForm>();
-    form_->SetBounds(40, 40, 300, 120);
-    edit_ = new TCustomMaskEdit(form_.get());
-    edit_->SetParent(form_.get());
-    edit_->SetBounds(10, 10, 150, 21);
+    form_ = test::NewForm(40, 40, 300, 120);
+    edit_ = test::Place<TCustomMaskEdit>(*form_, 10, 10, 150, 21);
     form_->Show();
     Application().ProcessMessages();
   }

@@ -8,6 +8,7 @@
 
 #include "framework/Application.h"
 #include "framework/Forms.h"
+#include "support/TestForm.h"
 
 namespace kovra {
 namespace {
@@ -15,14 +16,9 @@ namespace {
 class ComboBoxTest : public ::testing::Test {
  protected:
   void SetUp() override {
-    Application().Initialize();
-    form_ = std::make_unique<TForm>();
-    form_->SetBounds(40, 40, 320, 200);
-    combo_ = new TCustomComboBox(form_.get());
-    combo_->SetParent(form_.get());
-    combo_->SetBounds(10, 10, 150, 21);
-    form_->Show();
-    SetForegroundWindow(form_->Handle());
+    form_ = test::NewForm(40, 40, 320, 200);
+    combo_ = test::Place<TCustomComboBox>(*form_, 10, 10, 150, 21);
+    test::ShowInFront(*form_);
     Application().ProcessMessages();
   }
   LRESULT Send(UINT msg, WPARAM w = 0, LPARAM l = 0) {

@@ -9,6 +9,7 @@
 
 #include "../bar/BarProcess.h"
 #include "controls/RzColorPickerLogic.h"
+#include "support/Input.h"
 #include "support/Sim.h"
 #include "support/Wait.h"
 
@@ -26,11 +27,7 @@ HWND DirectChildAt(HWND parent, int x, int y) {
 
 void ClickScreen(POINT p) {
   SetCursorPos(p.x, p.y);
-  INPUT in[2]{};
-  in[0].type = in[1].type = INPUT_MOUSE;
-  in[0].mi.dwFlags = MOUSEEVENTF_LEFTDOWN;
-  in[1].mi.dwFlags = MOUSEEVENTF_LEFTUP;
-  SendInput(2, in, sizeof(INPUT));
+  test::ClickHere();
 }
 
 class SettingsFromTheBarTest : public testing::Test {
