@@ -96,12 +96,6 @@ void TRzCustomComboBox::FrameVisibleChanged() {
 
 // ---- text hint ----
 
-void TRzCustomComboBox::SetTextHint(std::string_view value) {
-  if (value == textHint_) return;
-  textHint_ = value;
-  if (!IsLoading()) ApplyTextHint();
-}
-
 void TRzCustomComboBox::ApplyTextHint() {
   if (!HandleAllocated() || !ThemesActive()) return;
   const std::wstring wide = Wide(textHint_);
@@ -120,13 +114,8 @@ void TRzCustomComboBox::PaintOwnHint(HWND wnd, RECT r) {
       GetWindowTextLengthW(WindowHandle()) > 0)
     return;
   WindowDC dc(wnd);
-  if (!dc.Get()) return;
-  SelectObjectScope font(dc.Get(), Font().Handle());
-  SetTextColor(dc.Get(), ToColorRef(clGrayText));
-  SetBkMode(dc.Get(), TRANSPARENT);
-  const std::wstring hint = Wide(textHint_);
-  DrawTextW(dc.Get(), hint.c_str(), static_cast<int>(hint.size()), &r,
-            DT_SINGLELINE | DT_NOPREFIX | DT_END_ELLIPSIS | DT_VCENTER);
+  if (dc.Get())
+    DrawTextHint(dc.Get(), r, DT_SINGLELINE | DT_NOPREFIX | DT_END_ELLIPSIS | DT_VCENTER);
 }
 
 // ---- hot state ----
@@ -242,10 +231,7 @@ void TRzCustomComboBox::PaintOver() {
       frameCanvas_.FillRect(strip);
       PaintDropDownArrow(frameCanvas_, strip, themes ? alkThemed : alkClassic, Enabled());
     } else if (themes) {
-      ThemeHandle theme(OpenThemeData(WindowHandle(), L"COMBOBOX"));
-      if (theme.Get())
-        DrawThemeBackground(theme.Get(), dc.Get(), CP_DROPDOWNBUTTON,
-                            dropped ? CBXS_PRESSED : CBXS_HOT, &strip, nullptr);
+      DrawThemedDropButton(dc.Get(), strip, dropped ? CBXS_PRESSED : CBXS_HOT);
     } else {
       PaintHotFlatButton(frameCanvas_, strip, dropped);
     }

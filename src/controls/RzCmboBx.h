@@ -49,8 +49,6 @@ class TRzCustomComboBox : public TRzFramedEdit<TCustomComboBox> {
   bool ReadOnly() const { return readOnly_; }
   void SetReadOnly(bool value);
   bool IsReadOnly() const override { return readOnly_; }
-  const std::string& TextHint() const { return textHint_; }
-  void SetTextHint(std::string_view value);
 
   // The custom frame replaces the 3-D border: FrameVisible turns these off.
   bool Ctl3D() const { return ctl3D_; }
@@ -81,7 +79,7 @@ class TRzCustomComboBox : public TRzFramedEdit<TCustomComboBox> {
   void SetShowFocus(bool value) { showFocus_ = value; }
   // Paints the frame, button strip and rings over what the system drew.
   virtual void PaintOver();
-  virtual void ApplyTextHint();
+  void ApplyTextHint() override;
   void PaintOwnHint(HWND wnd, RECT r);
 
   void CreateWnd() override;
@@ -125,8 +123,6 @@ class TRzCustomComboBox : public TRzFramedEdit<TCustomComboBox> {
   bool typing_ = false;
   bool enterPressed_ = false;
   bool readOnly_ = false;
-  std::string textHint_;
-  bool paintsOwnHint_ = false;
   bool ctl3D_ = true;
   bool parentCtl3D_ = true;
   bool showFocus_ = true;

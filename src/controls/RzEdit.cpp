@@ -74,26 +74,20 @@ void TRzCustomEdit::RepaintFrame() {
 
 // ---- text hint ----
 
-void TRzCustomEdit::SetTextHint(std::string_view value) {
-  if (value == textHint_) return;
-  textHint_ = value;
-  if (!IsLoading()) ApplyTextHint(textHint_);
-}
-
 void TRzCustomEdit::SetTextHintVisibleOnFocus(bool value) {
   if (value == textHintVisibleOnFocus_) return;
   textHintVisibleOnFocus_ = value;
-  if (!IsLoading()) ApplyTextHint(textHint_);
+  if (!IsLoading()) ApplyTextHint();
 }
 
-void TRzCustomEdit::ApplyTextHint(std::string_view text) {
+void TRzCustomEdit::ApplyTextHint() {
   if (!HandleAllocated() || !ThemesActive()) return;
-  const std::wstring wide = Wide(text);
+  const std::wstring wide = Wide(textHint_);
   const bool taken =
       SendMessageW(WindowHandle(), EM_SETCUEBANNER, textHintVisibleOnFocus_ ? TRUE : FALSE,
                    reinterpret_cast<LPARAM>(wide.c_str())) != FALSE;
   // An edit without cue banners (an older common-controls edit) gets the hint from us.
-  paintsOwnHint_ = !taken && !text.empty();
+  paintsOwnHint_ = !taken && !textHint_.empty();
   Invalidate();
 }
 
@@ -106,16 +100,10 @@ void TRzCustomEdit::PaintOwnHint() {
   WindowDC dc(wnd);
   if (!dc.Get()) return;
   HideCaret(wnd);
-  {
-    SelectObjectScope font(dc.Get(), Font().Handle());
-    SetTextColor(dc.Get(), ToColorRef(clGrayText));
-    SetBkMode(dc.Get(), TRANSPARENT);
-    const std::wstring hint = Wide(textHint_);
-    UINT format = DT_SINGLELINE | DT_NOPREFIX | DT_END_ELLIPSIS;
-    if (Alignment() == taCenter) format |= DT_CENTER;
-    if (Alignment() == taRightJustify) format |= DT_RIGHT;
-    DrawTextW(dc.Get(), hint.c_str(), static_cast<int>(hint.size()), &r, format);
-  }
+  UINT format = DT_SINGLELINE | DT_NOPREFIX | DT_END_ELLIPSIS;
+  if (Alignment() == taCenter) format |= DT_CENTER;
+  if (Alignment() == taRightJustify) format |= DT_RIGHT;
+  DrawTextHint(dc.Get(), r, format);
   ShowCaret(wnd);
 }
 
@@ -134,7 +122,7 @@ void TRzCustomEdit::CreateWnd() {
   if (dropButtonShown_)
     SetWindowPos(WindowHandle(), nullptr, 0, 0, 0, 0,
                  SWP_NOMOVE | SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE | SWP_FRAMECHANGED);
-  ApplyTextHint(textHint_);
+  ApplyTextHint();
 }
 
 void TRzCustomEdit::WMSize(TMessage& m) {
@@ -287,11 +275,7 @@ void TRzCustomEdit::DrawDropButton(TCanvas& canvas, RECT r) {
       r.bottom += 1;
       r.right += 1;
     }
-    ThemeHandle theme(OpenThemeData(WindowHandle(), L"COMBOBOX"));
-    if (theme.Get()) {
-      DrawThemeBackground(theme.Get(), canvas.Handle(), CP_DROPDOWNBUTTON, state, &r, nullptr);
-      return;
-    }
+    if (DrawThemedDropButton(canvas.Handle(), r, state)) return;
   }
   if (ThemesActive() && flatButtons_) {  // flat and idle under themes
     canvas.Brush().SetColor(Color());

@@ -28,8 +28,6 @@ class TRzCustomEdit : public TRzFramedEdit<TCustomMaskEdit> {
   void SetReadOnly(bool value) override;
   bool IsReadOnly() const override { return ReadOnly(); }
 
-  const std::string& TextHint() const { return textHint_; }
-  void SetTextHint(std::string_view value);
   bool TextHintVisibleOnFocus() const { return textHintVisibleOnFocus_; }
   void SetTextHintVisibleOnFocus(bool value);
 
@@ -47,7 +45,7 @@ class TRzCustomEdit : public TRzFramedEdit<TCustomMaskEdit> {
   TNotifyEvent OnCloseUp;
 
  protected:
-  virtual void ApplyTextHint(std::string_view text);
+  void ApplyTextHint() override;
   virtual void ReadOnlyChanged();
   virtual void HideDropButton();
   virtual void RestoreDropButton();
@@ -85,9 +83,7 @@ class TRzCustomEdit : public TRzFramedEdit<TCustomMaskEdit> {
   void RedrawFrameRegion(const RECT* r);
   bool NonClientMouse(TMessage& m);
 
-  std::string textHint_;
   bool textHintVisibleOnFocus_ = false;
-  bool paintsOwnHint_ = false;
   bool dropButtonRequested_ = false;
   bool dropButtonShown_ = false;
   bool mouseOverButton_ = false;

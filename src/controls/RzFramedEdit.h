@@ -1,18 +1,24 @@
 // TRzFramedEdit: what the framed edit and the framed combo box share, over a framework control
 // `Base`: colour by state (normal, focused, read-only, disabled), the frame settings with hot
-// tracking, flat buttons, the frame controller's settings and the older stored forms.
+// tracking, flat buttons, cue text, the frame controller's settings and the older stored forms.
 // The control decides where its frame lies (non-client or client area), what counts as focused
 // for the colours, and what a visible frame does to its window (the hooks below).
 #pragma once
 
 #include <windows.h>
 
+#include <uxtheme.h>
+#include <vsstyle.h>
+
+#include <string>
 #include <string_view>
 
 #include "controls/RzCommon.h"
 #include "controls/RzFrameController.h"
 #include "framework/Controls.h"
 #include "framework/Graphics.h"
+#include "framework/Handles.h"
+#include "framework/WindowClass.h"
 
 namespace kovra {
 
@@ -129,6 +135,14 @@ class TRzFramedEdit : public Base, public TRzFrameControllerClient {
   bool InControl() const { return inControl_; }
   bool OverControl() const { return overControl_; }
 
+  // Grey text shown while the control is empty.
+  const std::string& TextHint() const { return textHint_; }
+  void SetTextHint(std::string_view value) {
+    if (value == textHint_) return;
+    textHint_ = value;
+    if (!this->IsLoading()) ApplyTextHint();
+  }
+
   // Older stored forms.
   void ReadFrameFlat(bool value) {
     if (!value) return;
@@ -168,6 +182,8 @@ class TRzFramedEdit : public Base, public TRzFrameControllerClient {
   virtual void HotTrackChanged() {}
   // The hot state changed: repaint what shows it.
   virtual void RepaintHot() = 0;
+  // Hands the cue text to the system control; where it keeps none, sets paintsOwnHint_.
+  virtual void ApplyTextHint() = 0;
 
   TColor StateColor() const {
     if (!this->Enabled()) return disabledColor_;
@@ -196,6 +212,22 @@ class TRzFramedEdit : public Base, public TRzFrameControllerClient {
     canvas.Brush().SetColor(flatButtonColor_);
     canvas.FillRect(inner);
     PaintDropDownArrow(canvas, r, alkClassic, this->Enabled());
+  }
+
+  // The cue text in grey, in the control's font.
+  void DrawTextHint(HDC dc, RECT r, UINT format) const {
+    SelectObjectScope font(dc, this->Font().Handle());
+    SetTextColor(dc, ToColorRef(clGrayText));
+    SetBkMode(dc, TRANSPARENT);
+    const std::wstring hint = Wide(textHint_);
+    DrawTextW(dc, hint.c_str(), static_cast<int>(hint.size()), &r, format);
+  }
+  // The themed combo box drop button; false where no theme data opens.
+  bool DrawThemedDropButton(HDC dc, const RECT& r, int state) const {
+    ThemeHandle theme(OpenThemeData(this->WindowHandle(), L"COMBOBOX"));
+    if (!theme.Get()) return false;
+    DrawThemeBackground(theme.Get(), dc, CP_DROPDOWNBUTTON, state, &r, nullptr);
+    return true;
   }
 
   void Loaded() override {
@@ -239,6 +271,8 @@ class TRzFramedEdit : public Base, public TRzFrameControllerClient {
   bool inControl_ = false;
   bool overControl_ = false;
   bool tabOnEnter_ = false;
+  std::string textHint_;
+  bool paintsOwnHint_ = false;
   TCanvas frameCanvas_;
 
  private:
