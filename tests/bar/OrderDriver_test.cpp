@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "app/Global.h"
+#include "OrderTest.h"
 #include "support/Sim.h"
 #include "support/Wait.h"
 
@@ -53,22 +54,8 @@ class FocusedEdit {
   HWND edit_ = nullptr;
 };
 
-class OrderDriverTest : public testing::Test {
+class OrderDriverTest : public test::OrderTest {
  protected:
-  void Attach(const TradeSim& sim) {
-    GlobalState->TradeWnd = sim.MainWindow();
-    GetWindowThreadProcessId(sim.MainWindow(), &GlobalState->TradePid);
-  }
-
-  void SetUp() override {
-    GlobalState->CurrentCode = "600000";
-    GlobalState->PriceFloat = 3;
-    GlobalState->BuyAmount = 5;
-    GlobalState->TradeShares = 2000;
-    GlobalState->BuyByAmount = true;
-    GlobalState->MarginByAmount = true;
-  }
-
   // Places one order and returns the ORDER line it produced (event empty when none).
   JournalEntry Order(const TradeSim& sim, OrderKind kind, int choice) {
     const size_t before = Events(sim, "ORDER").size();

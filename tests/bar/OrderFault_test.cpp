@@ -9,6 +9,7 @@
 
 #include "app/Global.h"
 #include "bar/OrderDriver.h"
+#include "OrderTest.h"
 #include "support/Sim.h"
 #include "support/Wait.h"
 
@@ -36,22 +37,8 @@ bool Answers(HWND window) {
   return SendMessageTimeoutW(window, WM_NULL, 0, 0, SMTO_ABORTIFHUNG, 100, &result) != 0;
 }
 
-class OrderFaultTest : public testing::Test {
+class OrderFaultTest : public test::OrderTest {
  protected:
-  void SetUp() override {
-    GlobalState->CurrentCode = "600000";
-    GlobalState->PriceFloat = 3;
-    GlobalState->BuyAmount = 5;
-    GlobalState->TradeShares = 2000;
-    GlobalState->BuyByAmount = true;
-    GlobalState->MarginByAmount = true;
-  }
-
-  void Attach(const TradeSim& sim) {
-    GlobalState->TradeWnd = sim.MainWindow();
-    GetWindowThreadProcessId(sim.MainWindow(), &GlobalState->TradePid);
-  }
-
   // The driver is free again and places a sound order on a client that behaves.
   void ExpectTheNextOrderWorks() {
     EXPECT_FALSE(OrderDriver().Busy());
