@@ -42,30 +42,6 @@ int OverlayFor(SFGAOF attributes) {
   return -1;
 }
 
-// The shell's small list that only the shell itself adds to. The lists our layer adds overlay
-// images to run out of step with the icon indices the shell hands out (under Wine every folder
-// then shows a shortcut arrow), so the combo draws from the system-sized small list when there
-// is one of the right size.
-HIMAGELIST FindComboImageList() {
-  static constexpr GUID kIidImageList = {
-      0x46EB5926, 0x582E, 0x4017, {0x9F, 0xDF, 0xE8, 0x99, 0x8D, 0xAA, 0x09, 0x50}};
-  HIMAGELIST small = SystemImageList(sisSmall);
-  HIMAGELIST system = nullptr;
-  int width = 0, height = 0, systemWidth = 0, systemHeight = 0;
-  if (small && ImageList_GetIconSize(small, &width, &height) &&
-      SUCCEEDED(SHGetImageList(SHIL_SYSSMALL, kIidImageList, reinterpret_cast<void**>(&system))) &&
-      system && ImageList_GetIconSize(system, &systemWidth, &systemHeight) &&
-      systemWidth == width && systemHeight == height)
-    return system;
-  return small;
-}
-
-// Asked once: each request holds another reference to the process-wide list.
-HIMAGELIST ComboImageList() {
-  static const HIMAGELIST list = FindComboImageList();
-  return list;
-}
-
 }  // namespace
 
 // ---- TRzShellComboData ----
@@ -117,7 +93,7 @@ struct TRzCustomShellCombo::TFillState {
 TRzCustomShellCombo::TRzCustomShellCombo(TComponent* owner) : TRzCustomImageComboBox(owner) {
   selectedFolder_.OnChange = [this](TObject*) { SelectedFolderChanged(); };
   images_.SetShareImages(true);
-  if (HIMAGELIST system = ComboImageList()) {
+  if (HIMAGELIST system = SystemImageList(sisSmall)) {
     images_.SetHandle(system);
     SetImages(&images_);
   }
