@@ -12,6 +12,7 @@
 #include "shell/RzShellIntf.h"
 #include "shell/RzShellUtils.h"
 #include "support/Desktop.h"
+#include "support/Input.h"
 #include "support/Wait.h"
 
 namespace kovra {
@@ -62,32 +63,45 @@ struct TargetWindow {
   HWND wnd = nullptr;
 };
 
-TEST(ShellDragDrop, ADragReleasedOverARegisteredWindowDropsThere) {
-  TargetWindow window;
-  ASSERT_NE(window.wnd, nullptr);
-  CountingOwner owner;
-  ComPtr<TDropTarget> target = TDropTarget::Create(&owner);
-  ASSERT_HRESULT_SUCCEEDED(RegisterDragDrop(window.wnd, target.Get()));
-  test::PutCursorOver(window.wnd, 50, 50);
+// Our target registered on a topmost window under the cursor, and a data object for My Computer
+// to drag; the registration goes on every path, a failed assertion included.
+class ShellDragDrop : public testing::Test {
+ protected:
+  void SetUp() override {
+    ASSERT_NE(window_.wnd, nullptr);
+    target_ = TDropTarget::Create(&owner_);
+    ASSERT_HRESULT_SUCCEEDED(RegisterDragDrop(window_.wnd, target_.Get()));
+    registered_ = true;
+    test::PutCursorOver(window_.wnd, 50, 50);
+    ASSERT_HRESULT_SUCCEEDED(SpecialFolderLocation(nullptr, CSIDL_DRIVES, drives_));
+    data_ = TDataObject::CreateForItems(nullptr, nullptr, {IdListLastItem(drives_.Get())});
+    ASSERT_TRUE(data_);
+  }
+  void TearDown() override {
+    if (registered_) RevokeDragDrop(window_.wnd);
+    if (target_) target_->Disconnect();
+    test::ParkCursor();
+  }
 
-  TRzPidl drives;
-  ASSERT_HRESULT_SUCCEEDED(SpecialFolderLocation(nullptr, CSIDL_DRIVES, drives));
-  ComPtr<IDataObject> data =
-      TDataObject::CreateForItems(nullptr, nullptr, {IdListLastItem(drives.Get())});
-  ASSERT_TRUE(data);
+  TargetWindow window_;
+  CountingOwner owner_;
+  ComPtr<TDropTarget> target_;
+  bool registered_ = false;
+  TRzPidl drives_;
+  ComPtr<IDataObject> data_;
+};
+
+TEST_F(ShellDragDrop, ADragReleasedOverARegisteredWindowDropsThere) {
   // No button is down: the source answers "drop" at its first question, over our window.
   DWORD effect = 0;
   const HRESULT hr =
-      DoShellDragDrop(data.Get(), DROPEFFECT_COPY | DROPEFFECT_LINK, MK_LBUTTON, &effect);
-  RevokeDragDrop(window.wnd);
-  target->Disconnect();
-  test::ParkCursor();
+      DoShellDragDrop(data_.Get(), DROPEFFECT_COPY | DROPEFFECT_LINK, MK_LBUTTON, &effect);
   EXPECT_EQ(hr, DRAGDROP_S_DROP);
   EXPECT_EQ(effect, static_cast<DWORD>(DROPEFFECT_COPY));
-  ASSERT_FALSE(owner.calls.empty());
-  EXPECT_EQ(owner.calls.front(), "enter");
-  EXPECT_EQ(owner.calls.back(), "drop");
-  EXPECT_EQ(owner.items, 1);
+  ASSERT_FALSE(owner_.calls.empty());
+  EXPECT_EQ(owner_.calls.front(), "enter");
+  EXPECT_EQ(owner_.calls.back(), "drop");
+  EXPECT_EQ(owner_.items, 1);
 }
 
 void SendMouse(DWORD flags) {
@@ -97,55 +111,35 @@ void SendMouse(DWORD flags) {
   SendInput(1, &input, sizeof(input));
 }
 
-void SendKey(WORD key, DWORD flags) {
-  INPUT input{};
-  input.type = INPUT_KEYBOARD;
-  input.ki.wVk = key;
-  input.ki.dwFlags = flags;
-  SendInput(1, &input, sizeof(input));
-}
-
-TEST(ShellDragDrop, EscapeCancelsARunningDragWithoutADrop) {
-  TargetWindow window;
-  ASSERT_NE(window.wnd, nullptr);
-  CountingOwner owner;
-  ComPtr<TDropTarget> target = TDropTarget::Create(&owner);
-  ASSERT_HRESULT_SUCCEEDED(RegisterDragDrop(window.wnd, target.Get()));
-  test::PutCursorOver(window.wnd, 50, 50);
+TEST_F(ShellDragDrop, EscapeCancelsARunningDragWithoutADrop) {
   SendMouse(MOUSEEVENTF_LEFTDOWN);
   // The drag reads this thread's input state, which follows the messages it has handled.
-  ASSERT_TRUE(test::WaitUntil([] { return (GetKeyState(VK_LBUTTON) & 0x8000) != 0; }));
+  const bool down = test::WaitUntil([] { return (GetKeyState(VK_LBUTTON) & 0x8000) != 0; });
+  if (!down) SendMouse(MOUSEEVENTF_LEFTUP);
+  ASSERT_TRUE(down);
 
   // Once the drag has reached the target, Escape; should it never get there, the button is
   // let go, so the drag ends either way.
-  std::thread presser([&owner] {
+  std::thread presser([this] {
     const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(10);
-    while (!owner.entered && std::chrono::steady_clock::now() < deadline) {
+    while (!owner_.entered && std::chrono::steady_clock::now() < deadline) {
       std::this_thread::sleep_for(std::chrono::milliseconds(5));
     }
-    if (owner.entered) {
-      SendKey(VK_ESCAPE, 0);
-      SendKey(VK_ESCAPE, KEYEVENTF_KEYUP);
+    if (owner_.entered) {
+      test::SendKeys({VK_ESCAPE});
     } else {
       SendMouse(MOUSEEVENTF_LEFTUP);
     }
   });
-  TRzPidl drives;
-  ASSERT_HRESULT_SUCCEEDED(SpecialFolderLocation(nullptr, CSIDL_DRIVES, drives));
-  ComPtr<IDataObject> data =
-      TDataObject::CreateForItems(nullptr, nullptr, {IdListLastItem(drives.Get())});
   DWORD effect = 0;
-  const HRESULT hr = DoShellDragDrop(data.Get(), DROPEFFECT_COPY, MK_LBUTTON, &effect);
+  const HRESULT hr = DoShellDragDrop(data_.Get(), DROPEFFECT_COPY, MK_LBUTTON, &effect);
   presser.join();
   SendMouse(MOUSEEVENTF_LEFTUP);
-  RevokeDragDrop(window.wnd);
-  target->Disconnect();
-  test::ParkCursor();
-  ASSERT_TRUE(owner.entered);
+  ASSERT_TRUE(owner_.entered);
   EXPECT_EQ(hr, DRAGDROP_S_CANCEL);
   EXPECT_EQ(effect, static_cast<DWORD>(DROPEFFECT_NONE));
-  EXPECT_EQ(owner.calls.back(), "leave");
-  EXPECT_EQ(std::count(owner.calls.begin(), owner.calls.end(), "drop"), 0);
+  EXPECT_EQ(owner_.calls.back(), "leave");
+  EXPECT_EQ(std::count(owner_.calls.begin(), owner_.calls.end(), "drop"), 0);
 }
 
 }  // namespace
