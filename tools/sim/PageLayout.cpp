@@ -6,6 +6,9 @@ namespace {
 using K = ControlKind;
 using R = ControlRole;
 
+// The keys' legend at the foot of the buy and sell pages.
+constexpr const char* kKeyHelp = "F1 买入  F2 卖出  F3 撤单  F5 融资买入";
+
 // Buy page: price 3, quantity 7, order button 10, funds 18.
 constexpr ControlEntry kBuy[] = {
     {K::kEdit, R::kCode, 0, "", 100, 40, 120, 22},                  // 0
@@ -27,7 +30,7 @@ constexpr ControlEntry kBuy[] = {
     {K::kStatic, R::kLabel, 1, "股东代码", 10, 70, 90, 18},         // 16
     {K::kStatic, R::kLabel, 1, "可用资金", 10, 100, 90, 18},        // 17
     {K::kStatic, R::kFigure, 1, "", 110, 100, 170, 18},             // 18
-    {K::kStatic, R::kLabel, 0, "F1 买入  F2 卖出  F3 撤单  F5 融资买入", 20, 320, 560, 18},
+    {K::kStatic, R::kLabel, 0, kKeyHelp, 20, 320, 560, 18},
 };
 
 // Margin-buy page: price 2, quantity 3, order button 5, buyable quantity 19.
@@ -75,7 +78,7 @@ constexpr ControlEntry kSell[] = {
     {K::kStatic, R::kLabel, 1, "可卖数量", 10, 70, 100, 18},       // 15
     {K::kStatic, R::kLabel, 1, "(股)", 10, 90, 100, 18},           // 16
     {K::kStatic, R::kFigure, 1, "", 120, 70, 160, 18},             // 17
-    {K::kStatic, R::kLabel, 0, "F1 买入  F2 卖出  F3 撤单  F5 融资买入", 20, 320, 560, 18},
+    {K::kStatic, R::kLabel, 0, kKeyHelp, 20, 320, 560, 18},
 };
 
 // Withdrawal page: "全选" at 12 and "撤单" at 9, pressed in that order to withdraw everything.
