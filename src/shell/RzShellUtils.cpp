@@ -486,27 +486,6 @@ TCachedImageIndex CachedImageIndexEntry(HMODULE shell32) {
   return reinterpret_cast<TCachedImageIndex>(reinterpret_cast<void*>(entry));
 }
 
-// Without the shell's cache: the icon goes into every list at the same index, or into none.
-int AddIconInStep(const std::vector<HIMAGELIST>& lists, HMODULE shell32, int resource) {
-  const int index = ImageList_GetImageCount(lists.front());
-  std::vector<HICON> icons;
-  for (HIMAGELIST list : lists) {
-    int cx = 0, cy = 0;
-    if (ImageList_GetImageCount(list) != index || !ImageList_GetIconSize(list, &cx, &cy)) return -1;
-    auto icon = static_cast<HICON>(
-        LoadImageW(shell32, MAKEINTRESOURCEW(resource), IMAGE_ICON, cx, cy, LR_SHARED));
-    if (!icon) return -1;
-    icons.push_back(icon);
-  }
-  for (std::size_t i = 0; i < lists.size(); ++i) {
-    if (ImageList_AddIcon(lists[i], icons[i]) == index) continue;
-    for (std::size_t j = 0; j <= i; ++j)
-      if (ImageList_GetImageCount(lists[j]) > index) ImageList_Remove(lists[j], index);
-    return -1;
-  }
-  return index;
-}
-
 // The shell's shared-folder hand and shortcut arrow (icons 29 and 30 of shell32) become overlay
 // images 1 and 2 of the system lists, once per process. Adding them to the small and large lists
 // alone would shift those lists against the index the shell hands out for every later icon, so
@@ -542,6 +521,28 @@ void AddSystemOverlays() {
 HIMAGELIST SystemImageList(TRzShellIconSize size) {
   AddSystemOverlays();
   return ShellIconList(size == sisSmall ? SHGFI_SMALLICON : SHGFI_LARGEICON);
+}
+
+int AddIconInStep(std::span<const HIMAGELIST> lists, HMODULE module, int resource) {
+  if (lists.empty()) return -1;
+  const int index = ImageList_GetImageCount(lists.front());
+  // Loaded unshared and freed here: shared icons are meant for the standard sizes only.
+  std::vector<IconHandle> icons;
+  for (HIMAGELIST list : lists) {
+    int cx = 0, cy = 0;
+    if (ImageList_GetImageCount(list) != index || !ImageList_GetIconSize(list, &cx, &cy)) return -1;
+    IconHandle icon(
+        static_cast<HICON>(LoadImageW(module, MAKEINTRESOURCEW(resource), IMAGE_ICON, cx, cy, 0)));
+    if (!icon) return -1;
+    icons.push_back(std::move(icon));
+  }
+  for (std::size_t i = 0; i < lists.size(); ++i) {
+    if (ImageList_AddIcon(lists[i], icons[i].Get()) == index) continue;
+    for (std::size_t j = 0; j <= i; ++j)
+      if (ImageList_GetImageCount(lists[j]) > index) ImageList_Remove(lists[j], index);
+    return -1;
+  }
+  return index;
 }
 
 bool IsFolderItem(SFGAOF attributes, bool filesCanBeFolders) {

@@ -192,6 +192,10 @@ std::string ItemDisplayName(IShellFolder* folder, LPCITEMIDLIST item, TRzShellNa
 std::string AbsoluteDisplayName(LPCITEMIDLIST absolute);
 // The system's icon list of that size (shared; never destroyed).
 HIMAGELIST SystemImageList(TRzShellIconSize size);
+// Adds icon resource `resource` of `module` to every one of `lists` at one index, each at its
+// list's own size; adds nothing unless the lists hold as many images and every size loads.
+// Returns that index, or -1.
+int AddIconInStep(std::span<const HIMAGELIST> lists, HMODULE module, int resource);
 
 // False without SFGAO_FOLDER. Archives the newer shell shows as folders (SFGAO_STREAM) count as
 // files unless the control lets files be folders.

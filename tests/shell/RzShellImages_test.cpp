@@ -9,7 +9,9 @@
 
 #include <cstdlib>
 #include <optional>
+#include <span>
 #include <string>
+#include <vector>
 
 #include "framework/Handles.h"
 #include "framework/WindowClass.h"
@@ -190,6 +192,42 @@ TEST(SystemImageListTest, OverlaysOneAndTwoAreTheShareHandAndShortcutArrow) {
     EXPECT_TRUE(IsOverlayImage(large, overlay, index));
   }
   EXPECT_EQ(ImageList_GetImageCount(small), ImageList_GetImageCount(large));
+}
+
+// Where the shell has no icon cache to add through, the overlay icons go into every list at one
+// index, each at its list's size, or into none of them.
+TEST(SystemImageListTest, IconsAddedInStepGoEverywhereAtOneIndexOrNowhere) {
+  HMODULE shell32 = GetModuleHandleW(L"shell32.dll");
+  ASSERT_NE(shell32, nullptr);
+  ImageListHandle owned[] = {
+      ImageListHandle(ImageList_Create(16, 16, ILC_COLOR32 | ILC_MASK, 1, 1)),
+      ImageListHandle(ImageList_Create(32, 32, ILC_COLOR32 | ILC_MASK, 1, 1)),
+      ImageListHandle(ImageList_Create(48, 48, ILC_COLOR32 | ILC_MASK, 1, 1))};
+  const HIMAGELIST lists[] = {owned[0].Get(), owned[1].Get(), owned[2].Get()};
+  const auto counts = [&] {
+    return std::vector<int>{ImageList_GetImageCount(lists[0]), ImageList_GetImageCount(lists[1]),
+                            ImageList_GetImageCount(lists[2])};
+  };
+  for (HIMAGELIST list : lists) ASSERT_TRUE(list);
+
+  EXPECT_EQ(AddIconInStep(lists, shell32, 4), 0);
+  EXPECT_EQ(AddIconInStep(lists, shell32, 29), 1);
+  EXPECT_EQ(counts(), (std::vector<int>{2, 2, 2}));
+  for (HIMAGELIST list : lists) {  // each at its own size, not one size stretched
+    Picture expected(list), drawn(list);
+    ASSERT_TRUE(expected.DrawIconFrom(Shell32Path().c_str(), -29));
+    drawn.DrawImage(list, 1);
+    EXPECT_LE(drawn.Differences(expected), 2);
+  }
+
+  // An icon the module lacks adds nothing anywhere.
+  EXPECT_EQ(AddIconInStep(lists, shell32, 0x7FFF), -1);
+  EXPECT_EQ(counts(), (std::vector<int>{2, 2, 2}));
+  // Lists already out of step are left as they are.
+  ASSERT_EQ(AddIconInStep(std::span(lists, 1), shell32, 30), 2);
+  EXPECT_EQ(AddIconInStep(lists, shell32, 30), -1);
+  EXPECT_EQ(counts(), (std::vector<int>{3, 2, 2}));
+  EXPECT_EQ(AddIconInStep({}, shell32, 30), -1);
 }
 
 }  // namespace
