@@ -68,10 +68,6 @@ void TRzCustomEdit::FrameVisibleChanged() {
   RecreateWnd();
 }
 
-void TRzCustomEdit::RepaintFrame() {
-  if (HandleAllocated()) InvalidateNonClientFrame(WindowHandle());
-}
-
 // ---- text hint ----
 
 void TRzCustomEdit::SetTextHintVisibleOnFocus(bool value) {

@@ -31,7 +31,6 @@ class TRzCustomEdit : public TRzFramedEdit<TCustomMaskEdit> {
   bool TextHintVisibleOnFocus() const { return textHintVisibleOnFocus_; }
   void SetTextHintVisibleOnFocus(bool value);
 
-  void RepaintFrame() override;
   // The rectangle left to the text.
   virtual RECT GetEditRect() const { return ClientRect(); }
   // The drop button, for descendants and whoever inspects it.
@@ -74,7 +73,10 @@ class TRzCustomEdit : public TRzFramedEdit<TCustomMaskEdit> {
   void CMColorChanged(TMessage& m) override;
   bool InFocusState() const override { return Focused(); }
   void FrameVisibleChanged() override;
-  void HotTrackChanged() override { Invalidate(); }
+  void HotTrackChanged() override {
+    TRzFramedEdit::HotTrackChanged();
+    Invalidate();
+  }
   void RepaintHot() override;
 
  private:

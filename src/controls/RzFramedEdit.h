@@ -14,7 +14,7 @@
 #include <string_view>
 
 #include "controls/RzCommon.h"
-#include "controls/RzFrameController.h"
+#include "controls/RzFramedControl.h"
 #include "framework/Controls.h"
 #include "framework/Graphics.h"
 #include "framework/Handles.h"
@@ -23,10 +23,11 @@
 namespace kovra {
 
 template <class Base>
-class TRzFramedEdit : public Base, public TRzFrameControllerClient {
+class TRzFramedEdit : public TRzFramedControl<Base> {
+  using Framed = TRzFramedControl<Base>;
+
  public:
-  explicit TRzFramedEdit(TComponent* owner) : Base(owner) {}
-  ~TRzFramedEdit() override { SetFrameController(nullptr); }
+  explicit TRzFramedEdit(TComponent* owner) : Framed(owner) {}
 
   bool TabOnEnter() const { return tabOnEnter_; }
   void SetTabOnEnter(bool value) { tabOnEnter_ = value; }
@@ -63,43 +64,11 @@ class TRzFramedEdit : public Base, public TRzFrameControllerClient {
   // The colour of the resting state, as the user (or the form) set it.
   TColor NormalColor() const { return normalColor_; }
 
-  TColor FrameColor() const { return frameColor_; }
-  virtual void SetFrameColor(TColor value) { SetFrameSetting(frameColor_, value); }
-  TColor FrameHotColor() const { return frameHotColor_; }
-  virtual void SetFrameHotColor(TColor value) { SetFrameSetting(frameHotColor_, value); }
-  bool FrameHotTrack() const { return frameHotTrack_; }
-  // Hot tracking needs a frame all round.
-  virtual void SetFrameHotTrack(bool value) {
-    if (value == frameHotTrack_) return;
-    frameHotTrack_ = value;
-    if (value) {
-      SetFrameVisible(true);
-      if (!this->IsLoading()) frameSides_ = kAllSides;
-    }
-    RepaintFrame();
-    HotTrackChanged();
+  void SetFrameHotStyle(TFrameStyle value) override {
+    if (IsFrameStyle(value)) Framed::SetFrameHotStyle(value);
   }
-  TFrameStyle FrameHotStyle() const { return frameHotStyle_; }
-  virtual void SetFrameHotStyle(TFrameStyle value) {
-    if (IsFrameStyle(value)) SetFrameSetting(frameHotStyle_, value);
-  }
-  TSides FrameSides() const { return frameSides_; }
-  virtual void SetFrameSides(TSides value) { SetFrameSetting(frameSides_, value); }
-  TFrameStyle FrameStyle() const { return frameStyle_; }
-  virtual void SetFrameStyle(TFrameStyle value) {
-    if (IsFrameStyle(value)) SetFrameSetting(frameStyle_, value);
-  }
-  bool FrameVisible() const { return frameVisible_; }
-  virtual void SetFrameVisible(bool value) {
-    if (value == frameVisible_) return;
-    frameVisible_ = value;
-    FrameVisibleChanged();
-  }
-  // Either way the frame must be painted again: a stale custom frame would otherwise stay under
-  // the themed border, and the other way round.
-  TFramingPreference FramingPreference() const { return framingPreference_; }
-  virtual void SetFramingPreference(TFramingPreference value) {
-    SetFrameSetting(framingPreference_, value);
+  void SetFrameStyle(TFrameStyle value) override {
+    if (IsFrameStyle(value)) Framed::SetFrameStyle(value);
   }
   bool FlatButtons() const { return flatButtons_; }
   virtual void SetFlatButtons(bool value) { SetFrameSetting(flatButtons_, value); }
@@ -129,9 +98,6 @@ class TRzFramedEdit : public Base, public TRzFrameControllerClient {
     RepaintHot();
     UpdateColors();
   }
-  virtual void RepaintFrame() = 0;
-  // Themes replace the custom frame.
-  virtual bool ThemedFraming() const { return framingPreference_ == fpXPThemes && ThemesActive(); }
   bool InControl() const { return inControl_; }
   bool OverControl() const { return overControl_; }
 
@@ -146,7 +112,7 @@ class TRzFramedEdit : public Base, public TRzFrameControllerClient {
   // Older stored forms.
   void ReadFrameFlat(bool value) {
     if (!value) return;
-    SetFrameHotTrack(true);
+    this->SetFrameHotTrack(true);
     SetFrameStyle(fsStatus);
     SetFrameHotStyle(fsLowered);
   }
@@ -157,29 +123,28 @@ class TRzFramedEdit : public Base, public TRzFrameControllerClient {
   void ReadFrameFlatStyle(std::string_view) {}
 
   // TRzFrameControllerClient
-  void ControllerSetColor(TColor v) override { this->SetColor(v); }
   void ControllerSetFocusColor(TColor v) override { SetFocusColor(v); }
   void ControllerSetDisabledColor(TColor v) override { SetDisabledColor(v); }
   void ControllerSetReadOnlyColor(TColor v) override { SetReadOnlyColor(v); }
   void ControllerSetReadOnlyColorOnFocus(bool v) override { SetReadOnlyColorOnFocus(v); }
-  void ControllerSetParentColor(bool v) override { this->SetParentColor(v); }
   void ControllerSetFlatButtonColor(TColor v) override { SetFlatButtonColor(v); }
   void ControllerSetFlatButtons(bool v) override { SetFlatButtons(v); }
-  void ControllerSetFrameColor(TColor v) override { SetFrameColor(v); }
-  void ControllerSetFrameHotColor(TColor v) override { SetFrameHotColor(v); }
-  void ControllerSetFrameHotTrack(bool v) override { SetFrameHotTrack(v); }
-  void ControllerSetFrameHotStyle(TFrameStyle v) override { SetFrameHotStyle(v); }
-  void ControllerSetFrameSides(TSides v) override { SetFrameSides(v); }
-  void ControllerSetFrameStyle(TFrameStyle v) override { SetFrameStyle(v); }
-  void ControllerSetFrameVisible(bool v) override { SetFrameVisible(v); }
-  void ControllerSetFramingPreference(TFramingPreference v) override { SetFramingPreference(v); }
 
  protected:
+  using Framed::frameColor_, Framed::frameHotColor_, Framed::frameHotTrack_, Framed::frameHotStyle_,
+      Framed::frameSides_, Framed::frameStyle_;
+  using Framed::SetFrameSetting;
+
   // Whether the focus colours apply now.
   virtual bool InFocusState() const = 0;
-  // The frame was just shown or hidden.
-  virtual void FrameVisibleChanged() = 0;
-  virtual void HotTrackChanged() {}
+  // Hot tracking needs a frame all round.
+  void HotTrackChanged() override {
+    if (frameHotTrack_) {
+      this->SetFrameVisible(true);
+      if (!this->IsLoading()) frameSides_ = kAllSides;
+    }
+    this->RepaintFrame();
+  }
   // The hot state changed: repaint what shows it.
   virtual void RepaintHot() = 0;
   // Hands the cue text to the system control; where it keeps none, sets paintsOwnHint_.
@@ -191,8 +156,6 @@ class TRzFramedEdit : public Base, public TRzFrameControllerClient {
     if (IsReadOnly()) return readOnlyColor_;
     return normalColor_;
   }
-  // The custom frame shows (rather than the themed or no border).
-  bool CustomFrame() const { return frameVisible_ && !ThemedFraming(); }
   bool HotFrame() const { return frameHotTrack_ && (inControl_ || overControl_); }
   TFrameStyle ShownFrameStyle() const { return HotFrame() ? frameHotStyle_ : frameStyle_; }
   TColor ShownFrameColor() const { return HotFrame() ? frameHotColor_ : frameColor_; }
@@ -258,14 +221,6 @@ class TRzFramedEdit : public Base, public TRzFrameControllerClient {
     UpdateFrame(true, false);
   }
 
-  TColor frameColor_ = clBtnShadow;
-  TColor frameHotColor_ = clBtnShadow;
-  bool frameHotTrack_ = false;
-  TFrameStyle frameHotStyle_ = fsFlatBold;
-  TSides frameSides_ = kAllSides;
-  TFrameStyle frameStyle_ = fsFlat;
-  bool frameVisible_ = false;
-  TFramingPreference framingPreference_ = fpXPThemes;
   bool flatButtons_ = false;
   TColor flatButtonColor_ = clBtnFace;
   bool inControl_ = false;
@@ -273,16 +228,8 @@ class TRzFramedEdit : public Base, public TRzFrameControllerClient {
   bool tabOnEnter_ = false;
   std::string textHint_;
   bool paintsOwnHint_ = false;
-  TCanvas frameCanvas_;
 
  private:
-  template <class T>
-  void SetFrameSetting(T& field, T value) {
-    if (field == value) return;
-    field = value;
-    RepaintFrame();
-  }
-
   bool beepOnInvalidKey_ = true;
   bool updatingColor_ = false;
   TColor disabledColor_ = clBtnFace;

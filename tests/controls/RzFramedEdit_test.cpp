@@ -6,7 +6,9 @@
 
 #include "controls/RzCmboBx.h"
 #include "controls/RzEdit.h"
+#include "controls/RzFramedView.h"
 #include "framework/Application.h"
+#include "framework/ComCtrlsTree.h"
 #include "framework/Forms.h"
 
 namespace kovra {
@@ -107,6 +109,32 @@ TYPED_TEST(FramedEditTest, AControllerReachesEverySettingAndOutlivesOrDiesBefore
   this->form_.reset();  // the control leaves the controller's list as it goes
   EXPECT_EQ(outliving.ControlCount(), 0u);
   outliving.SetFrameColor(RGBColor(4, 4, 4));
+}
+
+// The system views share the frame settings but not the edit family's rules for them.
+TEST(FramedViewTest, TakesTheControllersFrameWithoutTheEditFamilysRules) {
+  Application().Initialize();
+  TForm form;
+  auto* view = new TRzFramedView<TCustomTreeView>(&form);
+  view->SetParent(&form);
+  view->SetFrameSides(TSides{sdLeft});
+  view->SetFrameHotTrack(true);  // a view's frame stays as it was
+  EXPECT_FALSE(view->FrameVisible());
+  EXPECT_EQ(view->FrameSides(), TSides{sdLeft});
+  view->ReadFrameFlat(true);
+  EXPECT_TRUE(view->FrameVisible());
+  EXPECT_EQ(view->FrameStyle(), fsFlat);
+  TRzFrameController controller;
+  controller.SetFrameColor(RGBColor(1, 2, 3));
+  controller.SetFrameStyle(fsGroove);
+  controller.SetFocusColor(RGBColor(4, 5, 6));
+  view->SetFrameController(&controller);
+  EXPECT_EQ(view->FrameColor(), RGBColor(1, 2, 3));
+  EXPECT_EQ(view->FrameStyle(), fsGroove);
+  EXPECT_EQ(view->FocusColor(), RGBColor(4, 5, 6));
+  EXPECT_EQ(controller.ControlCount(), 1u);
+  delete view;
+  EXPECT_EQ(controller.ControlCount(), 0u);
 }
 
 }  // namespace
