@@ -166,9 +166,7 @@ TEST_F(ButtonEditTest, WithoutKeyEditingTypingDeletingAndPastingChangeNothing) {
 // ---- mouse and state ----
 
 TEST_F(ButtonEditTest, ClickingAButtonFocusesTheEditAndFiresItsEvent) {
-  auto* other = new TRzEdit(form_.get());
-  other->SetParent(form_.get());
-  other->SetBounds(10, 60, 100, 21);
+  auto* other = test::Place<TRzEdit>(*form_, 10, 60, 100, 21);
   other->SetFocus();
   Pump();
   edit_->SetAltBtnVisible(true);
@@ -333,9 +331,7 @@ TEST(ToolButtonDemo, FormWithEveryLook) {
   const char* names[] = {"Themed", "Classic", "Not flat", "Gradient"};
   for (int row = 0; row < 4; ++row) {
     auto add = [&](int col, int w) {
-      auto* b = new TRzToolButton(form.get());
-      b->SetParent(form.get());
-      b->SetBounds(10 + col, 10 + row * 45, w, 40);
+      auto* b = test::Place<TRzToolButton>(*form, 10 + col, 10 + row * 45, w, 40);
       b->SetVisualStyle(looks[row]);
       b->SetFlat(row != 2);
       b->SetImages(&images);
@@ -365,9 +361,7 @@ TEST(ToolButtonDemo, FormWithEveryLook) {
                                TRzButtonEdit::bkReject,   TRzButtonEdit::bkFolder,
                                TRzButtonEdit::bkFind,     TRzButtonEdit::bkSearch};
   for (int i = 0; i < 4; ++i) {
-    auto* e = new TRzButtonEdit(form.get());
-    e->SetParent(form.get());
-    e->SetBounds(345, 10 + i * 30, 200, 21);
+    auto* e = test::Place<TRzButtonEdit>(*form, 345, 10 + i * 30, 200, 21);
     e->SetText(i == 0 ? "C:\\交易\\xiadan.exe" : "Button edit");
     e->SetButtonKind(kinds[i * 2]);
     e->SetAltBtnKind(kinds[i * 2 + 1]);
@@ -375,14 +369,10 @@ TEST(ToolButtonDemo, FormWithEveryLook) {
     if (i == 2) e->SetEnabled(false);
     if (i == 3) e->SetFlatButtons(true);
   }
-  auto* ro = new TRzButtonEdit(form.get());
-  ro->SetParent(form.get());
-  ro->SetBounds(345, 130, 200, 21);
+  auto* ro = test::Place<TRzButtonEdit>(*form, 345, 130, 200, 21);
   ro->SetText("Read-only: no buttons");
   ro->SetReadOnly(true);
-  auto* arrows = new TRzButtonPair(form.get());
-  arrows->SetParent(form.get());
-  arrows->SetBounds(345, 165, 40, 21);
+  auto* arrows = test::Place<TRzButtonPair>(*form, 345, 165, 40, 21);
   arrows->AltButton()->SetVisible(true);
   arrows->MainButton()->SetVisible(true);
   arrows->AltButton()->SetStyle(cbsUp);

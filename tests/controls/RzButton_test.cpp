@@ -103,9 +103,7 @@ TEST_F(ButtonTest, SpaceClicksOnReleaseButNotAfterFocusMovedAway) {
 }
 
 TEST_F(ButtonTest, EnterClicksTheDefaultButtonAndEscapeTheCancelOne) {
-  auto* edit = new TRzEdit(form_.get());
-  edit->SetParent(form_.get());
-  edit->SetBounds(10, 100, 100, 21);
+  auto* edit = test::Place<TRzEdit>(*form_, 10, 100, 100, 21);
   auto* ok = Add<TRzBitBtn>(10, 10, "");
   ok->SetKind(bkOK);
   auto* cancel = Add<TRzBitBtn>(100, 10, "");
@@ -481,9 +479,7 @@ TEST_F(ButtonTest, DemoFormShowsEveryLook) {
   exit->SetEnabled(false);
 
   auto edit = [&](int left, int top, const char* text) {
-    auto* e = new TRzEdit(form_.get());
-    e->SetParent(form_.get());
-    e->SetBounds(left, top, 120, 21);
+    auto* e = test::Place<TRzEdit>(*form_, left, top, 120, 21);
     e->SetText(text);
     return e;
   };

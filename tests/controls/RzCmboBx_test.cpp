@@ -13,6 +13,7 @@
 #include "framework/Forms.h"
 #include "support/Desktop.h"
 #include "support/Pump.h"
+#include "support/TestForm.h"
 
 namespace kovra {
 namespace {
@@ -23,20 +24,12 @@ class RzComboBoxTest : public ::testing::Test {
  protected:
   void SetUp() override {
     test::ParkCursor();
-    Application().Initialize();
-    form_ = std::make_unique<TForm>();
-    form_->SetBounds(60, 60, 360, 240);
-    form_->SetColor(clBtnFace);
-    combo_ = new TRzComboBox(form_.get());
-    combo_->SetParent(form_.get());
-    combo_->SetBounds(10, 10, 150, 21);
+    form_ = test::NewForm(60, 60, 360, 240);
+    combo_ = test::Place<TRzComboBox>(*form_, 10, 10, 150, 21);
     combo_->SetBeepOnInvalidKey(false);
     combo_->Items().Assign({"Apple", "Apricot", "Banana"});
-    other_ = new TRzEdit(form_.get());
-    other_->SetParent(form_.get());
-    other_->SetBounds(10, 60, 150, 21);
-    form_->Show();
-    SetForegroundWindow(form_->Handle());
+    other_ = test::Place<TRzEdit>(*form_, 10, 60, 150, 21);
+    test::ShowInFront(*form_);
     Application().ProcessMessages();
   }
   void Focus(TWinControl& c) {
@@ -472,9 +465,7 @@ TEST_F(RzComboBoxTest, ImageComboDrawsImagesAtTheirIndentAndOwnsItsItems) {
   TImageList images(16, 16);
   images.Add(Solid(RGBColor(255, 0, 0)));
   images.Add(Solid(RGBColor(0, 0, 255)));
-  auto* combo = new TestImageCombo(form_.get());
-  combo->SetParent(form_.get());
-  combo->SetBounds(180, 10, 160, 24);
+  auto* combo = test::Place<TestImageCombo>(*form_, 180, 10, 160, 24);
   combo->SetImages(&images);
   combo->SetColor(clWhite);
   EXPECT_GE(combo->ItemHeight(), 16);
@@ -511,9 +502,7 @@ TEST_F(RzComboBoxTest, ImageComboDrawsImagesAtTheirIndentAndOwnsItsItems) {
 }
 
 TEST_F(RzComboBoxTest, ImageComboItemsFilledWhileDrawingReachTheList) {
-  auto* combo = new TestImageCombo(form_.get());
-  combo->SetParent(form_.get());
-  combo->SetBounds(180, 60, 160, 24);
+  auto* combo = test::Place<TestImageCombo>(*form_, 180, 60, 160, 24);
   combo->AddItem("", -1, 0);
   combo->AddItem("", -1, 1);
   int asked = 0;

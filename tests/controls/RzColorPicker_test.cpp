@@ -336,14 +336,7 @@ TEST_F(ColorPickerTest, TooltipNamesTheColourBelowItsCell) {
   HWND tip = p->ColorHintWindow();
   ASSERT_NE(tip, nullptr);
   ASSERT_TRUE(PumpUntil([&] { return IsWindowVisible(tip) != FALSE; }));
-  wchar_t text[64] = {};
-  TOOLINFOW ti{};
-  ti.cbSize = TTTOOLINFOW_V2_SIZE;
-  ti.hwnd = Application().Handle();
-  ti.uId = 1;
-  ti.lpszText = text;
-  SendMessageW(tip, TTM_GETTEXTW, 64, reinterpret_cast<LPARAM>(&ti));
-  EXPECT_STREQ(text, L"Red");
+  EXPECT_EQ(test::HintText(tip), L"Red");
   // The tip's area (inside the tooltip's own border) starts there.
   POINT placed{0, 0};
   ClientToScreen(tip, &placed);

@@ -9,6 +9,7 @@
 #include "framework/Forms.h"
 #include "support/Desktop.h"
 #include "support/Pump.h"
+#include "support/TestForm.h"
 
 namespace kovra {
 namespace {
@@ -33,22 +34,13 @@ class RzEditTest : public ::testing::Test {
  protected:
   void SetUp() override {
     test::ParkCursor();  // hot tracking follows the real mouse too
-    Application().Initialize();
-    form_ = std::make_unique<TForm>();
-    form_->SetBounds(80, 80, 320, 160);
-    form_->SetColor(clBtnFace);
-    form_->Show();
-    SetForegroundWindow(form_->Handle());
+    form_ = test::NewForm(80, 80, 320, 160);
+    test::ShowInFront(*form_);
     first_ = Add(10, 10);
     second_ = Add(10, 50);
     Application().ProcessMessages();
   }
-  TRzEdit* Add(int left, int top) {
-    auto* e = new TRzEdit(form_.get());
-    e->SetParent(form_.get());
-    e->SetBounds(left, top, 150, 21);
-    return e;
-  }
+  TRzEdit* Add(int left, int top) { return test::Place<TRzEdit>(*form_, left, top, 150, 21); }
   void Focus(TWinControl& c) {
     c.SetFocus();
     Application().ProcessMessages();

@@ -319,9 +319,7 @@ TEST_F(RzPopupPanelTest, ClickOutsideCancelsAndIsSwallowed) {
 }
 
 TEST_F(RzPopupPanelTest, FocusMovingAwayCancels) {
-  auto* other = new TRzPanel(form_.get());
-  other->SetParent(form_.get());
-  other->SetBounds(10, 200, 50, 20);
+  auto* other = test::Place<TRzPanel>(*form_, 10, 200, 50, 20);
   other->SetTabStop(true);
   During([&] { other->SetFocus(); });
   EXPECT_FALSE(panel_->Popup(*anchor_));

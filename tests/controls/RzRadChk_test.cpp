@@ -282,9 +282,7 @@ TEST_F(CheckBoxTest, ClassicGlyphDiffersWhenChecked) {
 }
 
 TEST_F(CheckBoxTest, TransparentBoxShowsItsParentAndFollowsItsChanges) {
-  auto* panel = new TRzPanel(form_.get());
-  panel->SetParent(form_.get());
-  panel->SetBounds(10, 10, 200, 60);
+  auto* panel = test::Place<TRzPanel>(*form_, 10, 10, 200, 60);
   panel->SetBorderOuter(fsNone);
   panel->SetColor(clRed);
   auto* c = new TRzCheckBox(form_.get());
@@ -416,9 +414,7 @@ TEST_F(CheckBoxTest, DemoFormShowsEveryLook) {
   right->SetAlignment(taLeftJustify);
   right->SetFocus();
 
-  auto* split = new TRzSplitter(form_.get());
-  split->SetParent(form_.get());
-  split->SetBounds(10, 140, 490, 110);
+  auto* split = test::Place<TRzSplitter>(*form_, 10, 140, 490, 110);
   split->SetBorderOuter(fsLowered);
   split->SetHotSpotVisible(true);
   split->SetSplitterWidth(8);

@@ -13,6 +13,7 @@
 #include "framework/Menus.h"
 #include "support/Desktop.h"
 #include "support/Pump.h"
+#include "support/TestForm.h"
 
 namespace kovra {
 namespace {
@@ -60,20 +61,13 @@ class ToolButtonTest : public ::testing::Test {
  protected:
   void SetUp() override {
     test::ParkCursor();  // hover follows the real mouse after every release
-    Application().Initialize();
-    form_ = std::make_unique<TForm>();
-    form_->SetBounds(40, 40, 420, 260);
-    form_->SetColor(clBtnFace);
-    form_->Show();
-    SetForegroundWindow(form_->Handle());
+    form_ = test::NewForm(40, 40, 420, 260);
+    test::ShowInFront(*form_);
     Pump();
   }
   template <class T = TRzToolButton>
   T* Add(int left, int top, int width = 25, int height = 25) {
-    auto* b = new T(form_.get());
-    b->SetParent(form_.get());
-    b->SetBounds(left, top, width, height);
-    return b;
+    return test::Place<T>(*form_, left, top, width, height);
   }
   // Mouse messages go to the form, which hands them to the windowless child under them.
   void Mouse(UINT msg, WPARAM keys, TControl& c, int x, int y) {

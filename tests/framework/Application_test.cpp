@@ -14,6 +14,7 @@
 #include "framework/Forms.h"
 #include "framework/Timers.h"
 #include "support/Desktop.h"
+#include "support/TestForm.h"
 #include "support/Wait.h"
 
 namespace kovra {
@@ -232,14 +233,7 @@ TEST(ApplicationHints, ShownAfterThePauseForControlsThatAskAndGoneOnLeave) {
   test::PutCursorOver(form->Handle(), 10, 10);  // the real mouse agrees with the sent move
   SendMessageW(form->Handle(), WM_MOUSEMOVE, 0, MAKELPARAM(10, 10));
   ASSERT_TRUE(WaitUntil(hintShown));
-  wchar_t text[64] = {};
-  TOOLINFOW ti{};
-  ti.cbSize = TTTOOLINFOW_V2_SIZE;
-  ti.hwnd = Application().Handle();
-  ti.uId = 1;
-  ti.lpszText = text;
-  SendMessageW(Application().HintWindow(), TTM_GETTEXTW, 64, reinterpret_cast<LPARAM>(&ti));
-  EXPECT_STREQ(text, L"退出程序");
+  EXPECT_EQ(test::HintText(Application().HintWindow()), L"退出程序");
   EXPECT_EQ(SendMessageW(Application().HintWindow(), TTM_GETTIPBKCOLOR, 0, 0),
             static_cast<LRESULT>(clYellow));
   SendMessageW(form->Handle(), WM_MOUSELEAVE, 0, 0);

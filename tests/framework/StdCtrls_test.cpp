@@ -6,6 +6,7 @@
 #include <memory>
 
 #include "framework/Forms.h"
+#include "support/TestForm.h"
 
 namespace kovra {
 namespace {
@@ -115,9 +116,7 @@ TEST(Labels, AlignmentMovesTheText) {
 
 TEST(Images, PlacementByStretchCenterAndProportion) {
   auto form = Host(clWhite);
-  auto* image = new TImage(form.get());
-  image->SetParent(form.get());
-  image->SetBounds(0, 0, 100, 60);
+  auto* image = test::Place<TImage>(*form, 0, 0, 100, 60);
   EXPECT_EQ(image->DestRect().right, 0);  // empty
   TBitmap pic(20, 10);
   pic.Canvas().Brush().SetColor(clRed);

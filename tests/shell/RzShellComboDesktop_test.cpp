@@ -204,9 +204,7 @@ TEST_F(ShellComboTest, FollowsTheFolderTheLinkedListOpens) {
 }
 
 TEST_F(ShellComboTest, LinksEitherATreeOrAListAndForgetsThemWhenTheyGo) {
-  auto* tree = new TRzShellTree(form_.get());
-  tree->SetParent(form_.get());
-  tree->SetBounds(8, 40, 480, 250);
+  auto* tree = test::Place<TRzShellTree>(*form_, 8, 40, 480, 250);
   combo_->SetShellList(list_);
   combo_->SetShellTree(tree);  // ignored: a list is linked
   EXPECT_EQ(combo_->ShellTree(), nullptr);

@@ -226,9 +226,7 @@ TEST_F(ShellListTest, BackspaceInADriveRootGoesToMyComputer) {
 
 TEST_F(ShellListTest, ALinkedTreeOwnsTheFolderAndCanHideTheListsFolders) {
   ASSERT_TRUE(WaitUntil([&] { return list_->Items().Count() == 6; }));
-  auto* tree = new TRzShellTree(form_.get());
-  tree->SetParent(form_.get());
-  tree->SetBounds(8, 8, 150, 300);
+  auto* tree = test::Place<TRzShellTree>(*form_, 8, 8, 150, 300);
   list_->SetBounds(160, 8, 450, 300);
   tree->BaseFolder().SetPath(folder_);
   list_->SetShellTree(tree);

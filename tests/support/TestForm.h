@@ -4,8 +4,11 @@
 
 #include <windows.h>
 
+#include <commctrl.h>
+
 #include <functional>
 #include <memory>
+#include <string>
 #include <utility>
 
 #include "framework/Application.h"
@@ -56,6 +59,18 @@ inline TBitmap CaptureClient(TWinControl& control, LPARAM flags = PRF_CLIENT) {
                flags);
   GdiFlush();
   return bitmap;
+}
+
+// The text a hint window of the application's shows for its one tool.
+inline std::wstring HintText(HWND tip) {
+  wchar_t text[256] = {};
+  TOOLINFOW ti{};
+  ti.cbSize = TTTOOLINFOW_V2_SIZE;
+  ti.hwnd = Application().Handle();
+  ti.uId = 1;
+  ti.lpszText = text;
+  SendMessageW(tip, TTM_GETTEXTW, 256, reinterpret_cast<LPARAM>(&ti));
+  return text;
 }
 
 namespace detail {
