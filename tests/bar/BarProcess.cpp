@@ -7,34 +7,10 @@
 #include "support/Input.h"
 #include "support/Sim.h"
 #include "support/Wait.h"
+#include "support/Windows.h"
 
 namespace kovra::test {
 namespace {
-
-struct WindowsOf {
-  DWORD pid;
-  const wchar_t* className;
-  std::vector<HWND> found;
-};
-
-// The visible top-level windows of `pid` with the class `className` (any when null).
-std::vector<HWND> WindowsOfProcess(DWORD pid, const wchar_t* className) {
-  WindowsOf search{pid, className, {}};
-  EnumWindows(
-      [](HWND wnd, LPARAM param) -> BOOL {
-        auto& s = *reinterpret_cast<WindowsOf*>(param);
-        DWORD owner = 0;
-        GetWindowThreadProcessId(wnd, &owner);
-        wchar_t name[64] = {};
-        GetClassNameW(wnd, name, 64);
-        if (owner == s.pid && IsWindowVisible(wnd) &&
-            (!s.className || wcscmp(name, s.className) == 0))
-          s.found.push_back(wnd);
-        return TRUE;
-      },
-      reinterpret_cast<LPARAM>(&search));
-  return search.found;
-}
 
 POINT Centre(HWND control) {
   RECT r;
@@ -129,7 +105,7 @@ void BarProcess::WaitForBar() {
 }
 
 std::vector<HWND> BarProcess::TopLevelWindows() const {
-  return WindowsOfProcess(process_.Pid(), nullptr);
+  return VisibleWindowsOf(process_.Pid(), nullptr);
 }
 
 RECT BarProcess::BarRect() const {
@@ -146,7 +122,7 @@ MessageBoxInfo BarProcess::WaitForMessageBox(DWORD timeoutMs) const {
   MessageBoxInfo box;
   WaitUntil(
       [&] {
-        auto boxes = WindowsOfProcess(process_.Pid(), L"#32770");
+        auto boxes = VisibleWindowsOf(process_.Pid(), L"#32770");
         if (!boxes.empty()) box.window = boxes.front();
         return box.window != nullptr;
       },

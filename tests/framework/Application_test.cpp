@@ -16,6 +16,7 @@
 #include "support/Desktop.h"
 #include "support/TestForm.h"
 #include "support/Wait.h"
+#include "support/Windows.h"
 
 namespace kovra {
 namespace {
@@ -24,26 +25,9 @@ using test::WaitUntil;
 
 // A dialog box of this process whose caption is `caption`.
 HWND FindOwnDialog(const std::wstring& caption) {
-  struct Search {
-    std::wstring caption;
-    HWND found = nullptr;
-  } search{caption};
-  EnumWindows(
-      [](HWND w, LPARAM l) -> BOOL {
-        auto* s = reinterpret_cast<Search*>(l);
-        DWORD pid = 0;
-        GetWindowThreadProcessId(w, &pid);
-        wchar_t cls[16] = {};
-        GetClassNameW(w, cls, 16);
-        if (pid == GetCurrentProcessId() && std::wstring(cls) == L"#32770" && IsWindowVisible(w) &&
-            Wide(WindowText(w)) == s->caption) {
-          s->found = w;
-          return FALSE;
-        }
-        return TRUE;
-      },
-      reinterpret_cast<LPARAM>(&search));
-  return search.found;
+  for (HWND box : test::OwnDialogBoxes())
+    if (Wide(WindowText(box)) == caption) return box;
+  return nullptr;
 }
 
 // Watches from another thread for a message box, records its text and presses `button`.

@@ -11,6 +11,7 @@
 #include <memory>
 #include <string>
 #include <thread>
+#include <vector>
 
 #include "framework/Application.h"
 #include "framework/runtime/Text.h"
@@ -18,6 +19,7 @@
 #include "support/Pump.h"
 #include "support/TestForm.h"
 #include "support/TestPaths.h"
+#include "support/Windows.h"
 #include "ShellTestSupport.h"
 
 namespace kovra {
@@ -253,21 +255,11 @@ class ConfirmBoxes {
   void Run() {
     const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(10);
     while (!stop_ && !answered_ && std::chrono::steady_clock::now() < deadline) {
-      EnumWindows(
-          [](HWND wnd, LPARAM param) -> BOOL {
-            auto* self = reinterpret_cast<ConfirmBoxes*>(param);
-            DWORD pid = 0;
-            GetWindowThreadProcessId(wnd, &pid);
-            wchar_t cls[32] = {};
-            GetClassNameW(wnd, cls, 32);
-            if (pid != GetCurrentProcessId() || !IsWindowVisible(wnd) ||
-                std::wstring_view(cls) != L"#32770")
-              return TRUE;
-            PostMessageW(wnd, WM_COMMAND, IDYES, 0);
-            self->answered_ = true;
-            return FALSE;
-          },
-          reinterpret_cast<LPARAM>(this));
+      const std::vector<HWND> boxes = test::OwnDialogBoxes();
+      if (!boxes.empty()) {
+        PostMessageW(boxes.front(), WM_COMMAND, IDYES, 0);
+        answered_ = true;
+      }
       Sleep(20);
     }
   }
