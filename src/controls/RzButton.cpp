@@ -7,6 +7,7 @@
 #include <algorithm>
 
 #include "controls/RzCommonText.h"
+#include "controls/RzFlagScope.h"
 #include "framework/runtime/Text.h"
 
 namespace kovra {
@@ -17,17 +18,6 @@ RECT Shrunk(RECT r, int by) {
   InflateRect(&r, -by, -by);
   return r;
 }
-
-class FlagScope {
- public:
-  explicit FlagScope(bool& flag, bool value = true) : flag_(flag) { flag_ = value; }
-  ~FlagScope() { flag_ = false; }
-  FlagScope(const FlagScope&) = delete;
-  FlagScope& operator=(const FlagScope&) = delete;
-
- private:
-  bool& flag_;
-};
 
 }  // namespace
 
@@ -332,7 +322,7 @@ void TRzButton::ButtonPressed() {
     SetDown(!down_);
   else
     Invalidate();
-  FlagScope clicking(clicking_);
+  TFlagScope clicking(clicking_);
   Click();
 }
 
@@ -353,7 +343,7 @@ void TRzButton::CMDialogKey(TMessage& m) {
   const auto key = static_cast<UINT>(m.WParam);
   const bool plain = (KeyboardShiftState() & (ssShift | ssAlt | ssCtrl)) == 0;
   if (((key == VK_RETURN && active_) || (key == VK_ESCAPE && cancel_)) && plain && CanFocus()) {
-    FlagScope enter(enterClick_, key == VK_RETURN && !dropDownOnEnter_);
+    TFlagScope enter(enterClick_, key == VK_RETURN && !dropDownOnEnter_);
     Click();
     m.Result = 1;
     return;

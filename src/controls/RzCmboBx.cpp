@@ -9,6 +9,7 @@
 #include <cstdlib>
 
 #include "controls/RzComboLogic.h"
+#include "controls/RzFlagScope.h"
 #include "framework/Application.h"
 #include "framework/Forms.h"
 #include "framework/Handles.h"
@@ -24,19 +25,6 @@ constexpr UINT kSearchResetMs = 1500;
 bool IsVistaExactly() {
   return IsVistaOrLater() && !IsWindows7OrGreater();
 }
-
-// Sets a flag for a scope and clears it on every path.
-class FlagScope {
- public:
-  explicit FlagScope(bool& flag) : flag_(flag), old_(flag) { flag_ = true; }
-  ~FlagScope() { flag_ = old_; }
-  FlagScope(const FlagScope&) = delete;
-  FlagScope& operator=(const FlagScope&) = delete;
-
- private:
-  bool& flag_;
-  bool old_;
-};
 
 bool IsHighSurrogate(wchar_t c) {
   return c >= 0xD800 && c <= 0xDBFF;
@@ -268,7 +256,7 @@ std::u16string TRzCustomComboBox::WideText() const {
 
 void TRzCustomComboBox::SetWideText(const std::u16string& text) {
   if (!HandleAllocated()) return;
-  FlagScope typing(typing_);
+  TFlagScope typing(typing_);
   SetWindowTextW(WindowHandle(), Wide(Utf16ToUtf8(text)).c_str());
 }
 
@@ -282,7 +270,7 @@ bool TRzCustomComboBox::Match(const std::u16string& prefix) {
   if (match.index < 0) return false;
   const int old = ItemIndex();
   {
-    FlagScope typing(typing_);
+    TFlagScope typing(typing_);
     if (keepSearchCase_) {
       SetWideText(match.text);
     } else {
@@ -343,7 +331,7 @@ void TRzCustomComboBox::TypedBackspace(TMessage& m) {
       BackspaceSearch(search_, SelStart(), SelLength(), static_cast<int>(text.size()), allowEdit_);
   Change();
   if (search_.empty()) {
-    FlagScope typing(typing_);
+    TFlagScope typing(typing_);
     SendCombo(CB_SETCURSEL, static_cast<WPARAM>(-1));
     SetWideText({});
     Click();
@@ -700,7 +688,7 @@ void TRzCustomComboBox::CMTextChanged(TMessage& m) {
   if (search_.empty()) return;
   const TComboMatch match = MatchPrefix(WideItems(), search_, keepSearchCase_);
   if (match.index < 0) return;
-  FlagScope typing(typing_);
+  TFlagScope typing(typing_);
   if (keepSearchCase_)
     SetWideText(match.text);
   else
@@ -790,7 +778,7 @@ void TRzComboBox::SetValues(std::vector<std::string> values) {
 
 void TRzComboBox::SetValue(std::string_view value, bool force) {
   if (value == value_ && !force) return;
-  FlagScope setting(inSetValue_);
+  TFlagScope setting(inSetValue_);
   SetItemIndex(FindComboValue(Items().Texts(), values_, value));
   value_ = value;
 }
@@ -912,7 +900,7 @@ void TRzCustomImageComboBox::UpdateItemHeight() {
 void TRzCustomImageComboBox::CMFontChanged(TMessage& m) {
   TRzCustomComboBox::CMFontChanged(m);
   if (settingFont_) return;
-  FlagScope guard(settingFont_);
+  TFlagScope guard(settingFont_);
   UpdateItemHeight();
 }
 
@@ -1029,7 +1017,7 @@ void TRzCustomImageComboBox::DrawItem(int index, RECT rect, TOwnerDrawState stat
   }
   TRzImageComboBoxItem* item = ImageItem(index);
   if (item) {
-    FlagScope drawing(drawing_);
+    TFlagScope drawing(drawing_);
     GetItemData(item);
   }
   item = ImageItem(index);  // the hook may have replaced it

@@ -14,6 +14,7 @@
 #include <string_view>
 
 #include "controls/RzCommon.h"
+#include "controls/RzFlagScope.h"
 #include "controls/RzFramedControl.h"
 #include "framework/Controls.h"
 #include "framework/Graphics.h"
@@ -80,13 +81,7 @@ class TRzFramedEdit : public TRzFramedControl<Base> {
   // Sets Color from the state: disabled, focused, read-only, normal.
   virtual void UpdateColors() {
     if (this->IsLoading()) return;
-    const bool old = updatingColor_;
-    updatingColor_ = true;
-    struct Restore {
-      bool& flag;
-      bool old;
-      ~Restore() { flag = old; }
-    } restore{updatingColor_, old};
+    TFlagScope updating(updatingColor_);
     this->SetColor(StateColor());
   }
   // Records that the mouse (viaMouse) or the focus is inside or not, and repaints what changed.
