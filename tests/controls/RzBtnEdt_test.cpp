@@ -19,12 +19,9 @@
 namespace kovra {
 namespace {
 
+using test::Pump;
 using test::PumpUntil;
 using test::SendKeys;
-
-void Pump() {
-  Application().ProcessMessages();
-}
 
 class ButtonEditTest : public ::testing::Test {
  protected:

@@ -14,11 +14,8 @@ namespace kovra {
 namespace {
 
 using test::CaptureClient;
+using test::Pump;
 using test::PumpUntil;
-
-void Pump() {
-  Application().ProcessMessages();
-}
 
 class ButtonTest : public ::testing::Test {
  protected:

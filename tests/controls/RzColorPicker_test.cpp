@@ -21,11 +21,8 @@
 namespace kovra {
 namespace {
 
+using test::Pump;
 using test::PumpUntil;
-
-void Pump() {
-  Application().ProcessMessages();
-}
 
 TColor Rgb(TColor c) {
   return ColorToRGB(c);

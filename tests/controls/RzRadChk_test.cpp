@@ -15,10 +15,7 @@ namespace kovra {
 namespace {
 
 using test::CaptureClient;
-
-void Pump() {
-  Application().ProcessMessages();
-}
+using test::Pump;
 
 class CheckBoxTest : public ::testing::Test {
  protected:

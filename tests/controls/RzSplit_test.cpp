@@ -5,14 +5,13 @@
 #include "controls/RzSplit.h"
 #include "framework/Application.h"
 #include "framework/Forms.h"
+#include "support/Pump.h"
 #include "support/TestForm.h"
 
 namespace kovra {
 namespace {
 
-void Pump() {
-  Application().ProcessMessages();
-}
+using test::Pump;
 
 class SplitterTest : public ::testing::Test {
  protected:

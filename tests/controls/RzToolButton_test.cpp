@@ -18,11 +18,8 @@
 namespace kovra {
 namespace {
 
+using test::Pump;
 using test::PumpUntil;
-
-void Pump() {
-  Application().ProcessMessages();
-}
 
 // A windowless control painted alone over a known background.
 TBitmap PaintAlone(TGraphicControl& c, TColor background = clBtnFace) {

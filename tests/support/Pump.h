@@ -11,6 +11,11 @@
 
 namespace kovra::test {
 
+// Handles the messages already waiting, through the framework's own message step.
+inline void Pump() {
+  Application().ProcessMessages();
+}
+
 template <class Condition>
 bool PumpUntil(Condition&& condition,
                std::chrono::milliseconds timeout = std::chrono::seconds(10)) {
