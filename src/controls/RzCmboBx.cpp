@@ -8,6 +8,7 @@
 #include <algorithm>
 #include <cstdlib>
 
+#include "controls/RzCanvasScope.h"
 #include "controls/RzComboLogic.h"
 #include "controls/RzFlagScope.h"
 #include "framework/Application.h"
@@ -160,11 +161,7 @@ void TRzCustomComboBox::PaintOver() {
   WindowDC dc(WindowHandle());
   if (!dc.Get()) return;
   const SavedDC saved(dc.Get());
-  struct Detach {
-    TCanvas& canvas;
-    ~Detach() { canvas.SetHandle(nullptr); }
-  } detach{frameCanvas_};
-  frameCanvas_.SetHandle(dc.Get());
+  const TCanvasOnDC attached(frameCanvas_, dc.Get());
   if (HWND edit = EditHandle()) {  // the edit paints itself
     RECT e;
     GetWindowRect(edit, &e);

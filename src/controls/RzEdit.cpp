@@ -4,29 +4,10 @@
 #include <uxtheme.h>
 #include <vsstyle.h>
 
+#include "controls/RzCanvasScope.h"
 #include "framework/Handles.h"
 
 namespace kovra {
-
-namespace {
-
-// The window DC of the non-client area, released on every path.
-class WindowDCScope {
- public:
-  explicit WindowDCScope(HWND wnd) : wnd_(wnd), dc_(GetWindowDC(wnd)) {}
-  ~WindowDCScope() {
-    if (dc_) ReleaseDC(wnd_, dc_);
-  }
-  WindowDCScope(const WindowDCScope&) = delete;
-  WindowDCScope& operator=(const WindowDCScope&) = delete;
-  HDC Get() const { return dc_; }
-
- private:
-  HWND wnd_;
-  HDC dc_;
-};
-
-}  // namespace
 
 TRzCustomEdit::TRzCustomEdit(TComponent* owner) : TRzFramedEdit(owner) {}
 
@@ -339,13 +320,9 @@ void TRzCustomEdit::WMNCPaint(TMessage& m) {
 
 void TRzCustomEdit::PaintNonClient() {
   if (!HandleAllocated()) return;
-  WindowDCScope dc(WindowHandle());
+  TWindowAreaDC dc(WindowHandle());
   if (!dc.Get()) return;
-  struct Detach {
-    TCanvas& canvas;
-    ~Detach() { canvas.SetHandle(nullptr); }
-  } detach{frameCanvas_};
-  frameCanvas_.SetHandle(dc.Get());
+  const TCanvasOnDC attached(frameCanvas_, dc.Get());
   RECT w;
   GetWindowRect(WindowHandle(), &w);
   const int width = w.right - w.left, height = w.bottom - w.top;

@@ -7,6 +7,7 @@
 
 #include <string_view>
 
+#include "controls/RzCanvasScope.h"
 #include "controls/RzCommon.h"
 #include "controls/RzFramedControl.h"
 #include "framework/Controls.h"
@@ -44,18 +45,9 @@ class TRzFramedView : public TRzFramedControl<Base> {
     Base::WMNCPaint(m);
     if (!this->CustomFrame() || !this->HandleAllocated()) return;
     HWND wnd = this->WindowHandle();
-    HDC dc = GetWindowDC(wnd);
-    if (!dc) return;
-    struct Release {
-      HWND wnd;
-      HDC dc;
-      TCanvas& canvas;
-      ~Release() {
-        canvas.SetHandle(nullptr);
-        ReleaseDC(wnd, dc);
-      }
-    } release{wnd, dc, frameCanvas_};
-    frameCanvas_.SetHandle(dc);
+    TWindowAreaDC dc(wnd);
+    if (!dc.Get()) return;
+    const TCanvasOnDC attached(frameCanvas_, dc.Get());
     RECT w;
     GetWindowRect(wnd, &w);
     const bool hot = frameHotTrack_ && (inControl_ || this->Focused());

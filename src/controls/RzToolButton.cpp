@@ -6,6 +6,7 @@
 
 #include <algorithm>
 
+#include "controls/RzCanvasScope.h"
 #include "controls/RzCommonText.h"
 #include "framework/Handles.h"
 #include "framework/runtime/Text.h"
@@ -128,10 +129,12 @@ SIZE TRzToolButton::ToolbarSizeFor(SIZE base) {
   if (showCaption_) {
     TCanvas canvas;
     WindowDC screen(nullptr);
-    canvas.SetHandle(screen.Get());
-    canvas.Font().Assign(Font());
-    const int captionWidth = canvas.TextWidth(StripAccelerators(Caption()));
-    canvas.SetHandle(nullptr);
+    int captionWidth = 0;
+    {
+      const TCanvasOnDC attached(canvas, screen.Get());
+      canvas.Font().Assign(Font());
+      captionWidth = canvas.TextWidth(StripAccelerators(Caption()));
+    }
     const int imageWidth = images_ ? images_->Width() : 0;
     const bool side = layout_ == blGlyphLeft || layout_ == blGlyphRight;
     s.cx = std::max<LONG>(base.cx, side ? imageWidth + captionWidth + 12 : captionWidth + 8);
