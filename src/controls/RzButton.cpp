@@ -7,6 +7,7 @@
 #include <algorithm>
 
 #include "controls/RzCommonText.h"
+#include "controls/RzControlMessages.h"
 #include "controls/RzFlagScope.h"
 #include "framework/runtime/Text.h"
 
@@ -186,14 +187,14 @@ void TRzCustomButton::WMKillFocus(TMessage& m) {
 }
 
 void TRzCustomButton::CMMouseEnter(TMessage& m) {
-  if (m.LParam != 0 && m.LParam != reinterpret_cast<LPARAM>(static_cast<TControl*>(this))) return;
+  if (!IsOwnMouseMessage(m, this)) return;
   mouseOver_ = true;
   TCustomControl::CMMouseEnter(m);
   if (hotTrack_ || Themed()) InvalidateRect(ClientRect(), false);
 }
 
 void TRzCustomButton::CMMouseLeave(TMessage& m) {
-  if (m.LParam != 0 && m.LParam != reinterpret_cast<LPARAM>(static_cast<TControl*>(this))) return;
+  if (!IsOwnMouseMessage(m, this)) return;
   mouseOver_ = false;
   TCustomControl::CMMouseLeave(m);
   if (hotTrack_ || Themed()) InvalidateRect(ClientRect(), false);

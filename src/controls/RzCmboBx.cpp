@@ -124,12 +124,12 @@ void TRzCustomComboBox::RepaintHot() {
 // The edit part covers most of the combo: the mouse counts as over the control while it is over
 // either window, so moving between them is no leave.
 void TRzCustomComboBox::CMMouseEnter(TMessage& m) {
-  if (!OwnMouseMessage(m) || overControl_) return;
+  if (!IsOwnMouseMessage(m, this) || overControl_) return;
   TRzFramedEdit::CMMouseEnter(m);
 }
 
 void TRzCustomComboBox::CMMouseLeave(TMessage& m) {
-  if (!OwnMouseMessage(m) || !overControl_) return;
+  if (!IsOwnMouseMessage(m, this) || !overControl_) return;
   if (HandleAllocated()) {
     POINT p;
     RECT r;

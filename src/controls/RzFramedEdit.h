@@ -14,6 +14,7 @@
 #include <string_view>
 
 #include "controls/RzCommon.h"
+#include "controls/RzControlMessages.h"
 #include "controls/RzFlagScope.h"
 #include "controls/RzFramedControl.h"
 #include "framework/Controls.h"
@@ -154,11 +155,6 @@ class TRzFramedEdit : public TRzFramedControl<Base> {
   bool HotFrame() const { return frameHotTrack_ && (inControl_ || overControl_); }
   TFrameStyle ShownFrameStyle() const { return HotFrame() ? frameHotStyle_ : frameStyle_; }
   TColor ShownFrameColor() const { return HotFrame() ? frameHotColor_ : frameColor_; }
-  // CM_MOUSEENTER/LEAVE about this control itself rather than a child.
-  bool OwnMouseMessage(const TMessage& m) const {
-    return m.LParam == 0 ||
-           m.LParam == reinterpret_cast<LPARAM>(static_cast<const TControl*>(this));
-  }
   // A flat drop button under the mouse, raised or (down) sunk, in FlatButtonColor.
   void PaintHotFlatButton(TCanvas& canvas, RECT r, bool down) {
     RECT inner;
@@ -206,12 +202,12 @@ class TRzFramedEdit : public TRzFramedControl<Base> {
     UpdateColors();
   }
   void CMMouseEnter(TMessage& m) override {
-    if (!OwnMouseMessage(m)) return;
+    if (!IsOwnMouseMessage(m, this)) return;
     Base::CMMouseEnter(m);
     UpdateFrame(true, true);
   }
   void CMMouseLeave(TMessage& m) override {
-    if (!OwnMouseMessage(m)) return;
+    if (!IsOwnMouseMessage(m, this)) return;
     Base::CMMouseLeave(m);
     UpdateFrame(true, false);
   }

@@ -8,6 +8,7 @@
 
 #include "controls/RzCanvasScope.h"
 #include "controls/RzCommonText.h"
+#include "controls/RzControlMessages.h"
 #include "framework/Handles.h"
 #include "framework/runtime/Text.h"
 
@@ -16,10 +17,6 @@ namespace kovra {
 namespace {
 
 constexpr int kImageGap = 2;  // between a tool button's image and its caption
-
-bool IsSelf(const TMessage& m, const TControl* self) {
-  return m.LParam == 0 || m.LParam == reinterpret_cast<LPARAM>(self);
-}
 
 // Whether the control under the cursor is `control` (on its parent's visible surface).
 bool CursorOver(TControl& control) {
@@ -253,7 +250,7 @@ void TRzToolButton::WMCancelMode(TMessage& m) {
 }
 
 void TRzToolButton::CMMouseEnter(TMessage& m) {
-  if (!IsSelf(m, this)) return;
+  if (!IsOwnMouseMessage(m, this)) return;
   TGraphicControl::CMMouseEnter(m);
   mouseOver_ = true;
   Repaint();
@@ -261,7 +258,7 @@ void TRzToolButton::CMMouseEnter(TMessage& m) {
 
 // While the menu is up the button keeps its hot look.
 void TRzToolButton::CMMouseLeave(TMessage& m) {
-  if (!IsSelf(m, this)) return;
+  if (!IsOwnMouseMessage(m, this)) return;
   TGraphicControl::CMMouseLeave(m);
   if (!inDropDown_) mouseOver_ = false;
   Repaint();
@@ -722,14 +719,14 @@ void TRzControlButton::WMCancelMode(TMessage& m) {
 }
 
 void TRzControlButton::CMMouseEnter(TMessage& m) {
-  if (!IsSelf(m, this)) return;
+  if (!IsOwnMouseMessage(m, this)) return;
   TGraphicControl::CMMouseEnter(m);
   mouseOver_ = true;
   Invalidate();
 }
 
 void TRzControlButton::CMMouseLeave(TMessage& m) {
-  if (!IsSelf(m, this)) return;
+  if (!IsOwnMouseMessage(m, this)) return;
   TGraphicControl::CMMouseLeave(m);
   mouseOver_ = false;
   Invalidate();
