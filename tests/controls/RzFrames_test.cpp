@@ -3,6 +3,7 @@
 #include <ostream>
 
 #include "controls/RzCommon.h"
+#include "PaintTest.h"
 
 // RECT lives in the global namespace, where GoogleTest looks for its comparison and printer.
 bool operator==(const RECT& a, const RECT& b) {
@@ -15,28 +16,10 @@ void PrintTo(const RECT& r, std::ostream* os) {
 namespace kovra {
 namespace {
 
-constexpr TColor kBackground = RGBColor(255, 0, 255);
-
-// A memory DIB filled with a colour that no frame uses, so untouched pixels are recognisable.
-class FrameTest : public ::testing::Test {
+class FrameTest : public test::PaintTest {
  protected:
   void SetUp() override { Reset(10, 10); }
-  void Reset(int w, int h) {
-    bitmap_.SetSize(w, h);
-    Canvas().Brush().SetColor(kBackground);
-    Canvas().FillRect(RECT{0, 0, w, h});
-  }
-  TCanvas& Canvas() { return bitmap_.Canvas(); }
-  TColor At(int x, int y) const { return BitmapPixel(bitmap_, x, y); }
-  bool Untouched() const {
-    for (int y = 0; y < bitmap_.Height(); ++y)
-      for (int x = 0; x < bitmap_.Width(); ++x)
-        if (At(x, y) != kBackground) return false;
-    return true;
-  }
   static TColor Rgb(TColor c) { return ColorToRGB(c); }
-
-  TBitmap bitmap_;
 };
 
 const RECT kBox{0, 0, 10, 10};

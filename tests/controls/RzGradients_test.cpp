@@ -4,25 +4,16 @@
 #include <set>
 
 #include "controls/RzCommon.h"
+#include "PaintTest.h"
 
 namespace kovra {
 namespace {
 
-constexpr TColor kBackground = RGBColor(255, 0, 255);
 constexpr TColor kStart = RGBColor(0, 40, 200);
 constexpr TColor kStop = RGBColor(250, 200, 10);
 
-class GradientTest : public ::testing::Test {
+class GradientTest : public test::PaintTest {
  protected:
-  void Reset(int w, int h) {
-    bitmap_.SetSize(w, h);
-    Canvas().Brush().SetColor(kBackground);
-    Canvas().FillRect(RECT{0, 0, w, h});
-  }
-  TCanvas& Canvas() { return bitmap_.Canvas(); }
-  TColor At(int x, int y) const { return BitmapPixel(bitmap_, x, y); }
-  int W() const { return bitmap_.Width(); }
-  int H() const { return bitmap_.Height(); }
   void Paint(TGradientDirection d, TColor start = kStart, TColor stop = kStop) {
     PaintGradientRect(Canvas(), RECT{0, 0, W(), H()}, d, start, stop);
   }
@@ -46,8 +37,6 @@ class GradientTest : public ::testing::Test {
            std::abs(GreenOf(a) - GreenOf(c)) <= tolerance &&
            std::abs(BlueOf(a) - BlueOf(c)) <= tolerance;
   }
-
-  TBitmap bitmap_;
 };
 
 TEST_F(GradientTest, LinearGradientsRunFromStartToStopAcrossTheWholeRectangle) {
