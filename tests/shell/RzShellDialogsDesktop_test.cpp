@@ -18,24 +18,12 @@
 #include "framework/Timers.h"
 #include "shell/RzShellOpenForm.h"
 #include "support/Desktop.h"
+#include "support/Input.h"
 #include "support/TestPaths.h"
 #include "support/Wait.h"
 
 namespace kovra {
 namespace {
-
-class ShellEnvironment : public testing::Environment {
- public:
-  void SetUp() override {
-    InitializeShellUtils();
-    InitializeShellControls();
-  }
-  void TearDown() override {
-    FinalizeShellControls();
-    FinalizeShellUtils();
-  }
-};
-const auto* const kShellEnvironment = testing::AddGlobalTestEnvironment(new ShellEnvironment);
 
 std::string Upper(std::string text) {
   std::wstring wide = Wide(text);
@@ -143,8 +131,7 @@ class OpenDialogTest : public testing::Test {
   void SetUp() override {
     Application().Initialize();
     test::ParkCursor();
-    folder_ = Narrow(scratch_.Path());
-    folder_.pop_back();
+    folder_ = scratch_.Folder();
     for (const char* name : {"x.exe", "y.exe", "notes.txt", "readme.ini"}) Make(name);
     ASSERT_TRUE(CreateDirectoryW(Wide(Path("sub")).c_str(), nullptr));
     Make("sub\\z.exe");
@@ -161,12 +148,7 @@ class OpenDialogTest : public testing::Test {
   }
 
   std::string Path(const std::string& name) const { return folder_ + "\\" + name; }
-  void Make(const std::string& name) {
-    HANDLE file = CreateFileW(Wide(Path(name)).c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS,
-                              FILE_ATTRIBUTE_NORMAL, nullptr);
-    ASSERT_NE(file, INVALID_HANDLE_VALUE);
-    CloseHandle(file);
-  }
+  void Make(const std::string& name) { ASSERT_TRUE(test::MakeFile(Path(name))); }
 
   TRzShellOpenSaveForm* Form() const { return static_cast<TRzShellOpenSaveForm*>(dialog_->Form()); }
   // The window is up, showing `folder` with its items listed.
@@ -253,12 +235,7 @@ TEST_F(OpenDialogTest, SettingsRoadPickingAProgramInTheList) {
         SetForegroundWindow(Form()->Handle());
         RECT r;
         GetClientRect(open, &r);
-        test::PutCursorOver(open, r.right / 2, r.bottom / 2);
-        INPUT clicks[2] = {};
-        clicks[0].type = clicks[1].type = INPUT_MOUSE;
-        clicks[0].mi.dwFlags = MOUSEEVENTF_LEFTDOWN;
-        clicks[1].mi.dwFlags = MOUSEEVENTF_LEFTUP;
-        SendInput(2, clicks, sizeof(INPUT));
+        test::ClickAt(open, r.right / 2, r.bottom / 2);
         return true;
       });
   ASSERT_TRUE(Run(script));
@@ -290,13 +267,8 @@ TEST_F(OpenDialogTest, DoubleClickOnAProgramOpensIt) {
       SendMessageW(list.Handle(), LVM_GETITEMRECT, static_cast<WPARAM>(i),
                    reinterpret_cast<LPARAM>(&r));
       SetForegroundWindow(Form()->Handle());
-      test::PutCursorOver(list.Handle(), (r.left + r.right) / 2, (r.top + r.bottom) / 2);
-      INPUT clicks[4] = {};
-      for (int k = 0; k < 4; ++k) {
-        clicks[k].type = INPUT_MOUSE;
-        clicks[k].mi.dwFlags = k % 2 ? MOUSEEVENTF_LEFTUP : MOUSEEVENTF_LEFTDOWN;
-      }
-      SendInput(4, clicks, sizeof(INPUT));
+      test::ClickAt(list.Handle(), (r.left + r.right) / 2, (r.top + r.bottom) / 2);
+      test::ClickHere();
       return true;
     }
     return false;
