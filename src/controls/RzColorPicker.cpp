@@ -3,6 +3,7 @@
 #include <commctrl.h>
 #include <commdlg.h>
 
+#include "controls/RzControlMessages.h"
 #include "framework/Application.h"
 
 namespace kovra {
@@ -409,7 +410,7 @@ void TRzColorPicker::WMKillFocus(TMessage& m) {
 
 void TRzColorPicker::CMMouseLeave(TMessage& m) {
   TRzCustomPanel::CMMouseLeave(m);
-  if (m.LParam != 0 && m.LParam != reinterpret_cast<LPARAM>(this)) return;
+  if (!IsOwnMouseMessage(m, this)) return;
   SetHotIndex(kPickerNoHot);
   HideColorHint();
 }

@@ -7,6 +7,7 @@
 #include <algorithm>
 
 #include "controls/RzCommonText.h"
+#include "controls/RzFlagScope.h"
 #include "framework/Handles.h"
 #include "framework/runtime/Text.h"
 
@@ -27,18 +28,6 @@ void ReplaceColor(TBitmap& bitmap, TColor from, TColor to) {
       if ((row[x] & 0x00FFFFFF) == f) row[x] = t;
   }
 }
-
-class FlagScope {
- public:
-  explicit FlagScope(bool& flag) : flag_(flag), old_(flag) { flag_ = true; }
-  ~FlagScope() { flag_ = old_; }
-  FlagScope(const FlagScope&) = delete;
-  FlagScope& operator=(const FlagScope&) = delete;
-
- private:
-  bool& flag_;
-  bool old_;
-};
 
 }  // namespace
 
@@ -176,7 +165,7 @@ RECT TRzCustomGlyphButton::CaptionRect() const {
 
 void TRzCustomGlyphButton::AdjustBounds() {
   if (!autoSize_ || !HandleAllocated() || IsLoading() || adjusting_) return;
-  FlagScope guard(adjusting_);
+  TFlagScope guard(adjusting_);
   RECT r = ClientRect();
   InflateRect(&r, -1, -1);
   r.right = std::max(r.right - (glyphWidth_ + 4), r.left + 2);
@@ -422,7 +411,7 @@ void TRzCustomGlyphButton::Paint() {
 // ---- input ----
 
 void TRzCustomGlyphButton::MouseUp(TMouseButton button, TShiftState shift, int x, int y) {
-  FlagScope mouse(mouseInitiated_);
+  TFlagScope mouse(mouseInitiated_);
   TRzCustomButton::MouseUp(button, shift, x, y);
 }
 
@@ -576,7 +565,7 @@ void TRzCustomCheckBox::ButtonPressed() {
 
 void TRzCustomCheckBox::ActionCheckedChanged(bool checked) {
   if (checked == Checked()) return;
-  FlagScope guard(fromAction_);
+  TFlagScope guard(fromAction_);
   SetChecked(checked);
 }
 
