@@ -7,6 +7,7 @@ packages=(
   wine wine64                                    # running it
   xvfb xauth x11-apps x11-utils imagemagick              # a display for the tests and screenshots
   fonts-wqy-microhei                             # Chinese text under Wine
+  fonts-wine                                     # Wine's own Marlett (caption buttons, arrows)
   locales                                        # zh_CN.UTF-8: Wine opens Chinese file names only with it
 )
 missing=()

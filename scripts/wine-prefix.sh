@@ -7,9 +7,21 @@ prefix=$1
 mkdir -p "$(dirname "$prefix")"
 exec 9>"$prefix.lock"
 flock 9
-[ -f "$prefix/.kovra-ready" ] && exit 0
+# Wine draws caption buttons, size grips and frame-control arrows with its Marlett font, which
+# this Wine does not find in Debian's folder for it: the prefix gets a copy (also an older prefix).
+install_fonts() {
+  local fonts=$prefix/drive_c/windows/Fonts source=/usr/share/wine/fonts/marlett.ttf
+  if [ -d "$fonts" ] && [ -f "$source" ] && [ ! -f "$fonts/marlett.ttf" ]; then
+    cp "$source" "$fonts/"
+  fi
+}
+if [ -f "$prefix/.kovra-ready" ]; then
+  install_fonts
+  exit 0
+fi
 export WINEPREFIX=$prefix WINEDEBUG=-all WINEDLLOVERRIDES="mscoree,mshtml=" LC_ALL=zh_CN.UTF-8
 wineboot -i </dev/null >/dev/null 2>&1
+install_fonts
 reg=$(mktemp --suffix=.reg)
 trap 'rm -f "$reg"' EXIT
 cat >"$reg" <<'REG'
