@@ -271,12 +271,12 @@ void TRzShellOpenSaveForm::BuildToolBar() {
   DrawToolbarGlyphs(toolbarGlyphs_);
   imlToolbar_.AddMasked(toolbarGlyphs_, RGBColor(255, 0, 255));
   const int left = kGap + kComboWidth + 7;  // 268 at the designed combo position
-  struct Spec {
+  struct ToolButton {
     TRzToolButton** field;
     int offset;
     const char* hint;
   };
-  const Spec specs[] = {
+  const ToolButton tools[] = {
       {&btnUpOneLevel_, 0, "Up One Level"},
       {&btnShowDesktop_, 31, "Show Desktop"},
       {&btnCreateNewFolder_, 62, "Create New Folder"},
@@ -285,14 +285,14 @@ void TRzShellOpenSaveForm::BuildToolBar() {
       {&btnDetails_, 147, "Displays information about each item in the window."},
   };
   int image = 0;
-  for (const Spec& spec : specs) {
+  for (const ToolButton& tool : tools) {
     auto* button = new TRzToolButton(this);
     button->SetParent(pnlWork_);
-    button->SetBounds(left + spec.offset, kToolTop, kToolButtonSize, kToolButtonSize);
+    button->SetBounds(left + tool.offset, kToolTop, kToolButtonSize, kToolButtonSize);
     button->SetImages(&imlToolbar_);
     button->SetImageIndex(image++);
-    button->SetHint(spec.hint);
-    *spec.field = button;
+    button->SetHint(tool.hint);
+    *tool.field = button;
   }
   btnShowTree_->SetGroupIndex(2);
   btnShowTree_->SetAllowAllUp(true);
