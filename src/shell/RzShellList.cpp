@@ -109,7 +109,6 @@ void PumpFor(DWORD ms) {
 
 // ---- TRzCustomListView ----
 
-
 void TRzCustomListView::SetHeaderSortDisplayMode(THeaderSortDisplayMode value) {
   if (value == headerSortDisplayMode_) return;
   headerSortDisplayMode_ = value;
@@ -1021,30 +1020,6 @@ ComPtr<IContextMenu> TRzCustomShellList::SelectionMenu(const std::vector<TListIt
   return ComPtr<IContextMenu>(static_cast<IContextMenu*>(raw));
 }
 
-bool TRzCustomShellList::InvokeVerb(IContextMenu* menu, std::string_view verb, UINT queryFlags) {
-  MenuHandle popup(CreatePopupMenu());
-  if (!popup || FAILED(menu->QueryContextMenu(popup.Get(), 0, kMenuFirstCommand, kMenuLastCommand,
-                                              queryFlags)))
-    return false;
-  const int count = GetMenuItemCount(popup.Get());
-  for (int i = 0; i < count; ++i) {
-    const UINT id = GetMenuItemID(popup.Get(), i);
-    if (id == static_cast<UINT>(-1) || id < kMenuFirstCommand) continue;
-    char name[128] = {};
-    if (FAILED(menu->GetCommandString(id - kMenuFirstCommand, GCS_VERBA, nullptr, name,
-                                      sizeof name - 1)))
-      continue;
-    if (lstrcmpiA(name, std::string(verb).c_str()) != 0) continue;
-    CMINVOKECOMMANDINFO info{};
-    info.cbSize = sizeof info;
-    info.hwnd = WindowHandle();
-    info.lpVerb = MAKEINTRESOURCEA(id - kMenuFirstCommand);
-    info.nShow = SW_SHOWNORMAL;
-    return SUCCEEDED(menu->InvokeCommand(&info));
-  }
-  return false;
-}
-
 void TRzCustomShellList::InvokeDefault(IContextMenu* menu) {
   MenuHandle popup(CreatePopupMenu());
   if (!popup || FAILED(menu->QueryContextMenu(popup.Get(), 0, kMenuFirstCommand, kMenuLastCommand,
@@ -1063,7 +1038,7 @@ void TRzCustomShellList::InvokeDefault(IContextMenu* menu) {
 bool TRzCustomShellList::DoCommandForSelected(std::string_view verb) {
   ComPtr<IContextMenu> menu = SelectionMenu(SelectedItems());
   if (!menu) return false;
-  const bool done = InvokeVerb(menu.Get(), verb, CMF_EXPLORE);
+  const bool done = InvokeContextMenuVerb(menu.Get(), WindowHandle(), verb);
   if (FolderPath().starts_with("\\\\")) RefreshItems();
   return done;
 }
@@ -1081,7 +1056,7 @@ void TRzCustomShellList::DoCommandForFolder(std::string_view verb) {
   hr = parent->GetUIObjectOf(WindowHandle(), 1, child, IID_IContextMenu, nullptr, &raw);
   if (FAILED(hr) || !raw) throw EOSError(static_cast<DWORD>(FAILED(hr) ? hr : E_FAIL));
   ComPtr<IContextMenu> menu(static_cast<IContextMenu*>(raw));
-  if (!InvokeVerb(menu.Get(), verb, CMF_EXPLORE))
+  if (!InvokeContextMenuVerb(menu.Get(), WindowHandle(), verb))
     throw Exception("The folder does not offer \"" + std::string(verb) + "\"");
 }
 

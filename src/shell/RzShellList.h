@@ -150,8 +150,8 @@ class TRzCustomShellList : public TRzCustomListView,
   static constexpr UINT kEditNewFolderMessage = 0x0466;
   static constexpr UINT kInitialFillMessage = 0x0467;
   static constexpr int kAllocationStep = 256;
-  static constexpr int kMenuFirstCommand = 1000;
-  static constexpr int kMenuLastCommand = 0x7FFF;
+  static constexpr int kMenuFirstCommand = kShellMenuFirstCommand;
+  static constexpr int kMenuLastCommand = kShellMenuLastCommand;
   static constexpr int kRenameCommand = 1018;
 
   explicit TRzCustomShellList(TComponent* owner);
@@ -249,7 +249,6 @@ class TRzCustomShellList : public TRzCustomListView,
   void OnRefreshTimer(TObject* sender);
   void EditNewFolder();
   ComPtr<IContextMenu> SelectionMenu(const std::vector<TListItem*>& items);
-  bool InvokeVerb(IContextMenu* menu, std::string_view verb, UINT queryFlags);
   void InvokeDefault(IContextMenu* menu);
   void ShowShellContextMenu(POINT screen);
   // Owner-drawn and delay-filled submenus (Send To, Open With) of the open shell menu.

@@ -822,40 +822,24 @@ bool TRzCustomShellTree::DoKeyDown(WORD& key, TShiftState shift) {
   return true;
 }
 
-bool TRzCustomShellTree::DoCommandForNode(TTreeNode* node, std::string_view verb) {
-  TRzShellTreeData* data = NodeData(node);
-  if (!data || data->IsRoot()) return false;
+ComPtr<IContextMenu> TRzCustomShellTree::NodeContextMenu(TRzShellTreeData* data) {
   IShellFolder* parent = data->ParentShellFolder();
-  if (!parent) return false;
+  if (!parent) return {};
   ComPtr<IContextMenu> menu;
   PCUITEMID_CHILD children[] = {AsChild(data->ChildIdList())};
   if (FAILED(parent->GetUIObjectOf(WindowHandle(), 1, children, IID_IContextMenu, nullptr,
-                                   menu.PutVoid())) ||
-      !menu)
-    return false;
-  MenuHandle popup(CreatePopupMenu());
-  if (!popup) return false;
-  if (FAILED(
-          menu->QueryContextMenu(popup.Get(), 0, kMenuFirstCommand, kMenuLastCommand, CMF_EXPLORE)))
-    return false;
-  bool invoked = false;
-  const int count = GetMenuItemCount(popup.Get());
-  for (int i = 0; i < count && !invoked; ++i) {
-    const UINT id = GetMenuItemID(popup.Get(), i);
-    if (id == static_cast<UINT>(-1) || id < static_cast<UINT>(kMenuFirstCommand)) continue;
-    char name[MAX_PATH + 1] = {};
-    if (FAILED(menu->GetCommandString(id - kMenuFirstCommand, GCS_VERBA, nullptr, name, MAX_PATH)))
-      continue;
-    if (lstrcmpiA(name, std::string(verb).c_str()) != 0) continue;
-    CMINVOKECOMMANDINFO info{};
-    info.cbSize = sizeof(info);
-    info.hwnd = WindowHandle();
-    info.lpVerb = MAKEINTRESOURCEA(id - kMenuFirstCommand);
-    info.nShow = SW_SHOWNORMAL;
-    invoked = SUCCEEDED(menu->InvokeCommand(&info));
-  }
-  if (invoked) RefreshTree();
-  return invoked;
+                                   menu.PutVoid())))
+    return {};
+  return menu;
+}
+
+bool TRzCustomShellTree::DoCommandForNode(TTreeNode* node, std::string_view verb) {
+  TRzShellTreeData* data = NodeData(node);
+  if (!data || data->IsRoot()) return false;
+  ComPtr<IContextMenu> menu = NodeContextMenu(data);
+  if (!menu || !InvokeContextMenuVerb(menu.Get(), WindowHandle(), verb)) return false;
+  RefreshTree();
+  return true;
 }
 
 // ---- context menu ----
@@ -870,14 +854,8 @@ void TRzCustomShellTree::ShowNodeMenu(TTreeNode* node, POINT screen, TPopupMenu*
 bool TRzCustomShellTree::ShowShellMenu(TTreeNode* node, POINT screen) {
   TRzShellTreeData* data = NodeData(node);
   if (!data || !data->AbsoluteIdList() || data->IsDesktop()) return false;
-  IShellFolder* parent = data->ParentShellFolder();
-  if (!parent) return false;
-  ComPtr<IContextMenu> menu;
-  PCUITEMID_CHILD children[] = {AsChild(data->ChildIdList())};
-  if (FAILED(parent->GetUIObjectOf(WindowHandle(), 1, children, IID_IContextMenu, nullptr,
-                                   menu.PutVoid())) ||
-      !menu)
-    return false;
+  ComPtr<IContextMenu> menu = NodeContextMenu(data);
+  if (!menu) return false;
   MenuHandle popup(CreatePopupMenu());
   if (!popup) return false;
   const UINT flags = ReadOnly() ? CMF_EXPLORE : (CMF_EXPLORE | CMF_CANRENAME);

@@ -136,8 +136,8 @@ class TRzCustomShellTree : public TRzCustomTreeView, public IRzDropTargetOwner {
   static constexpr UINT kSelectionDelayMs = 500;
   static constexpr UINT kRefreshDelayFocusedMs = 400;
   static constexpr UINT kRefreshDelayMs = 2000;
-  static constexpr int kMenuFirstCommand = 1000;
-  static constexpr int kMenuLastCommand = 0x7FFF;
+  static constexpr int kMenuFirstCommand = kShellMenuFirstCommand;
+  static constexpr int kMenuLastCommand = kShellMenuLastCommand;
   static constexpr int kMenuRenameOffset = 18;
 
   explicit TRzCustomShellTree(TComponent* owner);
@@ -233,6 +233,8 @@ class TRzCustomShellTree : public TRzCustomTreeView, public IRzDropTargetOwner {
   void DeviceChanged(TMessage& m);
   void RunDeferredRefresh();
   bool ShowShellMenu(TTreeNode* node, POINT screen);
+  // The shell's context menu for the node's item; null when the item has none.
+  ComPtr<IContextMenu> NodeContextMenu(TRzShellTreeData* data);
   bool MenuMessage(TMessage& m);
   TTreeNode* DropNodeAt(POINTL screen);
   ComPtr<IDropTarget> NodeDropTarget(TTreeNode* node);

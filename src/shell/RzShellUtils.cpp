@@ -631,6 +631,34 @@ TRzCreateFolderResult CreateNewFolder(std::string_view parentPath, std::string& 
   return cfrAlreadyExists;
 }
 
+// ---- Context-menu verbs ----
+
+bool InvokeContextMenuVerb(IContextMenu* menu, HWND owner, std::string_view verb, UINT queryFlags) {
+  if (!menu) return false;
+  MenuHandle popup(CreatePopupMenu());
+  if (!popup || FAILED(menu->QueryContextMenu(popup.Get(), 0, kShellMenuFirstCommand,
+                                              kShellMenuLastCommand, queryFlags)))
+    return false;
+  const std::string wanted(verb);
+  const int count = GetMenuItemCount(popup.Get());
+  for (int i = 0; i < count; ++i) {
+    const UINT id = GetMenuItemID(popup.Get(), i);
+    if (id == static_cast<UINT>(-1) || id < kShellMenuFirstCommand) continue;
+    char name[MAX_PATH + 1] = {};
+    if (FAILED(menu->GetCommandString(id - kShellMenuFirstCommand, GCS_VERBA, nullptr, name,
+                                      MAX_PATH)))
+      continue;
+    if (lstrcmpiA(name, wanted.c_str()) != 0) continue;
+    CMINVOKECOMMANDINFO info{};
+    info.cbSize = sizeof info;
+    info.hwnd = owner;
+    info.lpVerb = MAKEINTRESOURCEA(id - kShellMenuFirstCommand);
+    info.nShow = SW_SHOWNORMAL;
+    return SUCCEEDED(menu->InvokeCommand(&info));
+  }
+  return false;
+}
+
 // ---- Network, details, messages ----
 
 bool IsNetworkDriveConnected(char driveLetter) {

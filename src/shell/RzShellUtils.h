@@ -234,6 +234,18 @@ using TRzCreateFolderErrorSink = std::function<void(const std::string& message)>
 TRzCreateFolderResult CreateNewFolder(std::string_view parentPath, std::string& newName,
                                       const TRzCreateFolderErrorSink& onError = {});
 
+// ---- Context-menu verbs ----
+
+// The command range the shell controls give a context menu's handler.
+inline constexpr UINT kShellMenuFirstCommand = 1000;
+inline constexpr UINT kShellMenuLastCommand = 0x7FFF;
+
+// Runs the command of `menu` whose language-independent verb is `verb` (case ignored), with
+// `owner` as the window of any interface it shows. False when the menu has no such verb or the
+// command fails.
+bool InvokeContextMenuVerb(IContextMenu* menu, HWND owner, std::string_view verb,
+                           UINT queryFlags = CMF_EXPLORE);
+
 // ---- Network, details, messages ----
 
 // True when the network library is unavailable (nothing can be said), else whether the drive's
