@@ -117,7 +117,7 @@ class ShellImagesTest : public testing::Test {
   // How closely the icon area of list item `index` shows the large icon of `path`.
   int ListIconMatch(int index, const std::string& path) {
     TBitmap shot = test::CaptureClient(*list_);
-    RECT icon{LVIR_ICON};
+    RECT icon{LVIR_ICON, 0, 0, 0};
     SendMessageW(list_->Handle(), LVM_GETITEMRECT, static_cast<WPARAM>(index),
                  reinterpret_cast<LPARAM>(&icon));
     const auto bk = static_cast<COLORREF>(SendMessageW(list_->Handle(), LVM_GETBKCOLOR, 0, 0));
