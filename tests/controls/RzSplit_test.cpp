@@ -195,6 +195,39 @@ TEST_F(SplitterTest, VerticalBarDragsAlongY) {
   EXPECT_EQ(split_->Position(), 100 - 4);
 }
 
+// ---- cursor ----
+
+TEST_F(SplitterTest, TheBarAndTheHotSpotShowTheProgramsOwnCursors) {
+  const auto own = [](const wchar_t* name) {
+    return LoadCursorW(GetModuleHandleW(nullptr), name);
+  };
+  ASSERT_NE(own(L"RZSPLIT_HORZ"), nullptr);  // this program carries them, as Kovra.exe does
+  const auto cursorAt = [&](POINT client) {
+    const POINT screen = split_->ClientToScreen(client);
+    SetCursorPos(screen.x, screen.y);
+    SetCursor(nullptr);
+    SendMessageW(split_->Handle(), WM_SETCURSOR, reinterpret_cast<WPARAM>(split_->Handle()),
+                 MAKELPARAM(HTCLIENT, WM_MOUSEMOVE));
+    return GetCursor();
+  };
+  const auto centre = [](const RECT& r) {
+    return POINT{(r.left + r.right) / 2, (r.top + r.bottom) / 2};
+  };
+  EXPECT_EQ(cursorAt(centre(split_->BarRect())), own(L"RZSPLIT_HORZ"));
+  split_->SetHotSpotVisible(true);
+  EXPECT_EQ(cursorAt(centre(split_->HotSpotRect())), own(L"RZSPLIT_HORZHOTSPOT"));
+  // A locked bar is plain, its hot spot still a target.
+  split_->SetLockBar(true);
+  EXPECT_NE(cursorAt(POINT{split_->BarRect().left + 1, 5}), own(L"RZSPLIT_HORZ"));
+  EXPECT_EQ(cursorAt(centre(split_->HotSpotRect())), own(L"RZSPLIT_HORZHOTSPOT"));
+  split_->SetLockBar(false);
+
+  split_->SetOrientation(orVertical);
+  EXPECT_EQ(cursorAt(centre(split_->HotSpotRect())), own(L"RZSPLIT_VERTHOTSPOT"));
+  split_->SetHotSpotVisible(false);
+  EXPECT_EQ(cursorAt(centre(split_->BarRect())), own(L"RZSPLIT_VERT"));
+}
+
 // ---- resizing ----
 
 TEST_F(SplitterTest, PercentIsKeptAcrossResizes) {
