@@ -8,7 +8,7 @@
 #include <algorithm>
 #include <cstdlib>
 
-#include "controls/RzCanvasScope.h"
+#include "framework/CanvasScope.h"
 #include "controls/RzComboLogic.h"
 #include "controls/RzFlagScope.h"
 #include "framework/Application.h"

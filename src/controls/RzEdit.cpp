@@ -4,7 +4,7 @@
 #include <uxtheme.h>
 #include <vsstyle.h>
 
-#include "controls/RzCanvasScope.h"
+#include "framework/CanvasScope.h"
 #include "framework/Handles.h"
 
 namespace kovra {

@@ -7,7 +7,7 @@
 
 #include <string_view>
 
-#include "controls/RzCanvasScope.h"
+#include "framework/CanvasScope.h"
 #include "controls/RzCommon.h"
 #include "controls/RzFramedControl.h"
 #include "framework/Controls.h"

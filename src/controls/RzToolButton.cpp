@@ -6,7 +6,7 @@
 
 #include <algorithm>
 
-#include "controls/RzCanvasScope.h"
+#include "framework/CanvasScope.h"
 #include "controls/RzCommonText.h"
 #include "controls/RzControlMessages.h"
 #include "framework/Handles.h"

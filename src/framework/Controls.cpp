@@ -4,6 +4,7 @@
 #include <unordered_map>
 
 #include "framework/Application.h"
+#include "framework/CanvasScope.h"
 #include "framework/Forms.h"
 #include "framework/Menus.h"
 
@@ -496,11 +497,7 @@ void TGraphicControl::Update() {
 }
 
 void TGraphicControl::PaintTo(HDC dc) {
-  struct Detach {
-    TCanvas& canvas;
-    ~Detach() { canvas.SetHandle(nullptr); }
-  } detach{canvas_};
-  canvas_.SetHandle(dc);
+  const TCanvasOnDC attached(canvas_, dc);
   canvas_.Font().Assign(Font());
   canvas_.Brush().SetColor(Color());
   Paint();

@@ -7,6 +7,7 @@
 #include <numeric>
 
 #include "framework/Application.h"
+#include "framework/CanvasScope.h"
 #include "framework/Forms.h"
 #include "framework/Handles.h"
 
@@ -524,11 +525,7 @@ void TCustomComboBox::CNCommand(TMessage& m) {
 // The canvas is bound to the item's DC for the painter and detached on every path.
 void TCustomComboBox::CNDrawItem(TMessage& m) {
   const auto* dis = reinterpret_cast<const DRAWITEMSTRUCT*>(m.LParam);
-  struct Detach {
-    TCanvas& canvas;
-    ~Detach() { canvas.SetHandle(nullptr); }
-  } detach{canvas_};
-  canvas_.SetHandle(dis->hDC);
+  const TCanvasOnDC attached(canvas_, dis->hDC);
   canvas_.Font().Assign(Font());
   canvas_.Brush().SetColor(Color());
   const auto state = static_cast<TOwnerDrawState>(dis->itemState);

@@ -4,6 +4,7 @@
 #include <unordered_map>
 
 #include "framework/Application.h"
+#include "framework/CanvasScope.h"
 #include "framework/Controls.h"
 #include "framework/Forms.h"
 #include "framework/Menus.h"
@@ -975,11 +976,7 @@ void TCustomControl::CreateParams(TCreateParams& params) {
 }
 
 void TCustomControl::PaintWindow(HDC dc) {
-  struct Detach {
-    TCanvas& canvas;
-    ~Detach() { canvas.SetHandle(nullptr); }
-  } detach{canvas_};
-  canvas_.SetHandle(dc);
+  const TCanvasOnDC attached(canvas_, dc);
   canvas_.Font().Assign(Font());
   canvas_.Brush().SetColor(Color());
   Paint();

@@ -1,4 +1,4 @@
-// Scoped DCs and canvas attachments for the controls' painting outside WM_PAINT.
+// Scoped DCs and canvas attachments, for painting on a DC the canvas does not own.
 //   TWindowAreaDC  the DC of a window's whole area, frame included (GetWindowDC), released on
 //                  every path
 //   TCanvasOnDC    a canvas drawing on a DC it does not own, detached again on every path
