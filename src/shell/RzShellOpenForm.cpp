@@ -774,11 +774,11 @@ void TRzShellOpenSaveForm::FormKeyDown(WORD& key, TShiftState shift) {
       key = 0;
       break;
     case VK_F5:
+      // The key goes on to the focused control, which refreshes itself.
       if (!shellCombo_->Focused()) shellCombo_->Fill();
       if (!shellList_->Focused()) shellList_->RefreshItems();
       if (shellList_->ShellTree() == shellTree_ && !shellTree_->Focused())
         shellTree_->RefreshTree();
-      key = 0;
       break;
     case VK_F12:
       if (options_ & osoAllowTree) ShowTreePane(!TreePaneShown());
