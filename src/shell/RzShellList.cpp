@@ -799,6 +799,11 @@ void TRzCustomShellList::WndProc(TMessage& m) {
       if (Items().Count() == 0) FillItems();
       return;
     case CM_WANTSPECIALKEY:
+      // Escape ends a name edit, not the dialog the list sits in.
+      if (m.WParam == VK_ESCAPE && IsEditing()) {
+        m.Result = 1;
+        return;
+      }
       if (m.WParam == VK_RETURN) {
         TRzShellListData* data = SelectedItemData();
         m.Result = (IsEditing() || (data && data->IsFolder())) ? 1 : 0;
