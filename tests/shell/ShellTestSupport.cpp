@@ -4,6 +4,7 @@
 
 #include "shell/RzShellUtils.h"
 #include "support/Input.h"
+#include "support/Windows.h"
 
 namespace kovra::test {
 namespace {
@@ -40,6 +41,40 @@ std::vector<std::string> ChildTexts(TTreeNode* parent) {
 void ClickNode(TRzCustomShellTree& tree, TTreeNode* node, bool right) {
   const RECT r = node->DisplayRect(true);
   ClickAt(tree.Handle(), (r.left + r.right) / 2, (r.top + r.bottom) / 2, right);
+}
+
+ModalScript::ModalScript(std::function<HWND()> target, std::chrono::milliseconds timeout)
+    : target_(std::move(target)), timeout_(timeout), timer_(nullptr) {
+  timer_.SetInterval(20);
+  timer_.OnTimer = [this](TObject*) { Tick(); };
+}
+
+ModalScript& ModalScript::Then(std::string name, Step step) {
+  steps_.push_back({std::move(name), std::move(step)});
+  return *this;
+}
+
+void ModalScript::Start() {
+  deadline_ = GetTickCount64() + static_cast<ULONGLONG>(timeout_.count());
+  timer_.SetEnabled(true);
+}
+
+void ModalScript::Tick() {
+  if (busy_ || Finished()) return;  // a step's own message loop ticks too
+  busy_ = true;
+  struct Reset {
+    bool& flag;
+    ~Reset() { flag = false; }
+  } reset{busy_};
+  if (GetTickCount64() > deadline_) {
+    failure_ = "timed out at step '" + steps_[next_].first + "'";
+    next_ = steps_.size();
+    EndMenu();
+    for (HWND box : OwnDialogBoxes()) PostMessageW(box, WM_COMMAND, IDCANCEL, 0);
+    if (HWND window = target_ ? target_() : nullptr) PostMessageW(window, WM_CLOSE, 0, 0);
+    return;
+  }
+  if (steps_[next_].second()) ++next_;
 }
 
 }  // namespace kovra::test

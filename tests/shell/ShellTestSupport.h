@@ -1,11 +1,19 @@
 // What the shell test programs share besides the shell layer's state, which
-// ShellTestSupport.cpp sets up once for the whole run: finding and clicking a shell tree's nodes.
+// ShellTestSupport.cpp sets up once for the whole run: finding and clicking a shell tree's nodes,
+// and scripts of user actions inside a modal window's loop.
 #pragma once
 
+#include <windows.h>
+
+#include <chrono>
+#include <cstddef>
+#include <functional>
 #include <string>
 #include <string_view>
+#include <utility>
 #include <vector>
 
+#include "framework/Timers.h"
 #include "shell/RzShellTree.h"
 
 namespace kovra::test {
@@ -16,5 +24,33 @@ TTreeNode* ChildNode(TTreeNode* parent, std::string_view text);
 std::vector<std::string> ChildTexts(TTreeNode* parent);
 // A real click in the middle of `node`'s text.
 void ClickNode(TRzCustomShellTree& tree, TTreeNode* node, bool right = false);
+
+// Steps run one after the other from a timer while a modal loop runs (a window's, a menu's, a
+// message box's); a step returns true once it is done and never blocks. After the deadline the
+// menus and dialog boxes this process shows are closed, the window `target` names is asked to
+// close, and the script says at which step it stood.
+class ModalScript {
+ public:
+  using Step = std::function<bool()>;
+
+  explicit ModalScript(std::function<HWND()> target,
+                       std::chrono::milliseconds timeout = std::chrono::seconds(20));
+  ModalScript& Then(std::string name, Step step);
+  void Start();
+  bool Finished() const { return next_ == steps_.size(); }
+  const std::string& Failure() const { return failure_; }
+
+ private:
+  void Tick();
+
+  std::function<HWND()> target_;
+  std::chrono::milliseconds timeout_;
+  TTimer timer_;
+  std::vector<std::pair<std::string, Step>> steps_;
+  std::size_t next_ = 0;
+  bool busy_ = false;
+  ULONGLONG deadline_ = 0;
+  std::string failure_;
+};
 
 }  // namespace kovra::test
