@@ -16,7 +16,6 @@
 
 #include "ShellTestSupport.h"
 #include "framework/Application.h"
-#include "framework/Timers.h"
 #include "shell/RzShellDialogs.h"
 #include "shell/RzShellIntf.h"
 #include "shell/RzShellOpenForm.h"
@@ -98,58 +97,10 @@ long long FileSize(const std::string& path) {
   return (static_cast<long long>(data.nFileSizeHigh) << 32) | data.nFileSizeLow;
 }
 
-// Steps run one after the other from a timer while Execute's modal loop (or a menu's, or a
-// property sheet's) runs; a step returns true once it is done. After the deadline the window
-// is closed and the script reports where it stood.
-class Script {
- public:
-  using Step = std::function<bool()>;
-
-  explicit Script(TRzFileDialog& dialog) : dialog_(dialog), timer_(nullptr) {
-    timer_.SetInterval(20);
-    timer_.OnTimer = [this](TObject*) { Tick(); };
-  }
-  Script& Then(std::string name, Step step) {
-    steps_.push_back({std::move(name), std::move(step)});
-    return *this;
-  }
-  void Start() {
-    deadline_ = GetTickCount64() + 20000;
-    timer_.SetEnabled(true);
-  }
-  bool Finished() const { return next_ == steps_.size(); }
-  const std::string& Failure() const { return failure_; }
-
- private:
-  void Tick() {
-    if (busy_ || Finished()) return;
-    busy_ = true;
-    struct Reset {
-      bool& flag;
-      ~Reset() { flag = false; }
-    } reset{busy_};
-    if (GetTickCount64() > deadline_) {
-      failure_ = "timed out at step '" + steps_[next_].first + "'";
-      next_ = steps_.size();
-      EndMenu();
-      for (HWND box : test::OwnDialogBoxes()) PostMessageW(box, WM_COMMAND, IDCANCEL, 0);
-      if (dialog_.Form()) PostMessageW(dialog_.Form()->Handle(), WM_CLOSE, 0, 0);
-      return;
-    }
-    if (steps_[next_].second()) ++next_;
-  }
-
-  TRzFileDialog& dialog_;
-  TTimer timer_;
-  std::vector<std::pair<std::string, Step>> steps_;
-  std::size_t next_ = 0;
-  bool busy_ = false;
-  ULONGLONG deadline_ = 0;
-  std::string failure_;
-};
-
 class OpenCommandsTest : public testing::Test {
  protected:
+  using Step = test::ModalScript::Step;
+
   void SetUp() override {
     Application().Initialize();
     test::ParkCursor();
@@ -188,14 +139,14 @@ class OpenCommandsTest : public testing::Test {
     return static_cast<int>(std::count(captions.begin(), captions.end(), caption));
   }
 
-  Script::Step Shown() const {
+  Step Shown() const {
     return [this] {
       return Form() && Form()->DialogActive() && List().Items().Count() > 0 &&
              List().FolderPath() == shown_;
     };
   }
   // A real click on the tool button with this hint (tool buttons have no window of their own).
-  Script::Step ClickToolButton(const std::string& hint) const {
+  Step ClickToolButton(const std::string& hint) const {
     return [this, hint] {
       for (int i = 0; i < Form()->ComponentCount(); ++i) {
         auto* button = dynamic_cast<TRzToolButton*>(Form()->Components(i));
@@ -216,14 +167,14 @@ class OpenCommandsTest : public testing::Test {
     GetClientRect(List().Handle(), &r);
     test::ClickAt(List().Handle(), r.right - 12, r.bottom - 12);
   }
-  Script::Step ClickList() const {
+  Step ClickList() const {
     return [this] {
       ClickListBlank();
       return true;
     };
   }
   // Then a right click there: with nothing selected the window's own menu opens.
-  Script::Step RightClickListBlank() const {
+  Step RightClickListBlank() const {
     return [this] {
       ClickListBlank();
       test::ClickHere(true);
@@ -231,38 +182,42 @@ class OpenCommandsTest : public testing::Test {
     };
   }
   // Once `menus` menus are open, presses `key` (an item's underlined letter).
-  static Script::Step MenuKey(std::size_t menus, WORD key) {
+  static Step MenuKey(std::size_t menus, WORD key) {
     return [menus, key] {
       if (OpenMenus() < menus) return false;
       SendKeys({key});
       return true;
     };
   }
-  static Script::Step Key(WORD key) {
+  static Step Key(WORD key) {
     return [key] {
       SendKeys({key});
       return true;
     };
   }
-  Script::Step Cancel() const {
+  Step Cancel() const {
     return [this] {
       PostMessageW(Form()->Handle(), WM_CLOSE, 0, 0);
       return true;
     };
   }
   // The list is editing an item's name; `text` receives what its editor shows.
-  Script::Step ListEditing(std::string& text) const {
+  Step ListEditing(std::string& text) const {
     return [this, &text] {
       if (!List().IsEditing()) return false;
       text = WindowText(List().EditHandle());
       return true;
     };
   }
-  Script::Step ListNotEditing() const {
+  Step ListNotEditing() const {
     return [this] { return !List().IsEditing(); };
   }
 
-  void Run(Script& script) {
+  // A script for the window Execute shows, closed when the script runs out of time.
+  test::ModalScript Script() const {
+    return test::ModalScript([this] { return Form() ? Form()->Handle() : nullptr; });
+  }
+  void Run(test::ModalScript& script) {
     script.Start();
     EXPECT_FALSE(dialog_->Execute());
     EXPECT_TRUE(script.Failure().empty()) << script.Failure();
@@ -282,7 +237,7 @@ TEST_F(OpenCommandsTest, NewFolderButtonMakesOneFolderInTheShownFolderAndEditsIt
   std::string editor;
   std::vector<std::string> beforeRename;
   int renamedItems = 0, newFolderItems = -1;
-  Script script(*dialog_);
+  test::ModalScript script = Script();
   script.Then("shown", Shown())
       .Then("click Create New Folder", ClickToolButton("Create New Folder"))
       .Then("editing", ListEditing(editor))
@@ -314,7 +269,7 @@ TEST_F(OpenCommandsTest, NewFolderButtonMakesOneFolderInTheShownFolderAndEditsIt
 TEST_F(OpenCommandsTest, MenuNewFolderTwiceGivesTwoNumberedFoldersEachOnceInTheList) {
   std::string first, second;
   std::vector<int> listed;
-  Script script(*dialog_);
+  test::ModalScript script = Script();
   script.Then("shown", Shown())
       .Then("right click", RightClickListBlank())
       .Then("New", MenuKey(1, 'W'))
@@ -359,7 +314,7 @@ TEST_F(OpenCommandsTest, TreeMakesTheNewFolderWhenFocusedOrWhenTheListHidesFolde
     std::string editor;
     bool listEditing = true;
     std::vector<std::string> children;
-    Script script(*dialog_);
+    test::ModalScript script = Script();
     script.Then("shown", Shown())
         .Then("focus",
               [&] {
@@ -403,7 +358,7 @@ TEST_F(OpenCommandsTest, TreeMakesTheNewFolderWhenFocusedOrWhenTheListHidesFolde
 // current directory instead.
 TEST_F(OpenCommandsTest, NewFolderInAFolderOffTheDiskMakesNothing) {
   bool goesOn = false;
-  Script script(*dialog_);
+  test::ModalScript script = Script();
   script.Then("shown", Shown())
       .Then("my computer",
             [&] {
@@ -430,7 +385,7 @@ TEST_F(OpenCommandsTest, NewFolderInAFolderOffTheDiskMakesNothing) {
 // Without change notifications (as on a share that sends none) only F5 shows what others made.
 TEST_F(OpenCommandsTest, F5ShowsAFileMadeBehindTheWindowsBackWhereverTheFocusIs) {
   bool missingBeforeF5 = false;
-  Script script(*dialog_);
+  test::ModalScript script = Script();
   script.Then("shown", Shown())
       .Then("no notifications",
             [&] {
@@ -472,7 +427,7 @@ TEST_F(OpenCommandsTest, F5WithTheFocusInTheTreeRefreshesTheTree) {
   dialog_->SetOptions(dialog_->Options() | osoShowTree);
   TTreeNode* parent = nullptr;
   std::vector<std::string> before;
-  Script script(*dialog_);
+  test::ModalScript script = Script();
   script.Then("shown", Shown())
       .Then("no notifications",
             [&] {
@@ -517,7 +472,7 @@ TEST_F(OpenCommandsTest, PasteCopiesTheClipboardsFileIntoTheShownFolderAndKeepsT
   ASSERT_TRUE(IsClipboardFormatAvailable(CF_HDROP));
   std::string report;
   bool goesOn = false;
-  Script script(*dialog_);
+  test::ModalScript script = Script();
   script.Then("shown", Shown())
       .Then("right click", RightClickListBlank())
       .Then("Paste", MenuKey(1, 'P'))
@@ -558,7 +513,7 @@ TEST_F(OpenCommandsTest, PasteCopiesTheClipboardsFileIntoTheShownFolderAndKeepsT
 TEST_F(OpenCommandsTest, PropertiesShowTheShownFoldersSheetAndTheWindowGoesOn) {
   std::string title;
   bool stillShown = false;
-  Script script(*dialog_);
+  test::ModalScript script = Script();
   script.Then("shown", Shown())
       .Then("right click", RightClickListBlank())
       .Then("Properties", MenuKey(1, 'R'))
