@@ -8,10 +8,10 @@
 #include <algorithm>
 #include <cstdlib>
 
-#include "framework/CanvasScope.h"
 #include "controls/RzComboLogic.h"
 #include "controls/RzFlagScope.h"
 #include "framework/Application.h"
+#include "framework/CanvasScope.h"
 #include "framework/Forms.h"
 #include "framework/Handles.h"
 #include "framework/runtime/Text.h"

@@ -7,9 +7,9 @@
 
 #include <string_view>
 
-#include "framework/CanvasScope.h"
 #include "controls/RzCommon.h"
 #include "controls/RzFramedControl.h"
+#include "framework/CanvasScope.h"
 #include "framework/Controls.h"
 #include "framework/Graphics.h"
 

@@ -6,9 +6,9 @@
 
 #include <algorithm>
 
-#include "framework/CanvasScope.h"
 #include "controls/RzCommonText.h"
 #include "controls/RzControlMessages.h"
+#include "framework/CanvasScope.h"
 #include "framework/Handles.h"
 #include "framework/runtime/Text.h"
 
