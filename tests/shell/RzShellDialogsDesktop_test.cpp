@@ -13,14 +13,15 @@
 #include <string>
 #include <vector>
 
+#include "ShellTestSupport.h"
 #include "framework/Application.h"
 #include "framework/Registry.h"
-#include "framework/Timers.h"
 #include "shell/RzShellOpenForm.h"
 #include "support/Desktop.h"
 #include "support/Input.h"
 #include "support/TestPaths.h"
 #include "support/Wait.h"
+#include "support/Windows.h"
 
 namespace kovra {
 namespace {
@@ -47,20 +48,8 @@ std::string CurrentDirectory() {
 }
 
 HWND FindMessageBox() {
-  HWND found = nullptr;
-  EnumThreadWindows(
-      GetCurrentThreadId(),
-      [](HWND w, LPARAM l) -> BOOL {
-        wchar_t cls[16] = {};
-        GetClassNameW(w, cls, 16);
-        if (std::wstring(cls) == L"#32770" && IsWindowVisible(w)) {
-          *reinterpret_cast<HWND*>(l) = w;
-          return FALSE;
-        }
-        return TRUE;
-      },
-      reinterpret_cast<LPARAM>(&found));
-  return found;
+  const std::vector<HWND> boxes = test::OwnDialogBoxes();
+  return boxes.empty() ? nullptr : boxes.front();
 }
 
 std::string WindowText(HWND wnd) {
@@ -75,55 +64,11 @@ std::string MessageBoxText(HWND box) {
   return Narrow(buffer);
 }
 
-// Steps run one after the other from a timer while Execute's modal loop (or a message box's)
-// runs; a step returns true once it is done. A step never blocks: whatever may open a message
-// box is posted. After the deadline the window is closed and the script reports where it stood.
-class Script {
+// The open window's script: when time runs out it also closes that window.
+class Script : public test::ModalScript {
  public:
-  using Step = std::function<bool()>;
-
-  explicit Script(TRzFileDialog& dialog) : dialog_(dialog), timer_(nullptr) {
-    timer_.SetInterval(20);
-    timer_.OnTimer = [this](TObject*) { Tick(); };
-  }
-  Script& Then(std::string name, Step step) {
-    steps_.push_back({std::move(name), std::move(step)});
-    return *this;
-  }
-  void Start() {
-    deadline_ = GetTickCount64() + 20000;
-    timer_.SetEnabled(true);
-  }
-  bool Finished() const { return next_ == steps_.size(); }
-  const std::string& Failure() const { return failure_; }
-
-  TRzShellOpenSaveForm* Form() const { return static_cast<TRzShellOpenSaveForm*>(dialog_.Form()); }
-
- private:
-  void Tick() {
-    if (busy_ || Finished()) return;
-    busy_ = true;
-    struct Reset {
-      bool& flag;
-      ~Reset() { flag = false; }
-    } reset{busy_};
-    if (GetTickCount64() > deadline_) {
-      failure_ = "timed out at step '" + steps_[next_].first + "'";
-      next_ = steps_.size();
-      if (HWND box = FindMessageBox()) PostMessageW(box, WM_COMMAND, IDCANCEL, 0);
-      if (Form()) PostMessageW(Form()->Handle(), WM_CLOSE, 0, 0);
-      return;
-    }
-    if (steps_[next_].second()) ++next_;
-  }
-
-  TRzFileDialog& dialog_;
-  TTimer timer_;
-  std::vector<std::pair<std::string, Step>> steps_;
-  std::size_t next_ = 0;
-  bool busy_ = false;
-  ULONGLONG deadline_ = 0;
-  std::string failure_;
+  explicit Script(TRzFileDialog& dialog)
+      : ModalScript([&dialog] { return dialog.Form() ? dialog.Form()->Handle() : nullptr; }) {}
 };
 
 class OpenDialogTest : public testing::Test {
