@@ -320,7 +320,7 @@ void TRzCustomEdit::WMNCPaint(TMessage& m) {
 
 void TRzCustomEdit::PaintNonClient() {
   if (!HandleAllocated()) return;
-  TWindowAreaDC dc(WindowHandle());
+  WindowDC dc(WindowHandle(), WindowDC::kWholeWindow);
   if (!dc.Get()) return;
   const TCanvasOnDC attached(frameCanvas_, dc.Get());
   RECT w;

@@ -12,6 +12,7 @@
 #include "framework/CanvasScope.h"
 #include "framework/Controls.h"
 #include "framework/Graphics.h"
+#include "framework/Handles.h"
 
 namespace kovra {
 
@@ -45,7 +46,7 @@ class TRzFramedView : public TRzFramedControl<Base> {
     Base::WMNCPaint(m);
     if (!this->CustomFrame() || !this->HandleAllocated()) return;
     HWND wnd = this->WindowHandle();
-    TWindowAreaDC dc(wnd);
+    WindowDC dc(wnd, WindowDC::kWholeWindow);
     if (!dc.Get()) return;
     const TCanvasOnDC attached(frameCanvas_, dc.Get());
     RECT w;

@@ -114,10 +114,13 @@ struct ThemeTraits {
 };
 using ThemeHandle = ScopedHandle<ThemeTraits>;
 
-// A window's DC from GetDC, released with ReleaseDC.
+// A window's DC, released with ReleaseDC: of its client area (GetDC), or of its whole area with
+// the frame (GetWindowDC).
 class WindowDC {
  public:
-  explicit WindowDC(HWND wnd) : wnd_(wnd), dc_(GetDC(wnd)) {}
+  enum Area { kClientArea, kWholeWindow };
+  explicit WindowDC(HWND wnd, Area area = kClientArea)
+      : wnd_(wnd), dc_(area == kWholeWindow ? GetWindowDC(wnd) : GetDC(wnd)) {}
   ~WindowDC() {
     if (dc_) ReleaseDC(wnd_, dc_);
   }
