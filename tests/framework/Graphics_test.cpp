@@ -8,6 +8,7 @@
 #include <stdexcept>
 
 #include "framework/ImgList.h"
+#include "support/Gdi.h"
 #include "support/TestPaths.h"
 
 namespace kovra {
@@ -534,18 +535,6 @@ TEST(PaintBufferTest, PaintsInTargetCoordinatesAndCopiesOnlyTheArea) {
   EXPECT_EQ(At(target, 0, 0), clWhite);
 }
 
-// How many more GDI objects the process may create: fills the handle table with pens, then frees
-// them. The system's own counter (GetGuiResources) reads 0 under Wine.
-int GdiHeadroom() {
-  std::vector<PenHandle> pens;
-  for (;;) {
-    PenHandle pen(CreatePen(PS_SOLID, 1, RGB(0, 0, static_cast<int>(pens.size() & 0xFF))));
-    if (!pen || pens.size() >= 200000) break;
-    pens.push_back(std::move(pen));
-  }
-  return static_cast<int>(pens.size());
-}
-
 // Every object a canvas, bitmap, clip or image list makes for itself is freed again, on the
 // error path too.
 TEST(GdiLeakTest, RepeatedDrawingFreesEveryObjectItMakes) {
@@ -579,9 +568,9 @@ TEST(GdiLeakTest, RepeatedDrawingFreesEveryObjectItMakes) {
     list.Draw(target.Canvas(), 0, 0, 0, i % 2 == 0);
   };
   round(0);
-  const int before = GdiHeadroom();
+  const int before = test::GdiHeadroom();
   for (int i = 1; i < 100; ++i) ASSERT_NO_THROW(round(i)) << "round " << i;
-  EXPECT_EQ(GdiHeadroom(), before);
+  EXPECT_EQ(test::GdiHeadroom(), before);
 }
 
 }  // namespace
