@@ -224,10 +224,15 @@ void TApplication::ShowException(const std::exception& error) {
   MessageBox(text, title_, MB_OK | MB_ICONSTOP);
 }
 
-int TApplication::MessageBox(std::string_view text, std::string_view caption, UINT flags) {
+HWND TApplication::DialogOwner() const {
   HWND owner = GetActiveWindow();
   if (!owner && mainForm_ && mainForm_->HandleAllocated() && mainForm_->Visible())
     owner = mainForm_->WindowHandle();
+  return owner;
+}
+
+int TApplication::MessageBox(std::string_view text, std::string_view caption, UINT flags) {
+  const HWND owner = DialogOwner();
   const std::wstring wideText = Wide(text);
   const std::wstring wideCaption = Wide(caption.empty() ? std::string_view(title_) : caption);
   ModalStarted();
@@ -236,6 +241,50 @@ int TApplication::MessageBox(std::string_view text, std::string_view caption, UI
     ~Finish() { app->ModalFinished(); }
   } finish{this};
   return ::MessageBoxW(owner, wideText.c_str(), wideCaption.c_str(), flags);
+}
+
+// ---- help ----
+
+namespace {
+
+using HtmlHelpFn = HWND(WINAPI*)(HWND, LPCWSTR, UINT, DWORD_PTR);
+constexpr UINT kHtmlHelpDisplayTopic = 0x0000;  // HH_DISPLAY_TOPIC
+constexpr UINT kHtmlHelpDisplayToc = 0x0001;    // HH_DISPLAY_TOC
+constexpr UINT kHtmlHelpContext = 0x000F;       // HH_HELP_CONTEXT
+
+bool IsHtmlHelpFile(const std::wstring& path) {
+  return path.size() >= 4 && lstrcmpiW(path.c_str() + path.size() - 4, L".chm") == 0;
+}
+
+// HTML Help lives in hhctrl.ocx, loaded with the first request for it.
+HtmlHelpFn HtmlHelpEntry() {
+  static const HtmlHelpFn entry = [] {
+    HMODULE viewer = LoadLibraryW(L"hhctrl.ocx");
+    return viewer ? reinterpret_cast<HtmlHelpFn>(
+                        reinterpret_cast<void*>(GetProcAddress(viewer, "HtmlHelpW")))
+                  : nullptr;
+  }();
+  return entry;
+}
+
+}  // namespace
+
+bool TApplication::HelpCommand(UINT command, ULONG_PTR data) {
+  bool callHelp = true;
+  bool answered = false;
+  if (OnHelp) answered = OnHelp(command, data, callHelp);
+  if (!callHelp || helpFile_.empty()) return answered;
+  const std::wstring file = Wide(helpFile_);
+  if (IsHtmlHelpFile(file)) {
+    const HtmlHelpFn htmlHelp = HtmlHelpEntry();
+    if (!htmlHelp) return answered;
+    const UINT htmlCommand = command == HELP_CONTEXT ? kHtmlHelpContext
+                             : command == HELP_FINDER || command == HELP_CONTENTS
+                                 ? kHtmlHelpDisplayToc
+                                 : kHtmlHelpDisplayTopic;
+    return htmlHelp(DialogOwner(), file.c_str(), htmlCommand, data) != nullptr || answered;
+  }
+  return WinHelpW(DialogOwner(), file.c_str(), command, data) != FALSE || answered;
 }
 
 void TApplication::ModalStarted() {

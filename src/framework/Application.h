@@ -25,6 +25,9 @@ class TForm;
 class TControl;
 
 using TExceptionEvent = std::function<void(TObject* sender, const std::exception& error)>;
+// Sees a help request first; clearing `callHelp` answers it alone, and the result says whether
+// it was answered.
+using THelpEvent = std::function<bool(UINT command, ULONG_PTR data, bool& callHelp)>;
 
 class TApplication : public TObject {
  public:
@@ -105,6 +108,17 @@ class TApplication : public TObject {
   void ShowException(const std::exception& error);
   TExceptionEvent OnException;
 
+  // The help command: OnHelp first, then the help file in the system's viewer (HTML Help for a
+  // .chm, WinHelp for others). Returns whether the request was answered; without a handler and
+  // a file nothing is shown.
+  bool HelpCommand(UINT command, ULONG_PTR data);
+  bool HelpContext(int context) {
+    return HelpCommand(HELP_CONTEXT, static_cast<ULONG_PTR>(context));
+  }
+  const std::string& HelpFile() const { return helpFile_; }
+  void SetHelpFile(std::string_view path) { helpFile_ = path; }
+  THelpEvent OnHelp;
+
   // A modal message box owned by the active window; an empty caption means the title.
   int MessageBox(std::string_view text, std::string_view caption = {}, UINT flags = MB_OK);
 
@@ -124,12 +138,15 @@ class TApplication : public TObject {
   bool ProcessMessage();
   bool PreProcessMessage(MSG& msg);
   bool HandleAppMessage(TMessage& m);
+  // The window a message box or help viewer belongs to: the active one, else the main form.
+  HWND DialogOwner() const;
   void DestroyForms();
   bool HandleHintTimer(UINT_PTR id);
   void ShowHintNow();
   void CancelHint();
 
   std::string title_;
+  std::string helpFile_;
   std::unique_ptr<TUtilityWindow> window_;
   DWORD exStyle_ = 0;
   bool exStyleSet_ = false;

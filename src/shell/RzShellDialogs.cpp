@@ -191,7 +191,6 @@ void TRzFileDialog::ConfigureDialogForm(TForm& baseForm) {
   form.SetSplitterPos(formSplitterPos_);
   form.ApplyAppearance(*this);
   form.SetHelpContext(helpContext_);
-  form.HelpHook = OnHelp ? [this](TObject*) { OnHelp(this); } : TNotifyEvent();
 }
 
 void TRzFileDialog::ReadBackDialogForm(TForm& baseForm, bool ok) {

@@ -187,7 +187,6 @@ class TRzFileDialog : public TRzShellDialog {
   const TRzShAddItemEvent& OnAddTreeItem() const { return onAddTreeItem_; }
   void SetOnAddTreeItem(TRzShAddItemEvent handler);
   TRzShAddItemEvent OnAddComboItem;  // kept; the look-in combo lists no events
-  TNotifyEvent OnHelp;
   TNotifyEvent OnFolderChanged;
   TNotifyEvent OnSelectionChanged;
   TNotifyEvent OnTypeChanged;

@@ -849,8 +849,7 @@ void TRzShellOpenSaveForm::CreateNewFolder() {
 }
 
 void TRzShellOpenSaveForm::HelpClick() {
-  // No help system ships with the program: the dialog's OnHelp is the help command.
-  if (HelpHook) HelpHook(this);
+  Application().HelpContext(helpContext_);
 }
 
 void TRzShellOpenSaveForm::TypeChanged() {

@@ -91,7 +91,6 @@ class TRzShellOpenSaveForm : public TForm {
   TNotifyEvent FolderChangedHook;
   TNotifyEvent SelectionChangedHook;
   TNotifyEvent TypeChangedHook;
-  TNotifyEvent HelpHook;
 
   // ---- Results ----
   // The full paths the last successful evaluation accepted.

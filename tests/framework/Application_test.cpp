@@ -10,6 +10,8 @@
 #include <mutex>
 #include <string>
 #include <thread>
+#include <utility>
+#include <vector>
 
 #include "framework/Forms.h"
 #include "framework/Timers.h"
@@ -226,6 +228,31 @@ TEST(ApplicationHints, ShownAfterThePauseForControlsThatAskAndGoneOnLeave) {
   SendMessageW(form->Handle(), WM_MOUSEMOVE, 0, MAKELPARAM(10, 10));
   form.reset();
   EXPECT_FALSE(WaitUntil(hintShown, std::chrono::milliseconds(150)));
+}
+
+TEST(ApplicationHelp, TheHandlerSeesEachRequestFirstAndCanAnswerItAlone) {
+  std::vector<std::pair<UINT, ULONG_PTR>> requests;
+  Application().OnHelp = [&](UINT command, ULONG_PTR data, bool& callHelp) {
+    requests.emplace_back(command, data);
+    callHelp = false;
+    return true;
+  };
+  // Answered by the handler alone: the file is never opened, its viewer not even loaded.
+  Application().SetHelpFile("C:\\nowhere\\kovra.chm");
+  EXPECT_TRUE(Application().HelpContext(42));
+  ASSERT_EQ(requests.size(), 1u);
+  EXPECT_EQ(requests[0].first, static_cast<UINT>(HELP_CONTEXT));
+  EXPECT_EQ(requests[0].second, 42u);
+  EXPECT_EQ(GetModuleHandleW(L"hhctrl.ocx"), nullptr);
+
+  // Without a file there is nothing to show: the handler's word stands, and without a handler
+  // nothing answers.
+  Application().SetHelpFile("");
+  Application().OnHelp = [](UINT, ULONG_PTR, bool&) { return false; };
+  EXPECT_FALSE(Application().HelpContext(7));
+  Application().OnHelp = nullptr;
+  EXPECT_FALSE(Application().HelpCommand(HELP_FINDER, 0));
+  EXPECT_EQ(GetModuleHandleW(L"hhctrl.ocx"), nullptr);
 }
 
 TEST(ApplicationLoop, ScheduledDeletesRunOnceAndCanBeCancelled) {

@@ -22,6 +22,7 @@
 #include "shell/RzShellUtils.h"
 #include "support/Desktop.h"
 #include "support/Input.h"
+#include "support/TestForm.h"
 #include "support/TestPaths.h"
 #include "support/Wait.h"
 #include "support/Windows.h"
@@ -534,6 +535,50 @@ TEST_F(OpenCommandsTest, PropertiesShowTheShownFoldersSheetAndTheWindowGoesOn) {
       .Then("cancel", Cancel());
   Run(script);
   EXPECT_NE(title.find("sub"), std::string::npos) << title;
+  EXPECT_TRUE(stillShown);
+}
+
+// ---- Help ----
+
+TEST_F(OpenCommandsTest, HelpAsksTheApplicationForTheDialogsContextAndTheWindowGoesOn) {
+  dialog_->SetOptions(dialog_->Options() | osoShowHelp);
+  dialog_->SetHelpContext(4711);
+  std::vector<std::pair<UINT, ULONG_PTR>> requests;
+  Application().OnHelp = [&](UINT command, ULONG_PTR data, bool& callHelp) {
+    requests.emplace_back(command, data);
+    callHelp = false;
+    return true;
+  };
+  struct Unhook {
+    ~Unhook() { Application().OnHelp = nullptr; }
+  } unhook;
+  bool stillShown = false;
+  test::ModalScript script = Script();
+  script.Then("shown", Shown())
+      .Then("click Help",
+            [this] {
+              for (int i = 0; i < Form()->ComponentCount(); ++i) {
+                auto* button = dynamic_cast<TRzBitBtn*>(Form()->Components(i));
+                if (!button || button->Caption() != "&Help") continue;
+                EXPECT_TRUE(button->Visible());
+                SetForegroundWindow(Form()->Handle());
+                test::ClickControl(*button);
+                return true;
+              }
+              ADD_FAILURE() << "no Help button";
+              return true;
+            })
+      .Then("asked", [&] { return !requests.empty(); })
+      .Then("window goes on",
+            [&] {
+              stillShown = Form()->DialogActive();
+              return true;
+            })
+      .Then("cancel", Cancel());
+  Run(script);
+  ASSERT_EQ(requests.size(), 1u);
+  EXPECT_EQ(requests[0].first, static_cast<UINT>(HELP_CONTEXT));
+  EXPECT_EQ(requests[0].second, 4711u);
   EXPECT_TRUE(stillShown);
 }
 
