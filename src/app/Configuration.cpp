@@ -38,7 +38,7 @@ void ShowStartupWarning(const std::string& text) {
 }
 
 TBarConfig ReadConfiguration(const std::string& iniPath) {
-  TIniFile ini(iniPath);
+  const IniDocument ini = TIniFile(iniPath).Snapshot();  // one read of the file for all values
   auto integer = [&](const char* section, const char* key, std::int32_t defaultValue) {
     return IniInteger(ini.ReadString(section, key, ""), defaultValue);
   };
@@ -94,17 +94,19 @@ void LoadConfiguration(const std::function<void(const TBarConfig&)>& apply,
 void StoreConfiguration(const std::string& iniPath, const TBarConfig& bar,
                         bool marginByAmountChecked, bool buyByAmountChecked) {
   const TGlobal& state = *GlobalState;
-  TIniFile ini(iniPath);
-  ini.WriteString(kWindowSection, kTop, IntToStr(bar.Top));
-  ini.WriteString(kWindowSection, kLeft, IntToStr(bar.Left));
-  ini.WriteString(kWindowSection, kColor, IntToStr(bar.Color));
-  ini.WriteString(kConfigSection, kTradeSoft, state.TradeSoftPath);
-  ini.WriteString(kConfigSection, kStockSoft, state.StockSoftPath);
-  ini.WriteString(kConfigSection, kBuyAmount, IntToStr(state.BuyAmount));
-  ini.WriteString(kConfigSection, kTradeShares, IntToStr(state.TradeShares));
-  ini.WriteString(kConfigSection, kPriceFloat, IniFloatText(state.PriceFloat));
-  ini.WriteString(kConfigSection, kMarginByAmount, IniFlagText(marginByAmountChecked));
-  ini.WriteString(kConfigSection, kBuyByAmount, IniFlagText(buyByAmountChecked));
+  // One replacement of the file: a store cut short leaves all the old values or all the new.
+  TIniFile(iniPath).Update([&](IniDocument& ini) {
+    ini.WriteString(kWindowSection, kTop, IntToStr(bar.Top));
+    ini.WriteString(kWindowSection, kLeft, IntToStr(bar.Left));
+    ini.WriteString(kWindowSection, kColor, IntToStr(bar.Color));
+    ini.WriteString(kConfigSection, kTradeSoft, state.TradeSoftPath);
+    ini.WriteString(kConfigSection, kStockSoft, state.StockSoftPath);
+    ini.WriteString(kConfigSection, kBuyAmount, IntToStr(state.BuyAmount));
+    ini.WriteString(kConfigSection, kTradeShares, IntToStr(state.TradeShares));
+    ini.WriteString(kConfigSection, kPriceFloat, IniFloatText(state.PriceFloat));
+    ini.WriteString(kConfigSection, kMarginByAmount, IniFlagText(marginByAmountChecked));
+    ini.WriteString(kConfigSection, kBuyByAmount, IniFlagText(buyByAmountChecked));
+  });
 }
 
 std::string ReadIniValue(const std::string& fileName, const std::string& section,

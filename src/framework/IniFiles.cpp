@@ -200,7 +200,11 @@ void TIniFile::SaveBytes(const std::string& bytes) const {
 
 std::string TIniFile::ReadString(std::string_view section, std::string_view key,
                                  std::string_view defaultValue) const {
-  return LoadForReading(widePath_).ReadString(section, key, defaultValue);
+  return Snapshot().ReadString(section, key, defaultValue);
+}
+
+IniDocument TIniFile::Snapshot() const {
+  return LoadForReading(widePath_);
 }
 
 int32_t TIniFile::ReadInteger(std::string_view section, std::string_view key,
@@ -232,6 +236,10 @@ bool TIniFile::ReadBool(std::string_view section, std::string_view key, bool def
 }
 
 void TIniFile::WriteString(std::string_view section, std::string_view key, std::string_view value) {
+  Update([&](IniDocument& document) { document.WriteString(section, key, value); });
+}
+
+void TIniFile::Update(const std::function<void(IniDocument&)>& change) {
   std::string bytes;
   const ReadResult read = ReadWholeFile(widePath_, bytes);
   // A file we cannot read must not be replaced by one holding only the new value.
@@ -242,7 +250,7 @@ void TIniFile::WriteString(std::string_view section, std::string_view key, std::
     RaiseWriteError();
   }
   IniDocument document = read == ReadResult::kRead ? IniDocument(bytes) : IniDocument();
-  document.WriteString(section, key, value);
+  change(document);
   SaveBytes(document.Serialize());
 }
 

@@ -1,20 +1,24 @@
 // INI files on disk: TIniFile reads the file afresh on every call and writes every change at once.
+// A snapshot serves many reads from one look at the file, an update many changes in one write.
 #pragma once
 
 #include <cstdint>
+#include <functional>
 #include <optional>
 #include <string>
 #include <string_view>
 
+#include "framework/runtime/IniDocument.h"
+
 namespace kovra {
 
-// Each write reads the current file, changes the one value and replaces the whole file through a
-// flushed temporary file in the same folder, so the file on disk is always either the old one or
-// the new one. A successful write also deletes the temporary files of the same file that writers
-// killed mid-write left behind (those of processes no longer running). A write that is refused
-// (read-only file or folder, full disk, the file locked or unreadable) throws Exception "Unable to
-// write to <path>" and leaves the file as it was. A missing or unreadable file reads as empty:
-// every read gives its default.
+// Each write (one value, or an update's changes) reads the current file, changes it and replaces
+// the whole file through a flushed temporary file in the same folder, so the file on disk is
+// always either the old one or the new one. A successful write also deletes the temporary files
+// of the same file that writers killed mid-write left behind (those of processes no longer
+// running). A write that is refused (read-only file or folder, full disk, the file locked or
+// unreadable) throws Exception "Unable to write to <path>" and leaves the file as it was. A
+// missing or unreadable file reads as empty: every read gives its default.
 class TIniFile {
  public:
   explicit TIniFile(std::string path_utf8);
@@ -32,7 +36,13 @@ class TIniFile {
   // An integer other than 0 is true.
   bool ReadBool(std::string_view section, std::string_view key, bool defaultValue) const;
 
+  // The file as it is now, for reading many values from one look at it.
+  IniDocument Snapshot() const;
+
   void WriteString(std::string_view section, std::string_view key, std::string_view value);
+  // Several changes in one write: the file goes from the old content to the new in a single
+  // replacement, refused or kept as a whole.
+  void Update(const std::function<void(IniDocument&)>& change);
   void WriteInteger(std::string_view section, std::string_view key, int32_t value);
   // The shortest general form ("3", "2.5").
   void WriteFloat(std::string_view section, std::string_view key, double value);

@@ -8,6 +8,7 @@
 
 #include <cwchar>
 #include <set>
+#include <stdexcept>
 #include <string>
 
 #include "framework/SysUtils.h"
@@ -143,6 +144,30 @@ TEST_F(IniFileTest, EachWriteReachesTheFileAndKeepsTheRest) {
   ini.WriteFloat("Config", "下单价格浮动", 3.0);
   EXPECT_EQ(ReadBytes(widePath_), "; user notes\r\n[Config]\r\nTradeSoft=new\r\n" +
                                       Gbk("下单价格浮动=3") + "\r\n\r\n[Other]\r\nx=1\r\n");
+}
+
+// An update's changes land together; one that fails midway leaves the file untouched. A
+// snapshot keeps the file as it was when taken.
+TEST_F(IniFileTest, AnUpdateLandsWholeOrNotAtAll) {
+  WriteBytes(widePath_, "; user notes\r\n[Config]\r\nTradeSoft=old\r\n");
+  TIniFile ini(path_);
+  ini.Update([](IniDocument& document) {
+    document.WriteString("Config", "TradeSoft", "new");
+    document.WriteString("MainWindow", "strTop", "7");
+  });
+  EXPECT_EQ(ReadBytes(widePath_),
+            "; user notes\r\n[Config]\r\nTradeSoft=new\r\n[MainWindow]\r\nstrTop=7\r\n");
+  const IniDocument snapshot = ini.Snapshot();
+  const std::string before = ReadBytes(widePath_);
+  EXPECT_THROW(ini.Update([](IniDocument& document) {
+    document.WriteString("Config", "TradeSoft", "lost");
+    document.WriteString("Config", "", "a key the format cannot hold");
+  }),
+               std::invalid_argument);
+  EXPECT_EQ(ReadBytes(widePath_), before);
+  ini.WriteString("Config", "TradeSoft", "newer");
+  EXPECT_EQ(snapshot.ReadString("Config", "TradeSoft", ""), "new");
+  EXPECT_EQ(ini.ReadString("Config", "TradeSoft", ""), "newer");
 }
 
 TEST_F(IniFileTest, ReadOnlyFileIsRefusedAndLeftAlone) {
