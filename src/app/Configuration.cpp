@@ -30,6 +30,22 @@ constexpr const char* kBuyByAmount = "担保按金额";
 constexpr std::int32_t kDefaultBuyAmount = 5;
 constexpr std::int32_t kDefaultTradeShares = 2000;
 constexpr double kDefaultPriceFloat = 3.0;
+constexpr int kUnreadableRetries = 10;
+constexpr DWORD kUnreadableRetryMs = 50;
+
+// One look at the file for all values. A file another program holds for a moment (a scanner, a
+// backup) would read as empty, and the store at close would then put the defaults over the
+// user's settings: it is given a little time to come free.
+IniDocument ReadSettings(const std::string& iniPath) {
+  const TIniFile file(iniPath);
+  bool unreadable = false;
+  IniDocument ini = file.Snapshot(&unreadable);
+  for (int retry = 0; unreadable && retry < kUnreadableRetries; ++retry) {
+    Sleep(kUnreadableRetryMs);
+    ini = file.Snapshot(&unreadable);
+  }
+  return ini;
+}
 
 }  // namespace
 
@@ -38,7 +54,7 @@ void ShowStartupWarning(const std::string& text) {
 }
 
 TBarConfig ReadConfiguration(const std::string& iniPath) {
-  const IniDocument ini = TIniFile(iniPath).Snapshot();  // one read of the file for all values
+  const IniDocument ini = ReadSettings(iniPath);
   auto integer = [&](const char* section, const char* key, std::int32_t defaultValue) {
     return IniInteger(ini.ReadString(section, key, ""), defaultValue);
   };

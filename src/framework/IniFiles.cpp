@@ -51,10 +51,11 @@ ReadResult ReadWholeFile(const std::wstring& path, std::string& bytes) {
   return ReadResult::kRead;
 }
 
-IniDocument LoadForReading(const std::wstring& path) {
+IniDocument LoadForReading(const std::wstring& path, bool* unreadable = nullptr) {
   std::string bytes;
-  if (ReadWholeFile(path, bytes) != ReadResult::kRead) return IniDocument();
-  return IniDocument(bytes);
+  const ReadResult read = ReadWholeFile(path, bytes);
+  if (unreadable) *unreadable = read == ReadResult::kFailed;
+  return read == ReadResult::kRead ? IniDocument(bytes) : IniDocument();
 }
 
 // A new file beside the target, deleted again unless Commit() moved it over the target.
@@ -203,8 +204,8 @@ std::string TIniFile::ReadString(std::string_view section, std::string_view key,
   return Snapshot().ReadString(section, key, defaultValue);
 }
 
-IniDocument TIniFile::Snapshot() const {
-  return LoadForReading(widePath_);
+IniDocument TIniFile::Snapshot(bool* unreadable) const {
+  return LoadForReading(widePath_, unreadable);
 }
 
 int32_t TIniFile::ReadInteger(std::string_view section, std::string_view key,

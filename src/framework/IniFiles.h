@@ -36,8 +36,10 @@ class TIniFile {
   // An integer other than 0 is true.
   bool ReadBool(std::string_view section, std::string_view key, bool defaultValue) const;
 
-  // The file as it is now, for reading many values from one look at it.
-  IniDocument Snapshot() const;
+  // The file as it is now, for reading many values from one look at it. `unreadable`, when
+  // given, tells a file that exists but could not be read (held by another program, say) from
+  // a missing one; both read as empty.
+  IniDocument Snapshot(bool* unreadable = nullptr) const;
 
   void WriteString(std::string_view section, std::string_view key, std::string_view value);
   // Several changes in one write: the file goes from the old content to the new in a single

@@ -9,6 +9,7 @@
 #include <random>
 #include <utility>
 #include <string>
+#include <thread>
 #include <vector>
 
 #include "app/Configuration.h"
@@ -227,6 +228,32 @@ TEST_F(ConfigFaultTest, DuplicateSectionsAndKeysReadTheFirstAsTheProfileFunction
   EXPECT_NE(after.find("TradeSoft=second"), std::string::npos);
   EXPECT_NE(after.find("TradeSoft=third"), std::string::npos);
   EXPECT_NE(after.find("STRTOP=3"), std::string::npos);
+}
+
+// A file another program holds for a moment at start is read once it comes free: taken as
+// empty, its settings would give way to the defaults at the next store. Held throughout, it
+// reads as the defaults, and a store meanwhile is refused rather than replacing it.
+TEST_F(ConfigFaultTest, AFileHeldByAnotherProgramIsWaitedForAndNeverReplacedUnread) {
+  Store(Path(), kSetA);
+  const auto hold = [this] {
+    return CreateFileW(WidePath().c_str(), GENERIC_READ | GENERIC_WRITE, 0, nullptr, OPEN_EXISTING,
+                       0, nullptr);
+  };
+  HANDLE held = hold();
+  ASSERT_NE(held, INVALID_HANDLE_VALUE);
+  std::thread release([held] {
+    Sleep(150);
+    CloseHandle(held);
+  });
+  ExpectReadsBack(kSetA);
+  release.join();
+
+  held = hold();
+  ASSERT_NE(held, INVALID_HANDLE_VALUE);
+  ExpectDefaults();
+  EXPECT_THROW(Store(Path(), kSetB), Exception);
+  CloseHandle(held);
+  ExpectReadsBack(kSetA);
 }
 
 TEST_F(ConfigFaultTest, ARefusedStoreLeavesTheOldFileAndNoLitter) {
