@@ -45,9 +45,19 @@ TestProcess::TestProcess(const std::wstring& exe, const std::vector<std::wstring
   STARTUPINFOW si{};
   si.cb = sizeof si;
   PROCESS_INFORMATION pi{};
-  if (!CreateProcessW(exe.c_str(), commandLine.data(), nullptr, nullptr, FALSE, 0, nullptr,
-                      workDir.empty() ? nullptr : workDir.c_str(), &si, &pi)) {
-    throw std::runtime_error("cannot start test program, error " + std::to_string(GetLastError()));
+  // Under Wine a start very rarely fails inside the loader (ERROR_INTERNAL_ERROR) while the same
+  // start a moment later succeeds; any other failure stands.
+  for (int attempt = 1;; ++attempt) {
+    std::wstring line = commandLine;  // the call may write into it
+    if (CreateProcessW(exe.c_str(), line.data(), nullptr, nullptr, FALSE, 0, nullptr,
+                       workDir.empty() ? nullptr : workDir.c_str(), &si, &pi)) {
+      break;
+    }
+    const DWORD error = GetLastError();
+    if (error != ERROR_INTERNAL_ERROR || attempt == 3) {
+      throw std::runtime_error("cannot start test program, error " + std::to_string(error));
+    }
+    Sleep(100);
   }
   CloseHandle(pi.hThread);
   process_ = pi.hProcess;
@@ -60,7 +70,9 @@ TestProcess::~TestProcess() {
   CloseHandle(process_);
 }
 
-bool TestProcess::Running() const { return WaitForSingleObject(process_, 0) == WAIT_TIMEOUT; }
+bool TestProcess::Running() const {
+  return WaitForSingleObject(process_, 0) == WAIT_TIMEOUT;
+}
 
 int TestProcess::WaitExit(DWORD timeoutMs) {
   if (WaitForSingleObject(process_, timeoutMs) != WAIT_OBJECT_0) return -1;
