@@ -383,13 +383,7 @@ TEST(ToolButtonDemo, FormWithEveryLook) {
                RDW_INVALIDATE | RDW_ERASE | RDW_FRAME | RDW_ALLCHILDREN | RDW_UPDATENOW);
   PumpUntil([] { return false; }, std::chrono::milliseconds(300));
   // What the screen shows, children included.
-  RECT r;
-  GetWindowRect(form->Handle(), &r);
-  TBitmap shot(r.right - r.left, r.bottom - r.top);
-  HDC dc = GetDC(nullptr);
-  BitBlt(shot.Canvas().Handle(), 0, 0, shot.Width(), shot.Height(), dc, r.left, r.top, SRCCOPY);
-  ReleaseDC(nullptr, dc);
-  shot.SaveToFile("toolbutton_demo.bmp");
+  test::CaptureOnScreen(form->Handle()).SaveToFile("toolbutton_demo.bmp");
   EXPECT_NE(GetFileAttributesW(L"toolbutton_demo.bmp"), INVALID_FILE_ATTRIBUTES);
 }
 

@@ -19,6 +19,7 @@
 #include "shell/RzShellOpenForm.h"
 #include "support/Desktop.h"
 #include "support/Input.h"
+#include "support/TestForm.h"
 #include "support/TestPaths.h"
 #include "support/Wait.h"
 #include "support/Windows.h"
@@ -733,40 +734,6 @@ TEST(OpenDialogPlaces, PolicyPathsAndNumbersAndAnEmptyPolicyHidesAll) {
 
 // ---- A picture of the window for the eye ----
 
-// Writes what the screen shows of the window as a 24-bit bitmap file.
-void CaptureWindow(HWND wnd, const std::string& target) {
-  RECT r;
-  GetWindowRect(wnd, &r);
-  const int w = r.right - r.left, h = r.bottom - r.top;
-  HDC screen = GetDC(nullptr);
-  HDC memory = CreateCompatibleDC(screen);
-  BITMAPINFO info{};
-  info.bmiHeader.biSize = sizeof(BITMAPINFOHEADER);
-  info.bmiHeader.biWidth = w;
-  info.bmiHeader.biHeight = -h;  // top-down
-  info.bmiHeader.biPlanes = 1;
-  info.bmiHeader.biBitCount = 24;
-  info.bmiHeader.biCompression = BI_RGB;
-  void* bits = nullptr;
-  HBITMAP bitmap = CreateDIBSection(screen, &info, DIB_RGB_COLORS, &bits, nullptr, 0);
-  HGDIOBJ old = SelectObject(memory, bitmap);
-  BitBlt(memory, 0, 0, w, h, screen, r.left, r.top, SRCCOPY);
-  SelectObject(memory, old);
-  const DWORD stride = (static_cast<DWORD>(w) * 3 + 3) & ~3u;
-  BITMAPFILEHEADER file{0x4D42, 0, 0, 0, sizeof(BITMAPFILEHEADER) + sizeof(BITMAPINFOHEADER)};
-  file.bfSize = file.bfOffBits + stride * static_cast<DWORD>(h);
-  HANDLE out =
-      CreateFileW(Wide(target).c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, nullptr);
-  DWORD written = 0;
-  WriteFile(out, &file, sizeof file, &written, nullptr);
-  WriteFile(out, &info.bmiHeader, sizeof info.bmiHeader, &written, nullptr);
-  WriteFile(out, bits, stride * static_cast<DWORD>(h), &written, nullptr);
-  CloseHandle(out);
-  DeleteObject(bitmap);
-  DeleteDC(memory);
-  ReleaseDC(nullptr, screen);
-}
-
 // Pictures of the window for the eye: as it opens, and with the tree and the details view.
 TEST_F(OpenDialogTest, ScreenshotWhenAsked) {
   const char* target = std::getenv("KOVRA_OPEN_SCREENSHOT");
@@ -778,7 +745,7 @@ TEST_F(OpenDialogTest, ScreenshotWhenAsked) {
       .Then("capture",
             [&] {
               Form()->Update();
-              CaptureWindow(Form()->Handle(), first);
+              test::CaptureOnScreen(Form()->Handle()).SaveToFile(first);
               Form()->ShowTreePane(true);
               Form()->SetViewStyle(3);
               return true;
@@ -787,7 +754,7 @@ TEST_F(OpenDialogTest, ScreenshotWhenAsked) {
       .Then("capture the tree",
             [&] {
               Form()->Update();
-              CaptureWindow(Form()->Handle(), second);
+              test::CaptureOnScreen(Form()->Handle()).SaveToFile(second);
               return true;
             })
       .Then("cancel", Cancel());

@@ -8,7 +8,6 @@
 #include <chrono>
 #include <climits>
 #include <cstdlib>
-#include <fstream>
 #include <memory>
 #include <string>
 
@@ -182,32 +181,7 @@ TEST_F(ShellImagesTest, FormCapture) {
                       std::chrono::milliseconds(std::atoi(ms)) + std::chrono::seconds(1));
     }
   } hold;
-  RECT r{};
-  GetWindowRect(form_->Handle(), &r);
-  TBitmap picture(r.right - r.left, r.bottom - r.top);
-  {
-    WindowDC screen(nullptr);
-    BitBlt(picture.Canvas().Handle(), 0, 0, picture.Width(), picture.Height(), screen.Get(), r.left,
-           r.top, SRCCOPY);
-  }
-  GdiFlush();
-  BITMAPINFOHEADER header{};
-  header.biSize = sizeof(header);
-  header.biWidth = picture.Width();
-  header.biHeight = -picture.Height();
-  header.biPlanes = 1;
-  header.biBitCount = 32;
-  const DWORD size = static_cast<DWORD>(picture.Width() * picture.Height() * 4);
-  BITMAPFILEHEADER fileHeader{};
-  fileHeader.bfType = 0x4D42;
-  fileHeader.bfOffBits = sizeof(fileHeader) + sizeof(header);
-  fileHeader.bfSize = fileHeader.bfOffBits + size;
-  std::ofstream out(shot, std::ios::binary);
-  out.write(reinterpret_cast<const char*>(&fileHeader), sizeof(fileHeader));
-  out.write(reinterpret_cast<const char*>(&header), sizeof(header));
-  for (int y = 0; y < picture.Height(); ++y)
-    out.write(reinterpret_cast<const char*>(picture.ScanLine(y)), picture.Width() * 4);
-  EXPECT_TRUE(out.good());
+  EXPECT_NO_THROW(test::CaptureOnScreen(form_->Handle()).SaveToFile(shot));
 }
 
 }  // namespace

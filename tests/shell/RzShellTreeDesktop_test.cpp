@@ -349,43 +349,23 @@ TEST_F(ShellTreeTest, DrawsItsNodesWithTheSystemIcons) {
   const HWND wnd = tree_->Handle();
   RECT client;
   GetClientRect(wnd, &client);
-  HDC screen = GetDC(wnd);
-  HDC memory = CreateCompatibleDC(screen);
-  BITMAPINFO info{};
-  info.bmiHeader.biSize = sizeof(info.bmiHeader);
-  info.bmiHeader.biWidth = client.right;
-  info.bmiHeader.biHeight = -client.bottom;
-  info.bmiHeader.biPlanes = 1;
-  info.bmiHeader.biBitCount = 32;
-  void* bits = nullptr;
-  HBITMAP bitmap = CreateDIBSection(memory, &info, DIB_RGB_COLORS, &bits, nullptr, 0);
-  HGDIOBJ old = SelectObject(memory, bitmap);
-  UpdateWindow(wnd);
-  BitBlt(memory, 0, 0, client.right, client.bottom, screen, 0, 0, SRCCOPY);
+  TBitmap shot(client.right, client.bottom);
+  {
+    WindowDC dc(wnd);
+    UpdateWindow(wnd);
+    BitBlt(shot.Canvas().Handle(), 0, 0, client.right, client.bottom, dc.Get(), 0, 0, SRCCOPY);
+  }
+  GdiFlush();
   // The icon column of the root row holds more than the background colour.
   const RECT row = tree_->RootNode()->DisplayRect(false);
   const RECT text = tree_->RootNode()->DisplayRect(true);
-  const auto* pixels = static_cast<const std::uint32_t*>(bits);
   int coloured = 0;
   for (int y = row.top; y < row.bottom; ++y)
     for (int x = std::max(0L, text.left - 18); x < text.left; ++x)
-      if ((pixels[y * client.right + x] & 0xFFFFFF) != 0xFFFFFF) ++coloured;
+      if ((shot.ScanLine(y)[x] & 0xFFFFFF) != 0xFFFFFF) ++coloured;
   EXPECT_GT(coloured, 20);
-  if (const char* dir = std::getenv("KOVRA_SHOT_DIR")) {
-    BITMAPFILEHEADER file{};
-    file.bfType = 0x4D42;
-    const DWORD size = static_cast<DWORD>(client.right * client.bottom * 4);
-    file.bfOffBits = sizeof(file) + sizeof(info.bmiHeader);
-    file.bfSize = file.bfOffBits + size;
-    std::ofstream out(Wide(std::string(dir) + "\\shell-tree.bmp").c_str(), std::ios::binary);
-    out.write(reinterpret_cast<const char*>(&file), sizeof(file));
-    out.write(reinterpret_cast<const char*>(&info.bmiHeader), sizeof(info.bmiHeader));
-    out.write(static_cast<const char*>(bits), size);
-  }
-  SelectObject(memory, old);
-  DeleteObject(bitmap);
-  DeleteDC(memory);
-  ReleaseDC(wnd, screen);
+  if (const char* dir = std::getenv("KOVRA_SHOT_DIR"))
+    shot.SaveToFile(std::string(dir) + "\\shell-tree.bmp");
 }
 
 }  // namespace

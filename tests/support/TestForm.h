@@ -14,6 +14,7 @@
 #include "framework/Application.h"
 #include "framework/Forms.h"
 #include "framework/Graphics.h"
+#include "framework/Handles.h"
 #include "support/Input.h"
 
 namespace kovra::test {
@@ -59,6 +60,28 @@ inline TBitmap CaptureClient(TWinControl& control, LPARAM flags = PRF_CLIENT) {
                flags);
   GdiFlush();
   return bitmap;
+}
+
+// What the screen shows in `r` (screen coordinates): children, popups and whatever lies on top.
+// The screen has no alpha: the copy is made opaque, so that image viewers show every pixel.
+inline TBitmap CaptureScreen(const RECT& r) {
+  TBitmap shot(r.right - r.left, r.bottom - r.top);
+  {
+    WindowDC screen(nullptr);
+    BitBlt(shot.Canvas().Handle(), 0, 0, shot.Width(), shot.Height(), screen.Get(), r.left, r.top,
+           SRCCOPY);
+  }
+  GdiFlush();
+  for (int y = 0; y < shot.Height(); ++y)
+    for (int x = 0; x < shot.Width(); ++x) shot.ScanLine(y)[x] |= 0xFF000000u;
+  return shot;
+}
+
+// What the screen shows of the window `wnd`, its frame included.
+inline TBitmap CaptureOnScreen(HWND wnd) {
+  RECT r{};
+  GetWindowRect(wnd, &r);
+  return CaptureScreen(r);
 }
 
 // The text a hint window of the application's shows for its one tool.
