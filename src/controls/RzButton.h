@@ -99,13 +99,6 @@ class TRzCustomButton : public TCustomControl {
   void CMEnabledChanged(TMessage& m) override;
   void CMTextChanged(TMessage& m) override;
 
-  template <class T>
-  void Store(T& field, T value) {
-    if (field == value) return;
-    field = value;
-    Invalidate();
-  }
-
  private:
   TAlignmentVertical alignmentVertical_ = avCenter;
   bool hotTrack_ = false;

@@ -153,13 +153,6 @@ class TRzToolButton : public TGraphicControl, public TRzGroupedButton<TRzToolBut
   void CMTextChanged(TMessage& m) override;
   void CMDialogChar(TMessage& m);
 
-  template <class T>
-  void Store(T& field, T value) {
-    if (field == value) return;
-    field = value;
-    Invalidate();
-  }
-
  private:
   friend class TRzGroupedButton<TRzToolButton>;
   void GroupDownChanged() { state_ = down_ ? tbsExclusive : tbsUp; }
@@ -257,13 +250,6 @@ class TRzControlButton : public TGraphicControl {
   void CMMouseEnter(TMessage& m) override;
   void CMMouseLeave(TMessage& m) override;
   void CMEnabledChanged(TMessage& m) override;
-
-  template <class T>
-  void Store(T& field, T value) {
-    if (field == value) return;
-    field = value;
-    Invalidate();
-  }
 
  private:
   void PaintClassicFrame(TCanvas& canvas, RECT& r);

@@ -17,6 +17,7 @@
 #include <memory>
 #include <string>
 #include <string_view>
+#include <utility>
 #include <vector>
 
 #include "framework/Components.h"
@@ -210,6 +211,15 @@ class TControl : public TComponent {
 
  protected:
   friend class TWinControl;
+  // A setter's store: a changed value is kept and the control repaints; an equal one costs
+  // nothing.
+  template <class T>
+  void Store(T& field, T value) {
+    if (field == value) return;
+    field = std::move(value);
+    Invalidate();
+  }
+
   virtual void DblClick();
   virtual void MouseDown(TMouseButton button, TShiftState shift, int x, int y);
   virtual void MouseMove(TShiftState shift, int x, int y);
