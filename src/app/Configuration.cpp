@@ -1,8 +1,11 @@
 #include "app/Configuration.h"
 
 #include <future>
+#include <optional>
+#include <string_view>
 #include <system_error>
 #include <utility>
+#include <vector>
 
 #include "app/ConfigValues.h"
 #include "app/Global.h"
@@ -34,17 +37,60 @@ constexpr int kUnreadableRetries = 10;
 constexpr DWORD kUnreadableRetryMs = 50;
 
 // One look at the file for all values. A file another program holds for a moment (a scanner, a
-// backup) would read as empty, and the store at close would then put the defaults over the
-// user's settings: it is given a little time to come free.
-IniDocument ReadSettings(const std::string& iniPath) {
+// backup) is given a little time to come free; `unreadable` tells whether it never did.
+IniDocument ReadSettings(const std::string& iniPath, bool& unreadable) {
   const TIniFile file(iniPath);
-  bool unreadable = false;
   IniDocument ini = file.Snapshot(&unreadable);
   for (int retry = 0; unreadable && retry < kUnreadableRetries; ++retry) {
     Sleep(kUnreadableRetryMs);
     ini = file.Snapshot(&unreadable);
   }
   return ini;
+}
+
+struct TStoredValue {
+  const char* Section;
+  const char* Key;
+  std::string Text;
+};
+
+// Every value the close stores, in file order and in the form the file holds it. A key added
+// here is stored, and is also kept from an unread file's defaults.
+std::vector<TStoredValue> StoredValues(const TBarConfig& bar, bool marginByAmount,
+                                       bool buyByAmount) {
+  const TGlobal& state = *GlobalState;
+  return {
+      {kWindowSection, kTop, IntToStr(bar.Top)},
+      {kWindowSection, kLeft, IntToStr(bar.Left)},
+      {kWindowSection, kColor, IntToStr(bar.Color)},
+      {kConfigSection, kTradeSoft, state.TradeSoftPath},
+      {kConfigSection, kStockSoft, state.StockSoftPath},
+      {kConfigSection, kBuyAmount, IntToStr(state.BuyAmount)},
+      {kConfigSection, kTradeShares, IntToStr(state.TradeShares)},
+      {kConfigSection, kPriceFloat, IniFloatText(state.PriceFloat)},
+      {kConfigSection, kMarginByAmount, IniFlagText(marginByAmount)},
+      {kConfigSection, kBuyByAmount, IniFlagText(buyByAmount)},
+  };
+}
+
+// A file that could not be read at start was run on the defaults; storing them would replace
+// the trader's settings. What the start then had is kept here, so that the close stores only
+// the values that differ from it: those the trader changed in this run.
+struct TUnreadStart {
+  std::string Path;
+  std::vector<TStoredValue> Values;
+};
+std::optional<TUnreadStart> unreadStart;
+
+bool ChangedSinceUnreadStart(const std::string& iniPath, const TStoredValue& value) {
+  if (!unreadStart || unreadStart->Path != iniPath) return true;
+  for (const TStoredValue& loaded : unreadStart->Values) {
+    if (std::string_view(loaded.Section) == value.Section &&
+        std::string_view(loaded.Key) == value.Key) {
+      return loaded.Text != value.Text;
+    }
+  }
+  return true;
 }
 
 }  // namespace
@@ -54,7 +100,8 @@ void ShowStartupWarning(const std::string& text) {
 }
 
 TBarConfig ReadConfiguration(const std::string& iniPath) {
-  const IniDocument ini = ReadSettings(iniPath);
+  bool unreadable = false;
+  const IniDocument ini = ReadSettings(iniPath, unreadable);
   auto integer = [&](const char* section, const char* key, std::int32_t defaultValue) {
     return IniInteger(ini.ReadString(section, key, ""), defaultValue);
   };
@@ -70,6 +117,11 @@ TBarConfig ReadConfiguration(const std::string& iniPath) {
   state.PriceFloat = IniFloat(ini.ReadString(kConfigSection, kPriceFloat, ""), kDefaultPriceFloat);
   state.MarginByAmount = IniFlag(ini.ReadString(kConfigSection, kMarginByAmount, ""), true);
   state.BuyByAmount = IniFlag(ini.ReadString(kConfigSection, kBuyByAmount, ""), true);
+  if (unreadable) {
+    unreadStart = TUnreadStart{iniPath, StoredValues(bar, state.MarginByAmount, state.BuyByAmount)};
+  } else if (unreadStart && unreadStart->Path == iniPath) {
+    unreadStart.reset();
+  }
   return bar;
 }
 
@@ -109,19 +161,15 @@ void LoadConfiguration(const std::function<void(const TBarConfig&)>& apply,
 
 void StoreConfiguration(const std::string& iniPath, const TBarConfig& bar,
                         bool marginByAmountChecked, bool buyByAmountChecked) {
-  const TGlobal& state = *GlobalState;
-  // One replacement of the file: a store cut short leaves all the old values or all the new.
+  std::vector<TStoredValue> values;
+  for (TStoredValue& value : StoredValues(bar, marginByAmountChecked, buyByAmountChecked)) {
+    if (ChangedSinceUnreadStart(iniPath, value)) values.push_back(std::move(value));
+  }
+  if (values.empty()) return;  // an unread file, and nothing changed: it stays as it is
+  // One replacement of the file: a store cut short leaves all the old values or all the new. It
+  // goes to the file as it is now, so a file unread at start keeps every key not changed since.
   TIniFile(iniPath).Update([&](IniDocument& ini) {
-    ini.WriteString(kWindowSection, kTop, IntToStr(bar.Top));
-    ini.WriteString(kWindowSection, kLeft, IntToStr(bar.Left));
-    ini.WriteString(kWindowSection, kColor, IntToStr(bar.Color));
-    ini.WriteString(kConfigSection, kTradeSoft, state.TradeSoftPath);
-    ini.WriteString(kConfigSection, kStockSoft, state.StockSoftPath);
-    ini.WriteString(kConfigSection, kBuyAmount, IntToStr(state.BuyAmount));
-    ini.WriteString(kConfigSection, kTradeShares, IntToStr(state.TradeShares));
-    ini.WriteString(kConfigSection, kPriceFloat, IniFloatText(state.PriceFloat));
-    ini.WriteString(kConfigSection, kMarginByAmount, IniFlagText(marginByAmountChecked));
-    ini.WriteString(kConfigSection, kBuyByAmount, IniFlagText(buyByAmountChecked));
+    for (const TStoredValue& value : values) ini.WriteString(value.Section, value.Key, value.Text);
   });
 }
 

@@ -22,6 +22,8 @@ void ShowStartupWarning(const std::string& text);
 
 // Reads the ten keys in file order; the paths, sizes, offset and flags go into GlobalState and
 // the rest is returned. Missing or unconvertible values give the defaults; nothing is reported.
+// A file that exists but stays unreadable through a short wait also gives the defaults, and is
+// remembered as unread until it is read again: see StoreConfiguration.
 TBarConfig ReadConfiguration(const std::string& iniPath);
 
 // Finds both applications by their paths (GlobalState's TradePid, StockPid, TradeWnd, StockWnd).
@@ -38,8 +40,11 @@ void LoadConfiguration(const std::function<void(const TBarConfig&)>& apply,
                        const TWarningEvent& warn = ShowStartupWarning,
                        const std::function<void()>& meanwhile = {});
 
-// The bar's close: writes the ten keys in file order, each at once. The flags are the by-amount
-// menu items' check marks. Throws Exception("Unable to write to <path>") when the file refuses.
+// The bar's close: writes the ten keys in file order, in one replacement of the file. The flags
+// are the by-amount menu items' check marks. When the file was unread at start, only the values
+// that differ from what the start had (those changed in this run) are written into the file as
+// it is now, and nothing at all when none does. Throws Exception("Unable to write to <path>...")
+// when the file refuses or still cannot be read, leaving it untouched.
 void StoreConfiguration(const std::string& iniPath, const TBarConfig& bar,
                         bool marginByAmountChecked, bool buyByAmountChecked);
 

@@ -187,8 +187,8 @@ std::wstring Widen(const std::string& utf8) {
 
 TIniFile::TIniFile(std::string path_utf8) : path_(std::move(path_utf8)), widePath_(Widen(path_)) {}
 
-void TIniFile::RaiseWriteError() const {
-  throw Exception("Unable to write to " + path_);
+void TIniFile::RaiseWriteError(std::string_view why) const {
+  throw Exception("Unable to write to " + path_ + std::string(why));
 }
 
 void TIniFile::SaveBytes(const std::string& bytes) const {
@@ -244,7 +244,9 @@ void TIniFile::Update(const std::function<void(IniDocument&)>& change) {
   std::string bytes;
   const ReadResult read = ReadWholeFile(widePath_, bytes);
   // A file we cannot read must not be replaced by one holding only the new value.
-  if (read == ReadResult::kFailed) RaiseWriteError();
+  if (read == ReadResult::kFailed) {
+    RaiseWriteError(": it cannot be read now and is left as it is");
+  }
   const DWORD attributes = GetFileAttributesW(widePath_.c_str());
   if (attributes != INVALID_FILE_ATTRIBUTES &&
       (attributes & (FILE_ATTRIBUTE_READONLY | FILE_ATTRIBUTE_DIRECTORY)) != 0) {

@@ -17,7 +17,8 @@ namespace kovra {
 // always either the old one or the new one. A successful write also deletes the temporary files
 // of the same file that writers killed mid-write left behind (those of processes no longer
 // running). A write that is refused (read-only file or folder, full disk, the file locked or
-// unreadable) throws Exception "Unable to write to <path>" and leaves the file as it was. A
+// unreadable) throws Exception "Unable to write to <path>" (followed, for a file that cannot be
+// read, by ": it cannot be read now and is left as it is") and leaves the file as it was. A
 // missing or unreadable file reads as empty: every read gives its default.
 class TIniFile {
  public:
@@ -52,7 +53,7 @@ class TIniFile {
   void WriteBool(std::string_view section, std::string_view key, bool value);
 
  private:
-  [[noreturn]] void RaiseWriteError() const;
+  [[noreturn]] void RaiseWriteError(std::string_view why = {}) const;
   void SaveBytes(const std::string& bytes) const;
 
   std::string path_;

@@ -256,6 +256,47 @@ TEST_F(ConfigFaultTest, AFileHeldByAnotherProgramIsWaitedForAndNeverReplacedUnre
   ExpectReadsBack(kSetA);
 }
 
+// Unread at start, the file's settings are not the run's: the close puts only what changed in
+// this run into the file as it then is, and leaves it alone when nothing did or it is still held.
+TEST_F(ConfigFaultTest, AFileUnreadAtStartTakesOnlyTheValuesChangedInTheRun) {
+  Store(Path(), kSetB);
+  const std::string stored = ReadBytes(WidePath());
+  HANDLE held =
+      CreateFileW(WidePath().c_str(), GENERIC_READ, 0, nullptr, OPEN_EXISTING, 0, nullptr);
+  ASSERT_NE(held, INVALID_HANDLE_VALUE);
+  ExpectDefaults();
+  TBarConfig bar;
+  StoreConfiguration(Path(), bar, true, true);  // nothing changed: nothing to refuse
+  bar.Top = 300;
+  GlobalState->BuyAmount = 9;
+  try {
+    StoreConfiguration(Path(), bar, true, false);
+    ADD_FAILURE() << "a store into a file that cannot be read was not refused";
+  } catch (const Exception& error) {
+    EXPECT_EQ(error.Message(),
+              "Unable to write to " + Path() + ": it cannot be read now and is left as it is");
+  }
+  CloseHandle(held);
+  EXPECT_EQ(ReadBytes(WidePath()), stored);
+
+  StoreConfiguration(Path(), bar, true, false);
+  const IniDocument after(ReadBytes(WidePath()));
+  EXPECT_EQ(after.Find("MainWindow", "strTop"), "300");
+  EXPECT_EQ(after.Find("Config", "每次买入金额"), "9");
+  EXPECT_EQ(after.Find("Config", "担保按金额"), "0");
+  EXPECT_EQ(after.Find("MainWindow", "strLeft"), "22");
+  EXPECT_EQ(after.Find("MainWindow", "COLOR"), "-16777201");
+  EXPECT_EQ(after.Find("Config", "TradeSoft"), kSetB.tradePath);
+  EXPECT_EQ(after.Find("Config", "每次买卖股数"), "700");
+  EXPECT_EQ(after.Find("Config", "下单价格浮动"), "3.5");
+  EXPECT_EQ(after.Find("Config", "融资按金额"), "0");
+
+  // Read again, the file is the run's own: the next store writes every value.
+  ReadConfiguration(Path());
+  Store(Path(), kSetA);
+  ExpectReadsBack(kSetA);
+}
+
 TEST_F(ConfigFaultTest, ARefusedStoreLeavesTheOldFileAndNoLitter) {
   Store(Path(), kSetA);
   const std::string before = ReadBytes(WidePath());

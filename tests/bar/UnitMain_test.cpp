@@ -10,6 +10,7 @@
 #include <vector>
 
 #include "BarProcess.h"
+#include "framework/Handles.h"
 #include "support/Sim.h"
 #include "support/Wait.h"
 
@@ -236,6 +237,45 @@ TEST_F(BarTest, FirstRunWarnsInOrderThenStoresTheDefaults) {
   EXPECT_EQ(folder_.ReadIni("Config", "下单价格浮动"), "3");
   EXPECT_EQ(folder_.ReadIni("Config", "融资按金额"), "1");
   EXPECT_EQ(folder_.ReadIni("Config", "担保按金额"), "1");
+}
+
+// A settings file that another program holds through the start, longer than the bar waits for
+// it, and frees before the close: the bar runs on the defaults, and its close adds what the
+// trader changed to the file while the trader's paths, amounts and colour stay.
+TEST_F(BarTest, ASettingsFileHeldThroughTheStartKeepsTheTradersValues) {
+  folder_.WriteIni("MainWindow", "COLOR", "255");
+  folder_.WriteIni("MainWindow", "strTop", "50");
+  folder_.WriteIni("Config", "TradeSoft", "C:\\券商\\xiadan.exe");
+  folder_.WriteIni("Config", "StockSoft", "C:\\dzh\\dzh.exe");
+  folder_.WriteIni("Config", "每次买入金额", "12");
+  folder_.WriteIni("Config", "每次买卖股数", "800");
+  folder_.WriteIni("Config", "下单价格浮动", "1.5");
+  KernelHandle held(
+      CreateFileW(folder_.IniPath().c_str(), GENERIC_READ, 0, nullptr, OPEN_EXISTING, 0, nullptr));
+  ASSERT_TRUE(held);
+  bar_ = std::make_unique<BarProcess>(folder_);
+  for (int warning = 0; warning < 2; ++warning) {
+    const MessageBoxInfo box = bar_->WaitForMessageBox();
+    ASSERT_NE(box.window, nullptr);
+    BarProcess::Dismiss(box);
+  }
+  bar_->WaitForBar();
+  EXPECT_EQ(bar_->BarRect().top, 100);  // the defaults meanwhile
+  held.Reset();
+  bar_->Drag(bar_->Control(kStockBox), 60, 40);
+  bar_->ChooseMenuItem(kBuyButton, 5);  // by shares
+  ASSERT_EQ(bar_->Exit(), 0);
+
+  EXPECT_EQ(folder_.ReadIni("MainWindow", "strTop"), "140");
+  EXPECT_EQ(folder_.ReadIni("MainWindow", "strLeft"), "160");
+  EXPECT_EQ(folder_.ReadIni("Config", "担保按金额"), "0");
+  EXPECT_EQ(folder_.ReadIni("MainWindow", "COLOR"), "255");
+  EXPECT_EQ(folder_.ReadIni("Config", "TradeSoft"), "C:\\券商\\xiadan.exe");
+  EXPECT_EQ(folder_.ReadIni("Config", "StockSoft"), "C:\\dzh\\dzh.exe");
+  EXPECT_EQ(folder_.ReadIni("Config", "每次买入金额"), "12");
+  EXPECT_EQ(folder_.ReadIni("Config", "每次买卖股数"), "800");
+  EXPECT_EQ(folder_.ReadIni("Config", "下单价格浮动"), "1.5");
+  EXPECT_EQ(folder_.ReadIni("Config", "融资按金额"), "<none>");  // unchanged, never written
 }
 
 TEST_F(BarTest, ARefusedWriteAtCloseIsReportedAndTheBarStaysOpen) {

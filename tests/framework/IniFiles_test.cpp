@@ -226,7 +226,13 @@ TEST_F(IniFileTest, FileHeldOpenByAnotherProgramIsRefusedAndLeftAlone) {
       CreateFileW(widePath_.c_str(), GENERIC_READ, 0, nullptr, OPEN_EXISTING, 0, nullptr);
   ASSERT_NE(holder, INVALID_HANDLE_VALUE);
   TIniFile ini(path_);
-  EXPECT_THROW(ini.WriteString("Config", "TradeSoft", "new"), Exception);
+  try {
+    ini.WriteString("Config", "TradeSoft", "new");
+    ADD_FAILURE() << "the write was not refused";
+  } catch (const Exception& e) {
+    EXPECT_EQ(e.Message(),
+              "Unable to write to " + path_ + ": it cannot be read now and is left as it is");
+  }
   EXPECT_EQ(ini.ReadString("Config", "TradeSoft", "unreadable"), "unreadable");
   CloseHandle(holder);
   EXPECT_EQ(ReadBytes(widePath_), "[Config]\r\nTradeSoft=old\r\n");
