@@ -8,6 +8,7 @@
 #include <unordered_map>
 
 #include "app/Global.h"
+#include "framework/Handles.h"
 #include "framework/IniFiles.h"
 #include "framework/runtime/IniDocument.h"
 #include "framework/runtime/Text.h"
@@ -125,12 +126,23 @@ class TSectionIndex {
   std::unordered_map<std::string, std::string, AsciiCaseHash, AsciiCaseEqual> lines_;
 };
 
-// What tells one state of the file from another without reading it.
+// What tells one state of the file from another without reading it. Size and write time miss an
+// edit of the same length within the write time's resolution (2 s on FAT drives): the change time
+// tells it where the file system keeps one (0 where it does not).
 struct TFileStamp {
   uint64_t size = 0;
   uint64_t written = 0;
+  uint64_t changed = 0;
   bool operator==(const TFileStamp&) const = default;
 };
+
+// Without a change time, a file this small (a 6,000-entry table is about 150 KB) is compared
+// byte for byte instead.
+constexpr uint64_t kComparedBytes = 1 << 20;
+
+uint64_t Ticks(FILETIME time) {
+  return static_cast<uint64_t>(time.dwHighDateTime) << 32 | time.dwLowDateTime;
+}
 
 class TCodeTableCache {
  public:
@@ -140,21 +152,24 @@ class TCodeTableCache {
   }
 
   std::string Lookup(const std::string& key) {
-    WIN32_FILE_ATTRIBUTE_DATA data;
-    if (!GetFileAttributesExW(widePath_.c_str(), GetFileExInfoStandard, &data)) {
-      index_.reset();
+    bool compareBytes = false;
+    const std::optional<TFileStamp> stamp = StampOf(compareBytes);
+    if (!stamp) {
+      Forget();
       return {};
     }
-    const TFileStamp stamp{static_cast<uint64_t>(data.nFileSizeHigh) << 32 | data.nFileSizeLow,
-                           static_cast<uint64_t>(data.ftLastWriteTime.dwHighDateTime) << 32 |
-                               data.ftLastWriteTime.dwLowDateTime};
-    if (!index_ || stamp != stamp_) {
+    std::optional<std::string> bytes;
+    if (compareBytes) bytes = ReadIniFileBytes(path_);
+    // A file held unreadable for now is judged by its stamp.
+    const bool same = index_ && (bytes && keptBytes_ ? keptBytes_ == bytes : stamp == stamp_);
+    if (!same) {
       // Stamped before reading: an edit made meanwhile shows as a changed stamp next time.
-      index_.reset();
-      const std::optional<std::string> bytes = ReadIniFileBytes(path_);
+      Forget();
+      if (!bytes) bytes = ReadIniFileBytes(path_);
       if (!bytes) return {};
       index_.emplace(*bytes, kCodeSection);
-      stamp_ = stamp;
+      stamp_ = *stamp;
+      if (compareBytes) keptBytes_ = std::move(bytes);
     }
     return index_->Find(key);
   }
@@ -162,9 +177,40 @@ class TCodeTableCache {
  private:
   static constexpr std::string_view kCodeSection = "代码表";
 
+  // Also tells whether the file is to be compared by its bytes: small, and on a volume that
+  // keeps no change time (FAT reports it as 0).
+  std::optional<TFileStamp> StampOf(bool& compareBytes) const {
+    const KernelHandle file(CreateFileW(widePath_.c_str(), FILE_READ_ATTRIBUTES,
+                                        FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
+                                        nullptr, OPEN_EXISTING, 0, nullptr));
+    BY_HANDLE_FILE_INFORMATION info;
+    FILE_BASIC_INFO basic;
+    if (!file || !GetFileInformationByHandle(file.Get(), &info) ||
+        !GetFileInformationByHandleEx(file.Get(), FileBasicInfo, &basic, sizeof basic)) {
+      // Held by a program that shares nothing: size and write time alone.
+      WIN32_FILE_ATTRIBUTE_DATA data;
+      if (!GetFileAttributesExW(widePath_.c_str(), GetFileExInfoStandard, &data)) {
+        return std::nullopt;
+      }
+      return TFileStamp{static_cast<uint64_t>(data.nFileSizeHigh) << 32 | data.nFileSizeLow,
+                        Ticks(data.ftLastWriteTime), 0};
+    }
+    const TFileStamp stamp{static_cast<uint64_t>(info.nFileSizeHigh) << 32 | info.nFileSizeLow,
+                           Ticks(info.ftLastWriteTime),
+                           static_cast<uint64_t>(basic.ChangeTime.QuadPart)};
+    compareBytes = stamp.changed == 0 && stamp.size <= kComparedBytes;
+    return stamp;
+  }
+
+  void Forget() {
+    index_.reset();
+    keptBytes_.reset();
+  }
+
   std::string path_;
   std::wstring widePath_;
   TFileStamp stamp_;
+  std::optional<std::string> keptBytes_;  // of a small file compared byte for byte
   std::optional<TSectionIndex> index_;
 };
 

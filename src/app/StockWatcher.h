@@ -16,10 +16,11 @@ namespace kovra {
 std::string ReadWindowTitle(HWND window);
 
 // Looks keys up in the stock-code table at `tablePath` (UTF-8), section "代码表", giving what
-// ReadIniValue gives. The section is parsed once and reused while the file's size and times stay
-// the same, so an edit takes effect at the next change of stock; a missing or unreadable file
-// gives empty values and drops what was kept. Copies of the function share what is kept; use them
-// from one thread.
+// ReadIniValue gives. The section is parsed once and reused while the file stays the same (its
+// size and write and change times; on a volume without change times, such as FAT, also its bytes
+// when it is up to 1 MB), so an edit takes effect at the next change of stock; a missing file, or an
+// unreadable one not kept, gives empty values and drops what was kept. Copies of the function share
+// what is kept; use them from one thread.
 CodeLookup CodeTableLookup(std::string tablePath);
 // ExeDir's "股票代码表.ini".
 CodeLookup CodeTableLookup();
