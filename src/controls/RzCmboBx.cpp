@@ -276,6 +276,10 @@ bool TRzCustomComboBox::Match(const std::u16string& prefix) {
     }
     Click();
     Change();
+    // The key-press event sees the character that made the match; what it does with it is
+    // its own affair.
+    wchar_t key = prefix.empty() ? L'\0' : static_cast<wchar_t>(prefix.back());
+    DoKeyPress(key);
   }
   if (IsEditable()) {
     SetSelStart(match.selStart);
@@ -504,9 +508,9 @@ void TRzCustomComboBox::ListChar(TMessage& m) {
     PostTab();
     return;
   }
-  if (DoKeyPress(key)) return;
-  m.WParam = key;
   if (!autoComplete_ || (key < 0x20 && key != 8)) {
+    if (DoKeyPress(key)) return;
+    m.WParam = key;
     if (key == 27) search_.clear();
     DefaultHandler(m);
     return;
@@ -530,12 +534,13 @@ void TRzCustomComboBox::ListChar(TMessage& m) {
   if (index < 0 && !candidate.empty()) {
     InvalidKeyBeep();
   } else {
+    // Each key that finds an item is a choice, even of the item already shown; the key-press
+    // event follows it.
     search_ = candidate;
-    if (index != ItemIndex()) {
-      SetItemIndex(index);
-      Click();
-      Change();
-    }
+    SetItemIndex(index);
+    Click();
+    Change();
+    DoKeyPress(key);
   }
   RestartSearchTimer();
 }
@@ -889,7 +894,7 @@ void TRzCustomImageComboBox::SetAutoSizeHeight(bool value) {
 // One line of the font with a little room, and never less than an image.
 void TRzCustomImageComboBox::UpdateItemHeight() {
   if (!autoSizeHeight_) return;
-  int height = std::abs(FontBoxHeight(Font())) + 4;
+  int height = std::abs(Font().Height()) + 4;
   if (images_) height = std::max(height, images_->Height());
   SetItemHeight(height);
 }
@@ -994,7 +999,7 @@ void TRzCustomImageComboBox::WndProc(TMessage& m) {
   }
   if (m.Msg == WM_ERASEBKGND && HandleAllocated()) {
     TCanvas canvas(reinterpret_cast<HDC>(m.WParam));
-    TForm* form = dynamic_cast<TForm*>(Parent());
+    TForm* form = dynamic_cast<TForm*>(Owner());
     canvas.Brush().SetColor(form ? form->Color() : clWindow);
     canvas.FillRect(ClientRect());
     m.Result = 1;

@@ -9,6 +9,7 @@
 #include <vector>
 
 #include "controls/RzEdit.h"
+#include "controls/RzPanel.h"
 #include "framework/Application.h"
 #include "framework/Forms.h"
 #include "support/Desktop.h"
@@ -151,6 +152,27 @@ TEST_F(RzComboBoxTest, DropDownListSearchesAcrossKeysAndBackspaceReturnsToTheFir
   EXPECT_EQ(combo_->ItemIndex(), 0);
   Key(VK_DOWN);  // navigation forgets the search
   EXPECT_EQ(combo_->SearchString(), u"");
+}
+
+// A match is a choice: the key-press event follows OnClick and OnChange, in the editable style
+// (after the event the typing itself raised) and in the list style, where every key that finds
+// an item chooses it, even the one already shown.
+TEST_F(RzComboBoxTest, AMatchFiresTheKeyPressEventAfterTheChoice) {
+  std::vector<std::string> events;
+  combo_->OnChange = [&](TObject*) { events.push_back("change " + combo_->Text()); };
+  combo_->OnKeyPress = [&](TObject*, wchar_t& key) {
+    events.push_back(std::string("key ") + static_cast<char>(key) + " " + combo_->Text());
+  };
+  Focus(*combo_);
+  Type(L"a");
+  EXPECT_EQ(events, (std::vector<std::string>{"key a ", "change Apple", "key a Apple"}));
+
+  combo_->SetStyle(csDropDownList);
+  Focus(*combo_);
+  events.clear();
+  Type(L"ba");
+  EXPECT_EQ(events, (std::vector<std::string>{"change Banana", "key b Banana", "change Banana",
+                                              "key a Banana"}));
 }
 
 // ---- read-only ----
@@ -499,6 +521,26 @@ TEST_F(RzComboBoxTest, ImageComboDrawsImagesAtTheirIndentAndOwnsItsItems) {
   combo->ClearItems();
   EXPECT_EQ(combo->Items().Count(), 0);
   EXPECT_EQ(deleted.size(), 2u);
+}
+
+// One line of the font's own height and four pixels; the background erased in the colour of the
+// form that owns the control, whatever it sits on.
+TEST_F(RzComboBoxTest, ImageComboItemHeightAndBackgroundFollowTheFontAndTheOwningForm) {
+  form_->SetColor(RGBColor(10, 200, 30));
+  auto* panel = test::Place<TRzPanel>(*form_, 180, 100, 170, 40);
+  panel->SetColor(RGBColor(200, 10, 10));
+  auto* combo = new TestImageCombo(form_.get());
+  combo->SetParent(panel);
+  combo->SetBounds(4, 4, 160, 24);
+  combo->Font().SetHeight(-20);
+  EXPECT_EQ(combo->ItemHeight(), 24);
+  combo->Font().SetHeight(-11);
+  EXPECT_EQ(combo->ItemHeight(), 15);
+
+  TBitmap sheet(8, 8);
+  SendMessageW(combo->Handle(), WM_ERASEBKGND, reinterpret_cast<WPARAM>(sheet.Canvas().Handle()),
+               0);
+  EXPECT_EQ(BitmapPixel(sheet, 4, 4), RGBColor(10, 200, 30));
 }
 
 TEST_F(RzComboBoxTest, ImageComboItemsFilledWhileDrawingReachTheList) {
