@@ -169,14 +169,21 @@ bool TRzCustomEdit::DoKeyDown(WORD& key, TShiftState shift) {
 
 // ---- drop button ----
 
-RECT TRzCustomEdit::DropButtonRect() const {
-  if (!dropButtonShown_ || !HandleAllocated()) return RECT{};
+// The window rectangle at the origin, inside a single border: where the button is painted and
+// where the mouse finds it, so that the two never disagree.
+RECT TRzCustomEdit::DropButtonRing() const {
   RECT w;
   GetWindowRect(WindowHandle(), &w);
   OffsetRect(&w, -w.left, -w.top);
-  InflateRect(&w, ThemesActive() ? -1 : -2, ThemesActive() ? -1 : -2);
-  const int cx = GetSystemMetrics(SM_CXVSCROLL);
-  return RECT{w.right - cx, w.top, w.right, w.bottom};
+  if (BorderStyle() == bsSingleBorder)
+    InflateRect(&w, ThemesActive() ? -1 : -2, ThemesActive() ? -1 : -2);
+  return w;
+}
+
+RECT TRzCustomEdit::DropButtonRect() const {
+  if (!dropButtonShown_ || !HandleAllocated()) return RECT{};
+  const RECT ring = DropButtonRing();
+  return RECT{ring.right - GetSystemMetrics(SM_CXVSCROLL), ring.top, ring.right, ring.bottom};
 }
 
 void TRzCustomEdit::SetDropButtonRequested(bool value) {
@@ -330,13 +337,10 @@ void TRzCustomEdit::PaintNonClient() {
     PaintControlFrame(frameCanvas_, width, height, ShownFrameStyle(), Color(), ShownFrameColor(),
                       frameSides_, false);
   if (!dropButtonShown_) return;
-  RECT ring{0, 0, width, height};
-  if (BorderStyle() == bsSingleBorder)
-    InflateRect(&ring, ThemesActive() ? -1 : -2, ThemesActive() ? -1 : -2);
+  const RECT ring = DropButtonRing();
   const SavedDC saved(dc.Get());
   IntersectClipRect(dc.Get(), ring.left, ring.top, ring.right, ring.bottom);
-  const int cx = GetSystemMetrics(SM_CXVSCROLL);
-  const RECT button{ring.right - cx, ring.top, ring.right, ring.bottom};
+  const RECT button = DropButtonRect();
   DrawDropButton(frameCanvas_, button);
   ExcludeClipRect(dc.Get(), button.left, button.top, button.right, button.bottom);
   // What is left of the ring between the text and the border takes the edit's colour.

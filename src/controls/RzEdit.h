@@ -37,13 +37,15 @@ class TRzCustomEdit : public TRzFramedEdit<TCustomMaskEdit> {
   bool DropButtonVisible() const { return dropButtonShown_; }
   TRzDropButtonState DropButtonState() const { return buttonState_; }
   bool DroppedDown() const { return droppedDown_; }
-  // The button strip in window coordinates; empty when not shown.
+  // The button strip in window coordinates, as painted and as the mouse finds it; empty when
+  // not shown.
   RECT DropButtonRect() const;
 
   TNotifyEvent OnDropDown;  // not published: descendants fire them through DropDown/CloseUp
   TNotifyEvent OnCloseUp;
 
  protected:
+  RECT DropButtonRing() const;
   void ApplyTextHint() override;
   virtual void ReadOnlyChanged();
   virtual void HideDropButton();

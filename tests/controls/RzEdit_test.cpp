@@ -265,6 +265,46 @@ TEST_F(RzEditTest, DropButtonNarrowsTheTextAndOpensFromMouseAndKeys) {
   EXPECT_TRUE(e->DropButtonVisible());
 }
 
+// The mouse finds the button where it is painted: up to the window's edge without a border,
+// inside the border with one.
+TEST_F(RzEditTest, TheDropButtonTakesPressesExactlyWhereItIsPainted) {
+  for (const TBorderStyle style : {bsNone, bsSingleBorder}) {
+    SCOPED_TRACE(style == bsNone ? "no border" : "single border");
+    auto* e = new DropEdit(form_.get());
+    e->SetParent(form_.get());
+    e->SetBorderStyle(style);
+    e->SetBounds(10, 120, 150, 21);
+    e->Request(true);
+    Application().ProcessMessages();
+    RECT w;
+    GetWindowRect(e->Handle(), &w);
+    const int inset = style == bsNone ? 0 : ThemesActive() ? 1 : 2;
+    const int cx = GetSystemMetrics(SM_CXVSCROLL);
+    const int width = w.right - w.left, height = w.bottom - w.top;
+    const RECT button = e->DropButtonRect();
+    EXPECT_EQ(button.left, width - inset - cx);
+    EXPECT_EQ(button.top, inset);
+    EXPECT_EQ(button.right, width - inset);
+    EXPECT_EQ(button.bottom, height - inset);
+    // A press at window point `x` on the middle row; whether it opened the drop-down.
+    auto drops = [&](int x) {
+      const int before = e->drops;
+      const POINT screen{w.left + x, w.top + height / 2};
+      SendMessageW(e->Handle(), WM_NCHITTEST, 0, MAKELPARAM(screen.x, screen.y));
+      POINT client = screen;
+      ScreenToClient(e->Handle(), &client);
+      PostMessageW(e->Handle(), WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(client.x, client.y));
+      PostMessageW(e->Handle(), WM_LBUTTONUP, 0, MAKELPARAM(client.x, client.y));
+      Application().ProcessMessages();
+      return e->drops > before;
+    };
+    EXPECT_TRUE(drops(width - inset - 1));
+    EXPECT_TRUE(drops(width - inset - cx));
+    if (inset > 0) EXPECT_FALSE(drops(width - 1));
+    delete e;
+  }
+}
+
 TEST_F(RzEditTest, FrameControllerPushesOnlyAcceptedSettings) {
   TRzFrameController controller;
   first_->SetFrameControllerNotifications(TRzFrameControllerNotifications::All().Without(fcpColor));
