@@ -35,7 +35,7 @@ enum TBitBtnKind : std::uint8_t {
 };
 enum TButtonLayout : std::uint8_t { blGlyphLeft, blGlyphRight, blGlyphTop, blGlyphBottom };
 
-class TRzCustomButton : public TCustomControl {
+class TRzCustomButton : public TCustomControl, public IRzTransparentControl {
  public:
   explicit TRzCustomButton(TComponent* owner);
   ~TRzCustomButton() override;
@@ -80,7 +80,8 @@ class TRzCustomButton : public TCustomControl {
   // The caption in `r` with the text style, alignment flags `format` and vertical alignment.
   void DrawCaption(TCanvas& canvas, RECT r, UINT format, TColor faceColor);
   int MeasureCaptionHeight(TCanvas& canvas, const RECT& r, UINT format);
-  bool Transparent() const { return transparent_; }
+  // A panel whose gradient changes repaints the transparent buttons on it.
+  bool Transparent() const override { return transparent_; }
   void SetTransparentFlag(bool value) { transparent_ = value; }
   bool Dragging() const { return dragging_; }
 

@@ -380,31 +380,9 @@ void TRzCustomGlyphButton::Paint() {
   if (rightToLeft_) format |= DT_RIGHT | DT_RTLREADING;
   DrawCaption(canvas, caption, format, Color());
   if (ShowFocusCues() && Focused() && !Caption().empty()) {
-    // Around the text itself, not the whole caption area.
-    RECT text = caption;
-    const int height = MeasureCaptionHeight(canvas, caption, format);
-    std::string shown = ShowAccelerators() ? Caption() : StripAccelerators(Caption());
-    RECT calc = caption;
-    canvas.DrawText(shown, calc, DT_CALCRECT | format | (ShowAccelerators() ? 0 : DT_NOPREFIX));
-    const int textWidth = std::min(calc.right - calc.left, caption.right - caption.left);
-    if (rightToLeft_)
-      text.left = text.right - textWidth;
-    else
-      text.right = text.left + textWidth;
-    switch (AlignmentVertical()) {
-      case avTop:
-        text.bottom = text.top + height;
-        break;
-      case avCenter:
-        text.top = (caption.top + caption.bottom - height) / 2;
-        text.bottom = text.top + height;
-        break;
-      case avBottom:
-        text.top = caption.bottom - height - 1;
-        break;
-    }
-    InflateRect(&text, 1, 1);
-    PaintDottedFocusFrame(canvas, text);
+    RECT frame = caption;
+    InflateRect(&frame, 1, 1);
+    PaintDottedFocusFrame(canvas, frame);
   }
 }
 

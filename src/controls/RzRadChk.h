@@ -65,7 +65,7 @@ class TRzCustomGlyphButton : public TRzCustomButton {
   void SetTransparentColor(TColor value) { Store(transparentColor_, value); }
   TColor WinMaskColor() const { return winMaskColor_; }
   void SetWinMaskColor(TColor value) { Store(winMaskColor_, value); }
-  bool Transparent() const { return TRzCustomButton::Transparent(); }
+  bool Transparent() const override { return TRzCustomButton::Transparent(); }
   void SetTransparent(bool value);
 
   int GlyphWidth() const { return glyphWidth_; }

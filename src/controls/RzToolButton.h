@@ -38,7 +38,9 @@ class IRzToolbarSettings {
   ~IRzToolbarSettings() = default;
 };
 
-class TRzToolButton : public TGraphicControl, public TRzGroupedButton<TRzToolButton> {
+class TRzToolButton : public TGraphicControl,
+                      public TRzGroupedButton<TRzToolButton>,
+                      public IRzTransparentControl {
  public:
   static constexpr int kDropDownWidth = 14;
   // Pressing the arrow this soon after the menu closed only ends that menu.
@@ -84,7 +86,7 @@ class TRzToolButton : public TGraphicControl, public TRzGroupedButton<TRzToolBut
   void SetSelectionColorStop(TColor value) { Store(selectionColorStop_, value); }
   TColor SelectionFrameColor() const { return selectionFrameColor_; }
   void SetSelectionFrameColor(TColor value) { Store(selectionFrameColor_, value); }
-  bool Transparent() const { return transparent_; }
+  bool Transparent() const override { return transparent_; }
   void SetTransparent(bool value) { Store(transparent_, value); }
 
   bool UseToolbarButtonLayout() const { return useToolbarButtonLayout_; }

@@ -1,11 +1,9 @@
 #include <gtest/gtest.h>
 
-#include <chrono>
 #include <memory>
 
 #include "controls/RzPanel.h"
 #include "controls/RzRadChk.h"
-#include "controls/RzSplit.h"
 #include "framework/Application.h"
 #include "framework/Forms.h"
 #include "support/Pump.h"
@@ -300,6 +298,47 @@ TEST_F(CheckBoxTest, TransparentBoxShowsItsParentAndFollowsItsChanges) {
   EXPECT_EQ(BitmapPixel(CaptureClient(*c), x, y), clYellow);  // the cached background is not stale
 }
 
+// A panel whose gradient changes repaints the transparent boxes on it, whose backgrounds show it.
+TEST_F(CheckBoxTest, ATransparentBoxIsRepaintedWhenItsPanelsGradientChanges) {
+  auto* panel = test::Place<TRzPanel>(*form_, 10, 10, 200, 60);
+  auto* c = new TRzCheckBox(form_.get());
+  c->SetParent(panel);
+  c->SetBounds(5, 5, 150, 30);
+  c->SetTransparent(true);
+  Pump();
+  ASSERT_FALSE(GetUpdateRect(c->Handle(), nullptr, FALSE));
+  panel->SetGradientColorStop(clLime);
+  EXPECT_TRUE(GetUpdateRect(c->Handle(), nullptr, FALSE));
+  Pump();
+  c->SetTransparent(false);
+  Pump();
+  panel->SetGradientColorStart(clRed);
+  EXPECT_FALSE(GetUpdateRect(c->Handle(), nullptr, FALSE));  // an opaque box keeps its colour
+}
+
+// The focus frame surrounds the whole caption area (the client area less the border pixel and
+// the glyph), not only the text in it.
+TEST_F(CheckBoxTest, TheFocusFrameSurroundsTheCaptionArea) {
+  auto* c = Add(10, 10, "Box");
+  c->SetAutoSize(false);
+  c->SetBounds(10, 10, 150, 21);
+  const TBitmap unfocused = CaptureClient(*c);
+  c->SetFocus();
+  SendMessageW(form_->Handle(), WM_CHANGEUISTATE, MAKEWPARAM(UIS_CLEAR, UISF_HIDEFOCUS), 0);
+  Pump();
+  ASSERT_TRUE(c->Focused());
+  const TBitmap focused = CaptureClient(*c);
+  const int right = c->ClientWidth() - 1, bottom = c->ClientHeight() - 1;
+  int frame = 0;
+  for (int y = 0; y <= bottom; ++y)
+    frame += BitmapPixel(focused, right, y) != BitmapPixel(unfocused, right, y);
+  for (int x = 60; x < right; ++x) {
+    frame += BitmapPixel(focused, x, 0) != BitmapPixel(unfocused, x, 0);
+    frame += BitmapPixel(focused, x, bottom) != BitmapPixel(unfocused, x, bottom);
+  }
+  EXPECT_GT(frame, (bottom + 2 * (right - 60)) / 3);  // dotted: every other pixel
+}
+
 // Nine cells, each a solid colour, with a key-coloured corner and one window-mask pixel.
 TBitmap NineCells() {
   TBitmap b(9 * 13, 13);
@@ -385,57 +424,6 @@ TEST_F(CheckBoxTest, FrameControllerAppliesOnlyWhileItShowsFrames) {
   EXPECT_EQ(c->HotTrackStyle(), htsFrame);
   EXPECT_EQ(c->HotTrackColor(), clMaroon);
   c->SetFrameController(nullptr);
-}
-
-// Every look side by side, with a splitter, saved beside the test program for a person to see.
-TEST_F(CheckBoxTest, DemoFormShowsEveryLook) {
-  form_->SetBounds(20, 20, 520, 300);
-  const char* looks[] = {"Themed", "Classic", "Hot track", "Custom cells"};
-  for (int i = 0; i < 4; ++i) {
-    for (int s = 0; s < 4; ++s) {
-      auto* c = Add(10 + i * 125, 10 + s * 24, looks[i]);
-      c->SetThemeAware(i == 0);
-      c->SetHotTrack(i == 2);
-      if (i == 3) c->SetCustomGlyphs(NineCells());
-      c->SetAllowGrayed(true);
-      c->SetState(static_cast<TCheckBoxState>(s % 3));
-      if (s == 3) c->SetEnabled(false);
-    }
-  }
-  auto* ro = Add(10, 110, "Open as &read-only");
-  ro->SetHotTrack(true);
-  ro->SetThemeAware(false);
-  ro->SetReadOnly(true);
-  ro->SetChecked(true);
-  auto* right = Add(200, 110, "Glyph on the right");
-  right->SetAlignment(taLeftJustify);
-  right->SetFocus();
-
-  auto* split = test::Place<TRzSplitter>(*form_, 10, 140, 490, 110);
-  split->SetBorderOuter(fsLowered);
-  split->SetHotSpotVisible(true);
-  split->SetSplitterWidth(8);
-  split->SetPosition(160);
-  split->UpperLeft().SetColor(clWindow);
-  split->LowerRight().SetColor(RGBColor(230, 240, 255));
-  auto* inner = new TRzCheckBox(form_.get());
-  inner->SetParent(&split->LowerRightPane());
-  inner->SetBounds(8, 8, 100, 17);
-  inner->SetCaption("In a pane");
-  inner->SetChecked(true);
-  test::PumpUntil([] { return false; }, std::chrono::milliseconds(300));
-
-  // The form and every child as they paint themselves, whatever covers the screen.
-  RECT window;
-  GetWindowRect(form_->Handle(), &window);
-  TBitmap shot(window.right - window.left, window.bottom - window.top);
-  shot.Canvas().Brush().SetColor(clBtnFace);
-  shot.Canvas().FillRect(RECT{0, 0, shot.Width(), shot.Height()});
-  SendMessageW(form_->Handle(), WM_PRINT, reinterpret_cast<WPARAM>(shot.Canvas().Handle()),
-               PRF_CLIENT | PRF_CHILDREN | PRF_ERASEBKGND);
-  GdiFlush();
-  shot.SaveToFile("checkbox_splitter_demo.bmp");
-  EXPECT_TRUE(GetFileAttributesW(L"checkbox_splitter_demo.bmp") != INVALID_FILE_ATTRIBUTES);
 }
 
 }  // namespace
