@@ -10,9 +10,6 @@ namespace kovra {
 
 namespace {
 
-constexpr TColor kGlyphKey = clFuchsia;  // bottom-left pixel: the transparent colour
-constexpr int kCell = 10;
-
 // The cursor is over the window of `control` or one of its children.
 bool CursorInWindow(TWinControl& control) {
   if (!control.HandleAllocated()) return false;
@@ -23,99 +20,12 @@ bool CursorInWindow(TWinControl& control) {
   return PtInRect(&r, p) != FALSE;
 }
 
-void Dot(TCanvas& c, int x, int y, int size, TColor color) {
-  c.Brush().SetColor(color);
-  c.FillRect(RECT{x, y, x + size, y + size});
-}
-
-void Stroke(TCanvas& c, std::initializer_list<POINT> points, TColor color) {
-  c.Pen().SetColor(color);
-  c.Polyline(std::span<const POINT>(points.begin(), points.size()));
-}
-
-// The enabled picture of a kind in the 10 x 10 cell at the origin.
-void DrawKindCell(TCanvas& c, TRzCustomButtonEdit::TButtonKind kind) {
-  using K = TRzCustomButtonEdit;
-  const TColor ink = clBlack;
-  switch (kind) {
-    case K::bkLookup:  // an ellipsis
-      for (int x : {1, 4, 7}) Dot(c, x, 6, 2, ink);
-      break;
-    case K::bkDropDown:
-      for (int row = 0; row < 4; ++row) Stroke(c, {{1 + row, 3 + row}, {8 - row, 3 + row}}, ink);
-      break;
-    case K::bkCalendar:
-      c.Brush().SetColor(clWhite);
-      c.FillRect(RECT{1, 1, 9, 9});
-      c.Brush().SetColor(ink);
-      c.FrameRect(RECT{1, 1, 9, 9});
-      c.Brush().SetColor(RGBColor(160, 0, 0));
-      c.FillRect(RECT{1, 1, 9, 3});
-      for (int y : {4, 6})
-        for (int x : {3, 5}) Dot(c, x, y, 1, ink);
-      break;
-    case K::bkAccept:
-      Stroke(c, {{1, 4}, {3, 6}, {8, 1}}, RGBColor(0, 128, 0));
-      Stroke(c, {{1, 5}, {3, 7}, {8, 2}}, RGBColor(0, 128, 0));
-      Stroke(c, {{1, 6}, {3, 8}, {8, 3}}, RGBColor(0, 128, 0));
-      break;
-    case K::bkReject:
-      Stroke(c, {{1, 1}, {9, 9}}, RGBColor(192, 0, 0));
-      Stroke(c, {{2, 1}, {9, 8}}, RGBColor(192, 0, 0));
-      Stroke(c, {{8, 1}, {0, 9}}, RGBColor(192, 0, 0));
-      Stroke(c, {{7, 1}, {0, 8}}, RGBColor(192, 0, 0));
-      break;
-    case K::bkFolder:
-      c.Brush().SetColor(RGBColor(255, 210, 80));
-      c.FillRect(RECT{0, 2, 10, 9});
-      c.Brush().SetColor(RGBColor(128, 96, 0));
-      c.FrameRect(RECT{0, 3, 10, 9});
-      Stroke(c, {{0, 3}, {1, 2}, {4, 2}, {5, 3}}, RGBColor(128, 96, 0));
-      break;
-    case K::bkFind:  // a magnifier
-      c.Pen().SetColor(ink);
-      c.Brush().SetStyle(bsClear);
-      c.Ellipse(0, 0, 7, 7);
-      c.Brush().SetStyle(bsSolid);
-      Stroke(c, {{5, 5}, {9, 9}}, ink);
-      Stroke(c, {{6, 5}, {9, 8}}, ink);
-      break;
-    case K::bkSearch:  // binoculars
-      c.Pen().SetColor(ink);
-      c.Brush().SetColor(RGBColor(0, 0, 128));
-      c.Ellipse(0, 4, 5, 9);
-      c.Ellipse(5, 4, 10, 9);
-      Dot(c, 1, 1, 2, ink);
-      Dot(c, 7, 1, 2, ink);
-      Dot(c, 3, 4, 4, ink);
-      break;
-    default:
-      break;
-  }
-}
-
-std::unique_ptr<TBitmap> MakeKindGlyph(TRzCustomButtonEdit::TButtonKind kind) {
-  auto glyph = std::make_unique<TBitmap>(2 * kCell, kCell);
-  TCanvas& c = glyph->Canvas();
-  c.Brush().SetColor(kGlyphKey);
-  c.FillRect(RECT{0, 0, 2 * kCell, kCell});
-  DrawKindCell(c, kind);
-  c.Brush().SetStyle(bsSolid);
-  GdiFlush();
-  const std::uint32_t key = TBitmap::ColorToPixel(kGlyphKey);
-  const std::uint32_t highlight = TBitmap::ColorToPixel(ColorToRGB(clBtnHighlight));
-  const std::uint32_t shadow = TBitmap::ColorToPixel(ColorToRGB(clBtnShadow));
-  // The disabled cell: the shape embossed, highlight one pixel down-right under the shadow.
-  for (int y = 0; y + 1 < kCell; ++y)
-    for (int x = 0; x + 1 < kCell; ++x)
-      if (glyph->ScanLine(y)[x] != key) glyph->ScanLine(y + 1)[kCell + x + 1] = highlight;
-  for (int y = 0; y < kCell; ++y)
-    for (int x = 0; x < kCell; ++x)
-      if (glyph->ScanLine(y)[x] != key) glyph->ScanLine(y)[kCell + x] = shadow;
-  // Keep the key colour in the bottom-left corner, where the transparent colour is read.
-  glyph->ScanLine(kCell - 1)[0] = key;
-  return glyph;
-}
+// The glyph resources of the kinds from bkLookup on: two 10 x 10 cells, 8 bits per pixel, keyed
+// by the bottom-left pixel (drawn by scripts/gen-glyphs.py).
+constexpr const char* kKindGlyphs[] = {
+    "RZBTNEDT_LOOKUP", "RZBTNEDT_DROPDOWN", "RZBTNEDT_CALENDAR", "RZBTNEDT_ACCEPT",
+    "RZBTNEDT_REJECT", "RZBTNEDT_FOLDER",   "RZBTNEDT_FIND",     "RZBTNEDT_SEARCH",
+};
 
 }  // namespace
 
@@ -249,7 +159,16 @@ TRzControlButton* TRzCustomButtonEdit::Button(int index) const {
 const TBitmap& TRzCustomButtonEdit::KindGlyph(TButtonKind kind) {
   static std::array<std::unique_ptr<TBitmap>, bkSearch + 1> cache;
   auto& slot = cache[std::min<size_t>(kind, bkSearch)];
-  if (!slot) slot = kind == bkCustom ? std::make_unique<TBitmap>() : MakeKindGlyph(kind);
+  if (!slot) {
+    slot = std::make_unique<TBitmap>();
+    if (kind >= bkLookup && kind <= bkSearch) {
+      try {
+        slot->LoadFromResource(GetModuleHandleW(nullptr), kKindGlyphs[kind - bkLookup]);
+      } catch (const EInvalidGraphic&) {
+        // A program built without the glyphs shows its buttons without them.
+      }
+    }
+  }
   return *slot;
 }
 

@@ -591,114 +591,13 @@ constexpr KindInfo kKinds[] = {
     {"&Retry", mrRetry}, {"&Ignore", mrIgnore}, {"&All", mrAll},
 };
 
-constexpr TColor kGlyphKey = clOlive;  // bottom-left pixel: the transparent colour
-constexpr TColor kGreen = RGBColor(0, 128, 0), kRed = RGBColor(192, 0, 0),
-                 kBlue = RGBColor(0, 0, 160), kBrown = RGBColor(128, 64, 0);
-
-void GlyphLine(TCanvas& c, std::initializer_list<POINT> points, TColor color, int width) {
-  c.Pen().SetColor(color);
-  c.Pen().SetWidth(width);
-  c.Polyline(std::span<const POINT>(points.begin(), points.size()));
-  c.Pen().SetWidth(1);
-}
-
-void DrawCheck(TCanvas& c) {
-  GlyphLine(c, {{3, 8}, {6, 11}, {12, 4}}, kGreen, 2);
-}
-
-// The enabled picture of a stock kind, in a 16 x 16 cell at the origin.
-void DrawKindCell(TCanvas& c, TBitBtnKind kind) {
-  switch (kind) {
-    case bkOK:
-    case bkYes:
-      DrawCheck(c);
-      break;
-    case bkAll:
-      GlyphLine(c, {{1, 7}, {4, 10}, {9, 3}}, kGreen, 2);
-      GlyphLine(c, {{6, 10}, {9, 13}, {14, 6}}, kGreen, 2);
-      break;
-    case bkCancel:
-      GlyphLine(c, {{4, 4}, {12, 12}}, kRed, 2);
-      GlyphLine(c, {{12, 4}, {4, 12}}, kRed, 2);
-      break;
-    case bkNo:
-      c.Pen().SetColor(kRed);
-      c.Pen().SetWidth(2);
-      c.Brush().SetStyle(bsClear);
-      c.Ellipse(2, 2, 14, 14);
-      c.MoveTo(4, 12);
-      c.LineTo(12, 4);
-      c.Pen().SetWidth(1);
-      c.Brush().SetStyle(bsSolid);
-      break;
-    case bkHelp:
-      GlyphLine(c, {{5, 5}, {6, 3}, {9, 3}, {11, 5}, {11, 6}, {8, 8}, {8, 10}}, kBlue, 2);
-      c.Brush().SetColor(kBlue);
-      c.FillRect(RECT{7, 12, 10, 14});
-      break;
-    case bkClose:
-      c.Brush().SetColor(kBrown);
-      c.FillRect(RECT{4, 2, 12, 14});
-      c.Brush().SetColor(RGBColor(255, 220, 120));
-      c.FillRect(RECT{5, 3, 11, 14});
-      c.Brush().SetColor(kBrown);
-      c.FillRect(RECT{9, 8, 10, 10});
-      break;
-    case bkAbort:
-      c.Pen().SetColor(kRed);
-      c.Brush().SetColor(kRed);
-      c.Ellipse(2, 2, 14, 14);
-      GlyphLine(c, {{5, 5}, {11, 11}}, clWhite, 2);
-      GlyphLine(c, {{11, 5}, {5, 11}}, clWhite, 2);
-      break;
-    case bkRetry:
-      c.Pen().SetColor(kGreen);
-      c.Pen().SetWidth(2);
-      Arc(c.Handle(), 2, 2, 14, 14, 14, 8, 8, 2);
-      c.Pen().SetWidth(1);
-      c.Brush().SetColor(kGreen);
-      c.Pen().SetColor(kGreen);
-      {
-        const POINT head[] = {{8, 0}, {8, 5}, {4, 2}};
-        c.Polygon(head);
-      }
-      break;
-    case bkIgnore:
-      GlyphLine(c, {{2, 12}, {6, 6}, {10, 10}, {14, 4}}, kBlue, 2);
-      c.Brush().SetColor(kBlue);
-      c.Pen().SetColor(kBlue);
-      {
-        const POINT head[] = {{14, 2}, {14, 7}, {10, 3}};
-        c.Polygon(head);
-      }
-      break;
-    default:
-      break;
-  }
-}
-
-// Two cells: the picture, then its disabled form embossed in highlight over shadow.
-std::unique_ptr<TBitmap> MakeStockGlyph(TBitBtnKind kind) {
-  auto glyph = std::make_unique<TBitmap>(32, 16);
-  TCanvas& c = glyph->Canvas();
-  c.Brush().SetColor(kGlyphKey);
-  c.FillRect(RECT{0, 0, 32, 16});
-  DrawKindCell(c, kind);
-  c.Pen().SetColor(clBlack);
-  c.Brush().SetStyle(bsSolid);
-  const std::uint32_t key = TBitmap::ColorToPixel(kGlyphKey);
-  const std::uint32_t highlight = TBitmap::ColorToPixel(ColorToRGB(clBtnHighlight));
-  const std::uint32_t shadow = TBitmap::ColorToPixel(ColorToRGB(clBtnShadow));
-  GdiFlush();
-  for (int y = 0; y < 16; ++y)
-    for (int x = 0; x < 16; ++x)
-      if (glyph->ScanLine(y)[x] != key && x + 1 < 16 && y + 1 < 16)
-        glyph->ScanLine(y + 1)[16 + x + 1] = highlight;
-  for (int y = 0; y < 16; ++y)
-    for (int x = 0; x < 16; ++x)
-      if (glyph->ScanLine(y)[x] != key) glyph->ScanLine(y)[16 + x] = shadow;
-  return glyph;
-}
+// The glyph resources of the kinds, in kind order: two 16 x 16 cells, keyed by the bottom-left
+// pixel (drawn by scripts/gen-glyphs.py).
+constexpr const char* kKindGlyphs[] = {
+    nullptr,          "RZCOMMON_OK",     "RZCOMMON_CANCEL", "RZCOMMON_HELP",
+    "RZCOMMON_YES",   "RZCOMMON_NO",     "RZCOMMON_CLOSE",  "RZCOMMON_ABORT",
+    "RZCOMMON_RETRY", "RZCOMMON_IGNORE", "RZCOMMON_ALL",
+};
 
 }  // namespace
 
@@ -727,10 +626,14 @@ const TBitmap& TRzBitBtn::StockGlyph(TBitBtnKind kind) {
   static std::unique_ptr<TBitmap> glyphs[bkAll + 1];
   auto& slot = glyphs[std::min<int>(kind, bkAll)];
   if (!slot) {
-    if (kind == bkCustom)
-      slot = std::make_unique<TBitmap>();
-    else
-      slot = MakeStockGlyph(kind);
+    slot = std::make_unique<TBitmap>();
+    if (const char* name = kKindGlyphs[std::min<int>(kind, bkAll)]) {
+      try {
+        slot->LoadFromResource(GetModuleHandleW(nullptr), name);
+      } catch (const EInvalidGraphic&) {
+        // A program built without the glyphs shows its buttons without them.
+      }
+    }
   }
   return *slot;
 }

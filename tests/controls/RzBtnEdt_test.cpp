@@ -11,6 +11,7 @@
 #include "framework/Application.h"
 #include "framework/Forms.h"
 #include "framework/Menus.h"
+#include "framework/WindowClass.h"
 #include "support/Desktop.h"
 #include "support/Input.h"
 #include "support/Pump.h"
@@ -272,6 +273,32 @@ TEST_F(ButtonEditTest, KindGlyphsAreSharedTwoCellBitmapsAndCustomGlyphsSwitchThe
             BitmapPixel(TRzButtonEdit::KindGlyph(TRzButtonEdit::bkLookup), 2, 6));
 }
 
+// Each kind's glyph is the program's bitmap resource of that name: 20 x 10, 8 bits per pixel.
+TEST_F(ButtonEditTest, KindGlyphsAreTheProgramsEightBitResources) {
+  const char* names[] = {"RZBTNEDT_LOOKUP", "RZBTNEDT_DROPDOWN", "RZBTNEDT_CALENDAR",
+                         "RZBTNEDT_ACCEPT", "RZBTNEDT_REJECT",   "RZBTNEDT_FOLDER",
+                         "RZBTNEDT_FIND",   "RZBTNEDT_SEARCH"};
+  for (int k = TRzButtonEdit::bkLookup; k <= TRzButtonEdit::bkSearch; ++k) {
+    const std::string name = names[k - TRzButtonEdit::bkLookup];
+    SCOPED_TRACE(name);
+    HRSRC found = FindResourceW(nullptr, Wide(name).c_str(), MAKEINTRESOURCEW(2));  // RT_BITMAP
+    ASSERT_NE(found, nullptr);
+    const auto* header =
+        static_cast<const BITMAPINFOHEADER*>(LockResource(LoadResource(nullptr, found)));
+    ASSERT_NE(header, nullptr);
+    EXPECT_EQ(header->biWidth, 20);
+    EXPECT_EQ(header->biHeight, 10);
+    EXPECT_EQ(header->biBitCount, 8);
+    TBitmap stored;
+    stored.LoadFromResource(GetModuleHandleW(nullptr), name);
+    const TBitmap& glyph = TRzButtonEdit::KindGlyph(static_cast<TButtonKind>(k));
+    int differ = 0;
+    for (int y = 0; y < 10; ++y)
+      for (int x = 0; x < 20; ++x) differ += BitmapPixel(glyph, x, y) != BitmapPixel(stored, x, y);
+    EXPECT_EQ(differ, 0);
+  }
+}
+
 TEST_F(ButtonEditTest, ThemedFlatButtonsRiseWhileTheEditIsFocused) {
   if (!ThemesActive()) GTEST_SKIP() << "no visual theme";
   edit_->SetFlatButtons(true);
@@ -299,92 +326,6 @@ TEST_F(ButtonEditTest, ClassicFlatButtonsTakeTheFlatColourWhileTheEditIsHot) {
   edit_->SetColor(clAqua);  // the pair follows the edit's colour
   EXPECT_EQ(edit_->ButtonPair()->Color(), clAqua);
   EXPECT_EQ(edit_->Button(TRzButtonEdit::kAltButton)->Color(), clAqua);
-}
-
-// Tool buttons in each look beside button edits, saved for a person to look at.
-TEST(ToolButtonDemo, FormWithEveryLook) {
-  test::ParkCursor();
-  Application().Initialize();
-  auto form = std::make_unique<TForm>();
-  form->SetBounds(20, 20, 560, 300);
-  form->SetColor(clBtnFace);
-  form->SetCaption("Tool buttons and button edits");
-  TImageList images(16, 16);
-  const TColor colors[] = {RGBColor(200, 40, 40), RGBColor(40, 150, 40), RGBColor(40, 80, 200)};
-  for (TColor c : colors) {
-    TBitmap b(16, 16);
-    b.Canvas().Brush().SetColor(clFuchsia);
-    b.Canvas().FillRect(RECT{0, 0, 16, 16});
-    b.Canvas().Brush().SetColor(c);
-    b.Canvas().Pen().SetColor(clBlack);
-    b.Canvas().Ellipse(1, 1, 15, 15);
-    images.AddMasked(b, clFuchsia);
-  }
-  auto* menu = new TPopupMenu(form.get());
-  auto* item = new TMenuItem();
-  item->SetCaption("Item");
-  menu->Items().Add(item);
-  const TRzVisualStyle looks[] = {vsWinXP, vsClassic, vsClassic, vsGradient};
-  const char* names[] = {"Themed", "Classic", "Not flat", "Gradient"};
-  for (int row = 0; row < 4; ++row) {
-    auto add = [&](int col, int w) {
-      auto* b = test::Place<TRzToolButton>(*form, 10 + col, 10 + row * 45, w, 40);
-      b->SetVisualStyle(looks[row]);
-      b->SetFlat(row != 2);
-      b->SetImages(&images);
-      b->SetImageIndex(row % 3);
-      b->SetCaption(names[row]);
-      return b;
-    };
-    add(0, 40);
-    auto* hot = add(45, 70);
-    hot->SetShowCaption(true);
-    hot->Perform(CM_MOUSEENTER, 0, reinterpret_cast<LPARAM>(static_cast<TControl*>(hot)));
-    auto* down = add(120, 70);
-    down->SetShowCaption(true);
-    down->SetLayout(blGlyphTop);
-    down->SetGroupIndex(row + 1);
-    down->SetDown(true);
-    auto* drop = add(195, 60);
-    drop->SetToolStyle(tsDropDown);
-    drop->SetDropDownMenu(menu);
-    drop->Perform(CM_MOUSEENTER, 0, reinterpret_cast<LPARAM>(static_cast<TControl*>(drop)));
-    auto* off = add(260, 70);
-    off->SetShowCaption(true);
-    off->SetEnabled(false);
-  }
-  const TButtonKind kinds[] = {TRzButtonEdit::bkLookup,   TRzButtonEdit::bkDropDown,
-                               TRzButtonEdit::bkCalendar, TRzButtonEdit::bkAccept,
-                               TRzButtonEdit::bkReject,   TRzButtonEdit::bkFolder,
-                               TRzButtonEdit::bkFind,     TRzButtonEdit::bkSearch};
-  for (int i = 0; i < 4; ++i) {
-    auto* e = test::Place<TRzButtonEdit>(*form, 345, 10 + i * 30, 200, 21);
-    e->SetText(i == 0 ? "C:\\交易\\xiadan.exe" : "Button edit");
-    e->SetButtonKind(kinds[i * 2]);
-    e->SetAltBtnKind(kinds[i * 2 + 1]);
-    e->SetAltBtnVisible(i > 0);
-    if (i == 2) e->SetEnabled(false);
-    if (i == 3) e->SetFlatButtons(true);
-  }
-  auto* ro = test::Place<TRzButtonEdit>(*form, 345, 130, 200, 21);
-  ro->SetText("Read-only: no buttons");
-  ro->SetReadOnly(true);
-  auto* arrows = test::Place<TRzButtonPair>(*form, 345, 165, 40, 21);
-  arrows->AltButton()->SetVisible(true);
-  arrows->MainButton()->SetVisible(true);
-  arrows->AltButton()->SetStyle(cbsUp);
-  arrows->MainButton()->SetStyle(cbsDown);
-  arrows->AltButton()->SetBounds(0, 0, 17, 21);
-  arrows->MainButton()->SetBounds(20, 0, 17, 21);
-  form->Show();
-  SetForegroundWindow(form->Handle());
-  PumpUntil([] { return false; }, std::chrono::milliseconds(500));
-  RedrawWindow(form->Handle(), nullptr, nullptr,
-               RDW_INVALIDATE | RDW_ERASE | RDW_FRAME | RDW_ALLCHILDREN | RDW_UPDATENOW);
-  PumpUntil([] { return false; }, std::chrono::milliseconds(300));
-  // What the screen shows, children included.
-  test::CaptureOnScreen(form->Handle()).SaveToFile("toolbutton_demo.bmp");
-  EXPECT_NE(GetFileAttributesW(L"toolbutton_demo.bmp"), INVALID_FILE_ATTRIBUTES);
 }
 
 }  // namespace

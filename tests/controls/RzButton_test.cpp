@@ -1,6 +1,7 @@
 #include <gtest/gtest.h>
 
-#include <chrono>
+#include <algorithm>
+#include <climits>
 #include <memory>
 
 #include "controls/RzButton.h"
@@ -15,7 +16,6 @@ namespace {
 
 using test::CaptureClient;
 using test::Pump;
-using test::PumpUntil;
 
 class ButtonTest : public ::testing::Test {
  protected:
@@ -294,6 +294,145 @@ TEST_F(ButtonTest, HotTrackLookFillsTheFaceWithAGradientAndFramesIt) {
   EXPECT_FALSE(b->MouseOver());
 }
 
+// Themes off, a colour other than the button face: the two tinted rings of a raised button
+// (sunken while pressed) around a face filled with the colour.
+TEST_F(ButtonTest, ClassicTintedButtonFramesAndFillsInItsColour) {
+  const TColor base = RGBColor(120, 180, 255);
+  auto* b = Add(10, 10, "");
+  b->SetThemeAware(false);
+  b->SetColor(base);
+  Add(100, 10, "")->SetFocus();
+  Pump();
+  TBitmap shot = CaptureClient(*b);
+  const int w = shot.Width(), h = shot.Height();
+  EXPECT_EQ(BitmapPixel(shot, 10, 0), LightenColor(base, 100));
+  EXPECT_EQ(BitmapPixel(shot, 0, 12), LightenColor(base, 100));
+  EXPECT_EQ(BitmapPixel(shot, 10, 1), LightenColor(base, 40));
+  EXPECT_EQ(BitmapPixel(shot, w - 1, 12), DarkenColor(base, 100));
+  EXPECT_EQ(BitmapPixel(shot, 10, h - 1), DarkenColor(base, 100));
+  EXPECT_EQ(BitmapPixel(shot, w - 2, 12), DarkenColor(base, 50));
+  EXPECT_EQ(BitmapPixel(shot, 10, 12), base);
+  Post(*b, WM_LBUTTONDOWN, MK_LBUTTON, 5, 5);
+  shot = CaptureClient(*b);
+  EXPECT_EQ(BitmapPixel(shot, 10, 0), DarkenColor(base, 100));
+  EXPECT_EQ(BitmapPixel(shot, 10, 1), DarkenColor(base, 50));
+  EXPECT_EQ(BitmapPixel(shot, w - 1, 12), DarkenColor(base, 100));
+  EXPECT_EQ(BitmapPixel(shot, 10, 12), base);
+  Post(*b, WM_LBUTTONUP, 0, 100, 100);
+}
+
+// What a caption leaves on a plain face: the bounding box of the pixels that are not the face,
+// and how many pixels show `color` exactly.
+struct Ink {
+  RECT box{INT_MAX, INT_MAX, INT_MIN, INT_MIN};
+  int exact = 0;
+};
+Ink InkOf(const TBitmap& shot, const RECT& area, TColor face, TColor color = clNone) {
+  Ink ink;
+  for (int y = area.top; y < area.bottom; ++y)
+    for (int x = area.left; x < area.right; ++x) {
+      const TColor c = BitmapPixel(shot, x, y);
+      if (c == face) continue;
+      ink.box = {std::min<LONG>(ink.box.left, x), std::min<LONG>(ink.box.top, y),
+                 std::max<LONG>(ink.box.right, x + 1), std::max<LONG>(ink.box.bottom, y + 1)};
+      ink.exact += c == color;
+    }
+  return ink;
+}
+
+// The text styles draw their copies where they say, disabled text takes the grey that stands out
+// from the face, and the vertical alignment moves the text within the caption rectangle.
+TEST_F(ButtonTest, CaptionStylesDisabledColoursAndVerticalAlignment) {
+  const TColor face = RGBColor(236, 233, 216);
+  auto* b = Add(10, 10, "W");
+  b->SetBounds(10, 10, 80, 60);
+  b->SetThemeAware(false);
+  b->SetColor(face);
+  b->Font().SetHeight(-16);
+  b->Font().SetColor(clBlack);
+  b->SetTextShadowColor(clRed);
+  b->SetTextHighlightColor(clLime);
+  b->SetTextShadowDepth(3);
+  Add(100, 10, "")->SetFocus();
+  Pump();
+  const RECT inside{6, 6, 74, 54};  // within the frame
+  const Ink plain = InkOf(CaptureClient(*b), inside, face);
+  ASSERT_LT(plain.box.left, plain.box.right);
+
+  b->SetTextStyle(tsShadow);
+  Ink shadow = InkOf(CaptureClient(*b), inside, face, clRed);
+  EXPECT_GT(shadow.exact, 0);
+  EXPECT_EQ(shadow.box.left, plain.box.left);
+  EXPECT_EQ(shadow.box.top, plain.box.top);
+  EXPECT_EQ(shadow.box.right, plain.box.right + 3);
+  EXPECT_EQ(shadow.box.bottom, plain.box.bottom + 3);
+
+  b->SetTextStyle(tsRaised);
+  const TBitmap raisedShot = CaptureClient(*b);
+  const Ink raised = InkOf(raisedShot, inside, face, clLime);
+  EXPECT_GT(raised.exact, 0);
+  EXPECT_GT(InkOf(raisedShot, inside, face, clRed).exact, 0);
+  EXPECT_EQ(raised.box.left, plain.box.left - 1);
+  EXPECT_EQ(raised.box.top, plain.box.top - 1);
+  EXPECT_EQ(raised.box.right, plain.box.right + 1);
+  EXPECT_EQ(raised.box.bottom, plain.box.bottom + 1);
+  b->SetLightTextStyle(true);  // the shadow copy goes
+  EXPECT_EQ(InkOf(CaptureClient(*b), inside, face, clRed).exact, 0);
+
+  b->SetTextStyle(tsNormal);
+  b->SetEnabled(false);
+  EXPECT_GT(InkOf(CaptureClient(*b), inside, face, ColorToRGB(clGrayText)).exact, 0);
+  b->SetColor(ColorToRGB(clGrayText));
+  const Ink dark =
+      InkOf(CaptureClient(*b), inside, ColorToRGB(clGrayText), ColorToRGB(cl3DDkShadow));
+  EXPECT_GT(dark.exact, 0);
+  b->SetColor(face);
+  b->SetEnabled(true);
+
+  const int height = plain.box.bottom - plain.box.top;
+  b->SetAlignmentVertical(avTop);
+  EXPECT_LT(InkOf(CaptureClient(*b), inside, face).box.top, plain.box.top);
+  b->SetAlignmentVertical(avBottom);
+  const Ink bottom = InkOf(CaptureClient(*b), inside, face);
+  EXPECT_GT(bottom.box.top, plain.box.top);
+  EXPECT_EQ(bottom.box.bottom - bottom.box.top, height);
+}
+
+// "&E.退出" shows "E.退出", with the E underlined only while accelerators are shown.
+TEST_F(ButtonTest, AHiddenAcceleratorIsDrawnWithoutItsMarkOrUnderline) {
+  const TColor face = RGBColor(236, 233, 216);
+  auto* b = Add(10, 10, "&E.退出");
+  b->SetThemeAware(false);
+  b->SetColor(face);
+  auto* plain = Add(10, 50, "E.退出");
+  plain->SetThemeAware(false);
+  plain->SetColor(face);
+  Add(100, 10, "")->SetFocus();
+  ShowFocusCues(true);
+  ASSERT_TRUE(b->ShowAccelerators());
+  const TBitmap marked = CaptureClient(*b), unmarked = CaptureClient(*plain);
+  const RECT inside{5, 5, marked.Width() - 5, marked.Height() - 5};
+  const Ink without = InkOf(unmarked, inside, face);
+  // No "&" is drawn: the two differ only by a line of a row or two under the first letter.
+  RECT underline{INT_MAX, INT_MAX, INT_MIN, INT_MIN};
+  for (int y = inside.top; y < inside.bottom; ++y)
+    for (int x = inside.left; x < inside.right; ++x)
+      if (BitmapPixel(marked, x, y) != BitmapPixel(unmarked, x, y))
+        underline = {std::min<LONG>(underline.left, x), std::min<LONG>(underline.top, y),
+                     std::max<LONG>(underline.right, x + 1),
+                     std::max<LONG>(underline.bottom, y + 1)};
+  ASSERT_LT(underline.left, underline.right);
+  EXPECT_LE(underline.bottom - underline.top, 2);
+  EXPECT_GE(underline.left, without.box.left);
+  EXPECT_LT(underline.right, (without.box.left + without.box.right) / 2);
+  ShowFocusCues(false);
+  if (b->ShowAccelerators()) GTEST_SKIP() << "the system does not hide accelerators";
+  const TBitmap hidden = CaptureClient(*b);
+  for (int y = 0; y < hidden.Height(); ++y)
+    for (int x = 0; x < hidden.Width(); ++x)
+      ASSERT_EQ(BitmapPixel(hidden, x, y), BitmapPixel(unmarked, x, y)) << x << "," << y;
+}
+
 // ---- bitmap buttons ----
 
 // Four 16 x 16 cells with a key-coloured border, so each cell shows its own colour inside.
@@ -435,90 +574,25 @@ TEST_F(ButtonTest, StockGlyphsAreSharedAndUseTheirLeftCellWhenEnabled) {
   }
 }
 
-// Every look side by side, saved beside the test program for a person to look at.
-TEST_F(ButtonTest, DemoFormShowsEveryLook) {
-  form_->SetBounds(20, 20, 520, 330);
-  TFont bold;
-  bold.SetHeight(-12);
-  bold.SetStyle({fsBold});
-  bold.SetColor(clRed);
-  const char* looks[] = {"Themed", "Classic", "Hot track", "Tinted"};
-  for (int i = 0; i < 4; ++i) {
-    auto* b = Add(10 + i * 85, 10, looks[i]);
-    b->SetThemeAware(i == 0);
-    b->SetHotTrack(i == 2);
-    if (i == 3) b->SetColor(RGBColor(120, 180, 255));
-    auto* g = Add(10 + i * 85, 45, "Down");
-    g->SetThemeAware(i == 0);
-    g->SetHotTrack(i == 2);
-    g->SetGroupIndex(1 + i);
-    g->SetDown(true);
-    auto* d = Add(10 + i * 85, 80, "Disabled");
-    d->SetThemeAware(i == 0);
-    d->SetHotTrack(i == 2);
-    d->SetEnabled(false);
+// The stock glyphs are the program's own bitmap resources, one per kind, as they are stored.
+TEST_F(ButtonTest, StockGlyphsAreTheProgramsBitmapResources) {
+  const char* names[] = {"RZCOMMON_OK",     "RZCOMMON_CANCEL", "RZCOMMON_HELP",  "RZCOMMON_YES",
+                         "RZCOMMON_NO",     "RZCOMMON_CLOSE",  "RZCOMMON_ABORT", "RZCOMMON_RETRY",
+                         "RZCOMMON_IGNORE", "RZCOMMON_ALL"};
+  for (int k = bkOK; k <= bkAll; ++k) {
+    const char* name = names[k - bkOK];
+    SCOPED_TRACE(name);
+    TBitmap stored;
+    ASSERT_NO_THROW(stored.LoadFromResource(GetModuleHandleW(nullptr), name));
+    const TBitmap& glyph = TRzBitBtn::StockGlyph(static_cast<TBitBtnKind>(k));
+    ASSERT_EQ(stored.Width(), 32);
+    ASSERT_EQ(stored.Height(), 16);
+    ASSERT_EQ(glyph.Width(), 32);
+    int differ = 0;
+    for (int y = 0; y < 16; ++y)
+      for (int x = 0; x < 32; ++x) differ += BitmapPixel(glyph, x, y) != BitmapPixel(stored, x, y);
+    EXPECT_EQ(differ, 0);
   }
-  auto* bar = Add(360, 10, "融买");
-  bar->SetBounds(360, 10, 37, 49);
-  bar->SetFont(bold);
-  auto* raised = Add(405, 10, "Raised");
-  raised->SetThemeAware(false);
-  raised->SetTextStyle(tsShadow);
-  const TBitBtnKind kinds[] = {bkOK,    bkCancel, bkHelp,  bkYes,    bkNo,
-                               bkClose, bkAbort,  bkRetry, bkIgnore, bkAll};
-  for (int i = 0; i < 10; ++i) {
-    auto* k = Add<TRzBitBtn>(10 + (i % 5) * 85, 120 + (i / 5) * 30, "");
-    k->SetThemeAware(i % 2 == 0);
-    k->SetKind(kinds[i]);
-  }
-  auto* exit = Add<TRzBitBtn>(435, 120, "&E.退出");
-  exit->SetGlyph(TRzBitBtn::StockGlyph(bkClose));
-  exit->SetEnabled(false);
-
-  auto edit = [&](int left, int top, const char* text) {
-    auto* e = test::Place<TRzEdit>(*form_, left, top, 120, 21);
-    e->SetText(text);
-    return e;
-  };
-  edit(10, 190, "Plain");
-  edit(140, 190, "Read-only")->SetReadOnly(true);
-  edit(270, 190, "Disabled")->SetEnabled(false);
-  auto* stock = edit(400, 190, "浦发银行");
-  stock->SetAlignment(taCenter);
-  stock->SetColor(clInactiveCaptionText);
-  stock->SetReadOnlyColor(clInactiveCaptionText);
-  stock->SetReadOnly(true);
-  TFont yellow;
-  yellow.Assign(bold);
-  yellow.SetColor(clYellow);
-  stock->SetFont(yellow);
-  const TFrameStyle styles[] = {fsFlat, fsFlatBold, fsLowered, fsStatus};
-  for (int i = 0; i < 4; ++i) {
-    auto* f = edit(10 + i * 130, 230, "Frame");
-    f->SetFramingPreference(fpCustomFraming);
-    f->SetFrameStyle(styles[i]);
-    f->SetFrameVisible(true);
-  }
-  auto* hot = edit(10, 270, "Hot frame (focused)");
-  hot->SetFramingPreference(fpCustomFraming);
-  hot->SetFrameHotTrack(true);
-  hot->SetFrameHotColor(clNavy);
-  hot->SetFocus();
-  auto* hint = edit(140, 270, "");
-  hint->SetTextHint("Cue text");
-  PumpUntil([] { return false; }, std::chrono::milliseconds(300));
-
-  RedrawWindow(form_->Handle(), nullptr, nullptr,
-               RDW_INVALIDATE | RDW_ERASE | RDW_FRAME | RDW_ALLCHILDREN | RDW_UPDATENOW);
-  // The top-level window's own surface holds its children's pixels too.
-  RECT r;
-  GetWindowRect(form_->Handle(), &r);
-  TBitmap shot(r.right - r.left, r.bottom - r.top);
-  HDC dc = GetWindowDC(form_->Handle());
-  BitBlt(shot.Canvas().Handle(), 0, 0, shot.Width(), shot.Height(), dc, 0, 0, SRCCOPY);
-  ReleaseDC(form_->Handle(), dc);
-  shot.SaveToFile("button_edit_demo.bmp");
-  EXPECT_TRUE(GetFileAttributesW(L"button_edit_demo.bmp") != INVALID_FILE_ATTRIBUTES);
 }
 
 }  // namespace
