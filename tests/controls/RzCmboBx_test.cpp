@@ -154,9 +154,8 @@ TEST_F(RzComboBoxTest, DropDownListSearchesAcrossKeysAndBackspaceReturnsToTheFir
   EXPECT_EQ(combo_->SearchString(), u"");
 }
 
-// A match is a choice: the key-press event follows OnClick and OnChange, in the editable style
-// (after the event the typing itself raised) and in the list style, where every key that finds
-// an item chooses it, even the one already shown.
+// A match is a choice: the key-press event follows OnClick and OnChange, after the event the
+// typing itself raised.
 TEST_F(RzComboBoxTest, AMatchFiresTheKeyPressEventAfterTheChoice) {
   std::vector<std::string> events;
   combo_->OnChange = [&](TObject*) { events.push_back("change " + combo_->Text()); };
@@ -166,10 +165,18 @@ TEST_F(RzComboBoxTest, AMatchFiresTheKeyPressEventAfterTheChoice) {
   Focus(*combo_);
   Type(L"a");
   EXPECT_EQ(events, (std::vector<std::string>{"key a ", "change Apple", "key a Apple"}));
+}
 
+// In the list style every key that finds an item chooses it, even the item already shown, and
+// the key-press event follows the choice.
+TEST_F(RzComboBoxTest, EachListKeyThatFindsAnItemChoosesIt) {
   combo_->SetStyle(csDropDownList);
+  std::vector<std::string> events;
+  combo_->OnChange = [&](TObject*) { events.push_back("change " + combo_->Text()); };
+  combo_->OnKeyPress = [&](TObject*, wchar_t& key) {
+    events.push_back(std::string("key ") + static_cast<char>(key) + " " + combo_->Text());
+  };
   Focus(*combo_);
-  events.clear();
   Type(L"ba");
   EXPECT_EQ(events, (std::vector<std::string>{"change Banana", "key b Banana", "change Banana",
                                               "key a Banana"}));
