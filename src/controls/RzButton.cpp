@@ -447,6 +447,21 @@ UINT TRzButton::CaptionFormat() const {
   }
 }
 
+namespace {
+
+// The theme blends the face's rounded edges into what lies behind them, and a blend may come out
+// exactly as the window's colour key (the bar's silver behind grey corners): the window would
+// show a hole there. Such pixels move one step of blue off the key.
+void MoveOffColorKey(HDC dc, const RECT& r, TColor key) {
+  const COLORREF keyRef = ToColorRef(ColorToRGB(key));
+  const COLORREF beside = keyRef ^ 0x00010000;
+  for (int y = r.top; y < r.bottom; ++y)
+    for (int x = r.left; x < r.right; ++x)
+      if (GetPixel(dc, x, y) == keyRef) SetPixel(dc, x, y, beside);
+}
+
+}  // namespace
+
 // Leaves `r` at the part's content rectangle, so a down pattern keeps the themed edge.
 void TRzButton::PaintThemedFace(TCanvas& canvas, RECT& r) {
   int state = PBS_NORMAL;
@@ -465,6 +480,8 @@ void TRzButton::PaintThemedFace(TCanvas& canvas, RECT& r) {
   ThemeHandle theme(OpenThemeData(WindowHandle(), L"BUTTON"));
   if (!theme.Get()) return;
   DrawThemeBackground(theme.Get(), canvas.Handle(), BP_PUSHBUTTON, state, &r, nullptr);
+  if (const TForm* form = GetParentForm(this); form && form->TransparentColor())
+    MoveOffColorKey(canvas.Handle(), r, form->TransparentColorValue());
   RECT content;
   if (SUCCEEDED(GetThemeBackgroundContentRect(theme.Get(), canvas.Handle(), BP_PUSHBUTTON, state,
                                               &r, &content)))
