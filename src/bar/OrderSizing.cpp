@@ -37,9 +37,11 @@ TOrderFill Doubtful(std::string priceText) {
   return {std::move(priceText), "0", false};
 }
 
+// Nothing to order, nothing pressed: a quantity of 0 is written but not submitted.
 TOrderFill Fill(std::string priceText, std::optional<std::string> quantity) {
   if (!quantity) return Doubtful(std::move(priceText));
-  return {std::move(priceText), std::move(*quantity), true};
+  const bool something = FieldNumber(*quantity) > 0;
+  return {std::move(priceText), std::move(*quantity), something};
 }
 
 std::optional<std::string> LotsText(double lots) {

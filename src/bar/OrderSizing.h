@@ -47,7 +47,8 @@ struct TSizingSettings {
 struct TOrderFill {
   std::string PriceText;
   std::string QuantityText;
-  bool Press = false;  // false: the fields are written but no order is submitted
+  bool Press = false;  // false: the fields are written but no order is submitted (a quantity of
+                       // 0, or no sane price)
 };
 
 // A field's text as a number; anything that is not a plain decimal number counts as 0.

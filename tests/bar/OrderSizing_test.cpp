@@ -61,11 +61,7 @@ TEST_F(OrderSizingTest, WorkedExampleOfTheThreeKinds) {
 }
 
 TEST_F(OrderSizingTest, BuysRoundDownToWholeLots) {
-  ExpectQuantity(OrderKind::Buy, 1, "1000", "10.00",
-                 "0");  // less than a lot: 0, the client decides
-  ExpectQuantity(OrderKind::Buy, 1, "abc", "10.00", "0");
-  ExpectQuantity(OrderKind::Buy, 1, "100,000.00", "10.00", "0");  // separators are not numbers
-  ExpectQuantity(OrderKind::Buy, 1, "10350", "10.00", "1000");    // ten lots and change
+  ExpectQuantity(OrderKind::Buy, 1, "10350", "10.00", "1000");  // ten lots and change
   settings_.ByAmount = false;
   ExpectQuantity(OrderKind::Buy, 6, "0", "10.00", "2000");  // by shares ignores the funds
 }
@@ -75,6 +71,19 @@ TEST_F(OrderSizingTest, ByAmountUsesTheFullRangeOfTheSetting) {
   ExpectQuantity(OrderKind::Buy, 6, "0", "1000.00", "2912600");
   settings_.BuyAmount = INT32_MAX;
   ExpectQuantity(OrderKind::MarginBuy, 6, "0", "10.00", "2084935579600");
+}
+
+// Less than a lot, or nothing held: 0 is written and nothing is pressed.
+TEST_F(OrderSizingTest, NothingToOrderPressesNothing) {
+  ExpectNoOrder(OrderKind::Buy, 1, "1000", "10.00", "10.30");
+  ExpectNoOrder(OrderKind::Buy, 1, "abc", "10.00", "10.30");
+  ExpectNoOrder(OrderKind::Buy, 1, "100,000.00", "10.00", "10.30");  // separators are not numbers
+  ExpectNoOrder(OrderKind::MarginBuy, 2, "0", "10.00", "10.30");
+  ExpectNoOrder(OrderKind::Sell, 1, "0", "10.30", "10.00");
+  ExpectNoOrder(OrderKind::Sell, 6, "", "10.30", "10.00");
+  settings_.ByAmount = false;
+  settings_.TradeShares = 0;
+  ExpectNoOrder(OrderKind::Buy, 6, "100000", "10.00", "10.30");
 }
 
 TEST_F(OrderSizingTest, SellFixedSizeIsCappedByWhatIsHeld) {
