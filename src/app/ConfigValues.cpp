@@ -1,5 +1,6 @@
 #include "app/ConfigValues.h"
 
+#include <algorithm>
 #include <cmath>
 #include <limits>
 
@@ -31,6 +32,10 @@ double IniFloat(std::string_view text, double defaultValue) {
 
 bool IniFlag(std::string_view text, bool defaultValue) {
   return (IniInteger(text, defaultValue ? 1 : 0) & 0xFF) != 0;
+}
+
+std::int32_t ClampReadyWait(std::int32_t ms) {
+  return std::clamp(ms, kMinReadyWaitMs, kMaxReadyWaitMs);
 }
 
 std::string IniFloatText(double value) {

@@ -16,6 +16,12 @@ double IniFloat(std::string_view text, double defaultValue);
 // An integer whose lowest byte is the flag.
 bool IniFlag(std::string_view text, bool defaultValue);
 
+// How long an order step waits for the trading client to be ready (key 就绪等待毫秒).
+constexpr std::int32_t kDefaultReadyWaitMs = 3000;
+constexpr std::int32_t kMinReadyWaitMs = 500;
+constexpr std::int32_t kMaxReadyWaitMs = 10000;
+std::int32_t ClampReadyWait(std::int32_t ms);
+
 // Shortest general form, up to 15 significant digits: 3 for 3.0, 2.5 for 2.5.
 std::string IniFloatText(double value);
 std::string IniFlagText(bool value);

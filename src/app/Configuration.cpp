@@ -29,6 +29,7 @@ constexpr const char* kTradeShares = "每次买卖股数";
 constexpr const char* kPriceFloat = "下单价格浮动";
 constexpr const char* kMarginByAmount = "融资按金额";
 constexpr const char* kBuyByAmount = "担保按金额";
+constexpr const char* kReadyWait = "就绪等待毫秒";
 
 constexpr std::int32_t kDefaultBuyAmount = 5;
 constexpr std::int32_t kDefaultTradeShares = 2000;
@@ -70,6 +71,7 @@ std::vector<TStoredValue> StoredValues(const TBarConfig& bar, bool marginByAmoun
       {kConfigSection, kPriceFloat, IniFloatText(state.PriceFloat)},
       {kConfigSection, kMarginByAmount, IniFlagText(marginByAmount)},
       {kConfigSection, kBuyByAmount, IniFlagText(buyByAmount)},
+      {kConfigSection, kReadyWait, IntToStr(state.ReadyWaitMs)},
   };
 }
 
@@ -117,6 +119,8 @@ TBarConfig ReadConfiguration(const std::string& iniPath) {
   state.PriceFloat = IniFloat(ini.ReadString(kConfigSection, kPriceFloat, ""), kDefaultPriceFloat);
   state.MarginByAmount = IniFlag(ini.ReadString(kConfigSection, kMarginByAmount, ""), true);
   state.BuyByAmount = IniFlag(ini.ReadString(kConfigSection, kBuyByAmount, ""), true);
+  state.ReadyWaitMs = static_cast<std::uint32_t>(
+      ClampReadyWait(integer(kConfigSection, kReadyWait, kDefaultReadyWaitMs)));
   if (unreadable) {
     unreadStart = TUnreadStart{iniPath, StoredValues(bar, state.MarginByAmount, state.BuyByAmount)};
   } else if (unreadStart && unreadStart->Path == iniPath) {

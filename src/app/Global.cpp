@@ -1,5 +1,6 @@
 #include "app/Global.h"
 
+#include <algorithm>
 #include <vector>
 
 #include "app/ExePaths.h"
@@ -70,6 +71,21 @@ void WaitMs(std::uint32_t ms) {
     const std::uint32_t elapsed = TickElapsed(start, GetTickCount());
     if (elapsed >= ms) return;
     MsgWaitForMultipleObjectsEx(0, nullptr, ms - elapsed, QS_ALLINPUT, MWMO_INPUTAVAILABLE);
+  }
+}
+
+bool PollMs(std::uint32_t limitMs, const std::function<bool()>& ready) {
+  // Short enough that a step ends within a few milliseconds of the client being ready, long
+  // enough that the waiting costs next to no processor time.
+  constexpr std::uint32_t kPollMs = 5;
+  const std::uint32_t start = GetTickCount();
+  for (;;) {
+    Application().ProcessMessages();
+    if (ready()) return true;
+    const std::uint32_t elapsed = TickElapsed(start, GetTickCount());
+    if (elapsed >= limitMs) return false;
+    MsgWaitForMultipleObjectsEx(0, nullptr, std::min(kPollMs, limitMs - elapsed), QS_ALLINPUT,
+                                MWMO_INPUTAVAILABLE);
   }
 }
 

@@ -5,6 +5,7 @@
 #include <windows.h>
 
 #include <cstdint>
+#include <functional>
 #include <string>
 
 #include "framework/SysUtils.h"
@@ -35,6 +36,7 @@ class TGlobal : public TObject {
   double PriceFloat = 0;         // percent
   bool MarginByAmount = false;
   bool BuyByAmount = false;
+  std::uint32_t ReadyWaitMs = 3000;  // how long an order step waits for the client (就绪等待毫秒)
 };
 
 extern TGlobal* GlobalState;
@@ -58,5 +60,9 @@ const std::string& IniPath();
 // painting, clicks all run). Always processes them at least once. Sleeps between passes until a
 // message arrives or the time is up.
 void WaitMs(std::uint32_t ms);
+
+// Processes this thread's messages while polling `ready` every few milliseconds, for at most
+// `limitMs`. Returns whether `ready` came true; it is always asked at least once.
+bool PollMs(std::uint32_t limitMs, const std::function<bool()>& ready);
 
 }  // namespace kovra

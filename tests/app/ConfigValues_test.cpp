@@ -51,5 +51,15 @@ TEST(IniFlag, TakesTheLowestByteAndWritesOneOrZero) {
   EXPECT_EQ(IniFlagText(false), "0");
 }
 
+TEST(ClampReadyWait, KeepsTheWaitBetweenHalfASecondAndTenSeconds) {
+  EXPECT_EQ(ClampReadyWait(3000), 3000);
+  EXPECT_EQ(ClampReadyWait(500), 500);
+  EXPECT_EQ(ClampReadyWait(499), 500);
+  EXPECT_EQ(ClampReadyWait(0), 500);
+  EXPECT_EQ(ClampReadyWait(-20), 500);
+  EXPECT_EQ(ClampReadyWait(10001), 10000);
+  EXPECT_EQ(ClampReadyWait(INT32_MAX), 10000);
+}
+
 }  // namespace
 }  // namespace kovra

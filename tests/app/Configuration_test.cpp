@@ -48,6 +48,7 @@ TEST_F(ConfigurationTest, FirstRunGivesTheDefaultsAndBothWarnings) {
   EXPECT_TRUE(GlobalState->MarginByAmount);
   EXPECT_TRUE(GlobalState->BuyByAmount);
   EXPECT_EQ(GlobalState->TradeSoftPath, "");
+  EXPECT_EQ(GlobalState->ReadyWaitMs, 3000u);
 
   std::vector<std::string> warnings;
   LocateApplications([&](const std::string& text) { warnings.push_back(text); });
@@ -78,6 +79,14 @@ TEST_F(ConfigurationTest, ValuesWrittenByTheProfileFunctionsReadAsTheirFormatsSa
   EXPECT_EQ(GlobalState->PriceFloat, 2.5);  // with "." whatever the process's separator
   EXPECT_FALSE(GlobalState->MarginByAmount);
   EXPECT_TRUE(GlobalState->BuyByAmount);
+  EXPECT_EQ(GlobalState->ReadyWaitMs, 3000u);
+
+  ProfileWrite("Config", "就绪等待毫秒", "20");
+  EXPECT_EQ((ReadConfiguration(Path()), GlobalState->ReadyWaitMs), 500u);
+  ProfileWrite("Config", "就绪等待毫秒", "60000");
+  EXPECT_EQ((ReadConfiguration(Path()), GlobalState->ReadyWaitMs), 10000u);
+  ProfileWrite("Config", "就绪等待毫秒", "1200");
+  EXPECT_EQ((ReadConfiguration(Path()), GlobalState->ReadyWaitMs), 1200u);
 
   ProfileWrite("Config", "下单价格浮动", "abc");
   ProfileWrite("mainwindow", "COLOR", "-16777201");  // names match in any letter case
@@ -91,6 +100,7 @@ TEST_F(ConfigurationTest, StoredFileReadsBackHereAndThroughTheProfileFunctions) 
   GlobalState->BuyAmount = 300000;
   GlobalState->TradeShares = 1500;
   GlobalState->PriceFloat = 2.5;
+  GlobalState->ReadyWaitMs = 1500;
   StoreConfiguration(Path(), {40, -3, clBtnFace}, true, false);
 
   EXPECT_EQ(ProfileRead("MainWindow", "strTop"), "40");
@@ -101,6 +111,7 @@ TEST_F(ConfigurationTest, StoredFileReadsBackHereAndThroughTheProfileFunctions) 
   EXPECT_EQ(ProfileRead("Config", "下单价格浮动"), "2.5");
   EXPECT_EQ(ProfileRead("Config", "融资按金额"), "1");
   EXPECT_EQ(ProfileRead("Config", "担保按金额"), "0");
+  EXPECT_EQ(ProfileRead("Config", "就绪等待毫秒"), "1500");
 
   *GlobalState = TGlobal();
   const TBarConfig bar = ReadConfiguration(Path());
@@ -114,6 +125,7 @@ TEST_F(ConfigurationTest, StoredFileReadsBackHereAndThroughTheProfileFunctions) 
   EXPECT_EQ(GlobalState->PriceFloat, 2.5);
   EXPECT_TRUE(GlobalState->MarginByAmount);
   EXPECT_FALSE(GlobalState->BuyByAmount);
+  EXPECT_EQ(GlobalState->ReadyWaitMs, 1500u);
 }
 
 TEST_F(ConfigurationTest, StoredKeysKeepTheFileOrder) {
@@ -127,9 +139,9 @@ TEST_F(ConfigurationTest, StoredKeysKeepTheFileOrder) {
   CloseHandle(file);
   const std::string text = GbkToUtf8(std::string_view(buffer, got));
   size_t at = 0;
-  for (const char* key :
-       {"[MainWindow]", "strTop=", "strLeft=", "COLOR=", "[Config]", "TradeSoft=", "StockSoft=",
-        "每次买入金额=", "每次买卖股数=", "下单价格浮动=0", "融资按金额=1", "担保按金额=1"}) {
+  for (const char* key : {"[MainWindow]", "strTop=", "strLeft=", "COLOR=", "[Config]", "TradeSoft=",
+                          "StockSoft=", "每次买入金额=", "每次买卖股数=", "下单价格浮动=0",
+                          "融资按金额=1", "担保按金额=1", "就绪等待毫秒=3000"}) {
     const size_t found = text.find(key, at);
     ASSERT_NE(found, std::string::npos) << key << " in\n" << text;
     at = found;

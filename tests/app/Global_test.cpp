@@ -74,6 +74,31 @@ TEST(WaitMs, MessagesPostedDuringTheWaitAreHandledBeforeItEnds) {
   EXPECT_EQ(counter.Count(), 1);
 }
 
+TEST(PollMs, EndsAsSoonAsTheConditionHoldsAndHandlesMessagesMeanwhile) {
+  Counter counter;
+  static HWND target = nullptr;
+  target = counter.Window();
+  const UINT_PTR timer = SetTimer(nullptr, 0, 50, [](HWND, UINT, UINT_PTR id, DWORD) {
+    KillTimer(nullptr, id);
+    PostMessageW(target, Counter::kCount, 0, 0);
+  });
+  const DWORD start = GetTickCount();
+  EXPECT_TRUE(PollMs(5000, [&] { return counter.Count() == 1; }));
+  EXPECT_LT(GetTickCount() - start, 5000u);  // ended with the condition, not at the limit
+  KillTimer(nullptr, timer);
+}
+
+TEST(PollMs, GivesUpAtTheLimitAndAsksAtLeastOnce) {
+  int asked = 0;
+  const DWORD start = GetTickCount();
+  EXPECT_FALSE(PollMs(100, [&] { return ++asked < 0; }));
+  EXPECT_GE(GetTickCount() - start, 100u);
+  EXPECT_GT(asked, 1);
+  asked = 0;
+  EXPECT_FALSE(PollMs(0, [&] { return ++asked < 0; }));
+  EXPECT_EQ(asked, 1);
+}
+
 TEST(Global, PathsComeFromTheExecutable) {
   wchar_t name[MAX_PATH];
   GetModuleFileNameW(nullptr, name, MAX_PATH);
