@@ -60,27 +60,39 @@ struct ModuleFunctions {
 
 enum class Verdict { Rejected, NameOnly, Found };
 
+// The executable's full path through the least access that reads it, which a process running
+// with higher rights than ours still grants; nothing when that is refused.
+std::optional<std::string> ImagePath(DWORD pid, const ModuleFunctions& fns) {
+  if (!fns.imageName) return std::nullopt;
+  KernelHandle process(OpenProcess(PROCESS_QUERY_LIMITED_INFORMATION, FALSE, pid));
+  if (!process) return std::nullopt;
+  wchar_t buffer[MAX_PATH + 1] = {};
+  DWORD length = MAX_PATH + 1;
+  if (!fns.imageName(process.Get(), 0, buffer, &length) || length > MAX_PATH) return std::nullopt;
+  return ToUtf8(buffer, length);
+}
+
 // Steps for one process whose file name matches: open it, check its executable's full path and
 // look for its main window.
 Verdict Examine(DWORD pid, std::string_view path, const ModuleFunctions& fns, bool& opened) {
-  KernelHandle process(OpenProcess(PROCESS_QUERY_INFORMATION | PROCESS_VM_READ, FALSE, pid));
-  opened = static_cast<bool>(process);
-  if (!opened) return Verdict::Rejected;
-  wchar_t buffer[MAX_PATH + 1] = {};
-  DWORD length = MAX_PATH + 1;
-  // The image name is one question to the system; listing the modules reads the other process's
-  // memory, several times slower under Wine. The module list stays as the fallback.
-  if (!fns.imageName || !fns.imageName(process.Get(), 0, buffer, &length)) {
+  std::optional<std::string> fullPath = ImagePath(pid, fns);
+  opened = fullPath.has_value();
+  if (!fullPath) {
+    // The module list needs the other process's memory: the older systems' only way.
+    KernelHandle process(OpenProcess(PROCESS_QUERY_INFORMATION | PROCESS_VM_READ, FALSE, pid));
+    opened = static_cast<bool>(process);
+    if (!opened) return Verdict::Rejected;
     HMODULE module = nullptr;
     DWORD needed = 0;
     if (!fns.enumModules || !fns.moduleFileName ||
         !fns.enumModules(process.Get(), &module, sizeof(module), &needed)) {
       return Verdict::NameOnly;
     }
-    length = fns.moduleFileName(process.Get(), module, buffer, MAX_PATH + 1);
+    wchar_t buffer[MAX_PATH + 1] = {};
+    const DWORD length = fns.moduleFileName(process.Get(), module, buffer, MAX_PATH + 1);
+    fullPath = ToUtf8(buffer, length <= MAX_PATH ? length : 0);
   }
-  const std::string fullPath = ToUtf8(buffer, length <= MAX_PATH ? length : 0);
-  if (!EqualsIgnoreAsciiCase(fullPath, path)) return Verdict::Rejected;
+  if (!EqualsIgnoreAsciiCase(*fullPath, path)) return Verdict::Rejected;
   return FindMainWindow(pid) ? Verdict::Found : Verdict::Rejected;
 }
 

@@ -1,5 +1,6 @@
 #include "app/ProcessFinder.h"
 
+#include <aclapi.h>
 #include <gtest/gtest.h>
 
 #include <string>
@@ -43,6 +44,7 @@ class TradeCopy {
   }
   std::string Path() const { return Narrow(path_); }
   DWORD Pid() const { return process_->Pid(); }
+  HANDLE Handle() const { return process_->Handle(); }
   HWND Window() const { return window_; }
 
  private:
@@ -98,6 +100,35 @@ TEST(FindProcessByPath, AProcessWithoutAMainWindowIsRejected) {
   ShowWindow(copy.Window(), SW_SHOWNA);
   ASSERT_TRUE(test::WaitUntil([&] { return IsWindowVisible(copy.Window()); }));
   EXPECT_EQ(FindProcessByPath(copy.Path()), copy.Pid());
+}
+
+// As a client started with higher rights looks to a program that is not: everyone may ask for
+// its image name, nobody may read its memory.
+bool GrantOnlyTheImageName(HANDLE process) {
+  EXPLICIT_ACCESS_W access{};
+  access.grfAccessPermissions = PROCESS_QUERY_LIMITED_INFORMATION | SYNCHRONIZE;
+  access.grfAccessMode = SET_ACCESS;
+  access.Trustee.TrusteeForm = TRUSTEE_IS_NAME;
+  access.Trustee.ptstrName = const_cast<wchar_t*>(L"EVERYONE");
+  PACL acl = nullptr;
+  if (SetEntriesInAclW(1, &access, nullptr, &acl) != ERROR_SUCCESS) return false;
+  const DWORD set = SetSecurityInfo(process, SE_KERNEL_OBJECT,
+                                    DACL_SECURITY_INFORMATION | PROTECTED_DACL_SECURITY_INFORMATION,
+                                    nullptr, nullptr, acl, nullptr);
+  LocalFree(acl);
+  return set == ERROR_SUCCESS;
+}
+
+TEST(FindProcessByPath, AProcessThatOnlyTellsItsImageNameIsFound) {
+  TradeCopy guarded(L"guarded");
+  guarded.Start();
+  ASSERT_TRUE(GrantOnlyTheImageName(guarded.Handle()));
+  HANDLE full = OpenProcess(PROCESS_QUERY_INFORMATION | PROCESS_VM_READ, FALSE, guarded.Pid());
+  if (full) {
+    CloseHandle(full);
+    GTEST_SKIP() << "this system lets the owner read a guarded process's memory anyway";
+  }
+  EXPECT_EQ(FindProcessByPath(guarded.Path()), guarded.Pid());
 }
 
 TEST(FindMainWindow, TakesTheVisibleUnownedWindowOfTheProcess) {
