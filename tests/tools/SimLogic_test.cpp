@@ -37,6 +37,29 @@ TEST(TradeOptionsParsing, ReadsFaultModes) {
   EXPECT_EQ(o.readyDelayMs, 0);
 }
 
+TEST(TradeOptionsParsing, ReadsTheReadinessOptionsAndPricesPerCode) {
+  TradeOptions o;
+  std::string error;
+  ASSERT_TRUE(ParseTradeOptions({"--switch-delay", "800", "--stale", "--ignore-settext", "--prices",
+                                 "600000=10.00,000001=20.50", "--sell-price", "9"},
+                                o, error))
+      << error;
+  EXPECT_EQ(o.switchDelayMs, 800);
+  EXPECT_TRUE(o.stale);
+  EXPECT_TRUE(o.ignoreSetText);
+  EXPECT_EQ(o.PriceFor(PageKind::kBuy, "600000"), "10.00");
+  EXPECT_EQ(o.PriceFor(PageKind::kSell, "000001"), "20.50");  // the code's price comes first
+  EXPECT_EQ(o.PriceFor(PageKind::kSell, "600001"), "9");
+  EXPECT_EQ(o.PriceFor(PageKind::kBuy, "600001"), "10.00");
+  for (const char* bad : {"600000", "=1", "600000=1,,", "600000=1,x"}) {
+    TradeOptions rejected;
+    EXPECT_FALSE(ParseTradeOptions({"--prices", bad}, rejected, error)) << bad;
+  }
+  TradeOptions defaults;
+  EXPECT_EQ(defaults.switchDelayMs, 0);
+  EXPECT_FALSE(defaults.stale || defaults.ignoreSetText);
+}
+
 TEST(TradeOptionsParsing, RejectsWhatItCannotHonour) {
   const std::vector<std::vector<std::string>> bad = {
       {"--fund", "1"},                      // unknown
@@ -44,6 +67,8 @@ TEST(TradeOptionsParsing, RejectsWhatItCannotHonour) {
       {"--confirm=yes"},                    // flag with a value
       {"--ready-delay", "-1"},              // out of range
       {"--ready-delay", "12x"},             // not a number
+      {"--switch-delay", "600001"},         // out of range
+      {"--stale=1"},                        // flag with a value
       {"--short-page", "0"},                // a page keeps at least its first control
       {"--hang", "500"},                    // without --hang-on
       {"--hang-on", "key"},                 // without --hang

@@ -97,6 +97,27 @@ bool Parse(const std::vector<std::string>& args, const std::map<std::string, Opt
   return true;
 }
 
+// CODE=PRICE pairs separated by commas.
+bool PriceList(std::string_view value, std::vector<std::pair<std::string, std::string>>& out,
+               std::string& error) {
+  std::string text;
+  if (!Text(value, text, error)) return false;
+  out.clear();
+  std::string_view rest = text;
+  while (!rest.empty()) {
+    const size_t comma = rest.find(',');
+    const std::string_view pair = rest.substr(0, comma);
+    const size_t eq = pair.find('=');
+    if (eq == std::string_view::npos || eq == 0) {
+      error = "expects CODE=PRICE,...";
+      return false;
+    }
+    out.emplace_back(std::string(pair.substr(0, eq)), std::string(pair.substr(eq + 1)));
+    rest = comma == std::string_view::npos ? std::string_view() : rest.substr(comma + 1);
+  }
+  return true;
+}
+
 }  // namespace
 
 const char* EventName(SimEvent event) {
@@ -115,7 +136,10 @@ const char* EventName(SimEvent event) {
   return "none";
 }
 
-const std::string& TradeOptions::PriceFor(PageKind kind) const {
+const std::string& TradeOptions::PriceFor(PageKind kind, std::string_view code) const {
+  for (const auto& [priced, price] : prices) {
+    if (priced == code) return price;
+  }
   const std::optional<std::string>* specific = nullptr;
   if (kind == PageKind::kBuy) specific = &buyPrice;
   if (kind == PageKind::kMargin) specific = &marginPrice;
@@ -165,7 +189,12 @@ bool ParseTradeOptions(const std::vector<std::string>& args, TradeOptions& out,
       {"--buy-price", optionalText(out.buyPrice)},
       {"--margin-price", optionalText(out.marginPrice)},
       {"--sell-price", optionalText(out.sellPrice)},
+      {"--prices",
+       {true, [&out](std::string_view v, std::string& e) { return PriceList(v, out.prices, e); }}},
       {"--ready-delay", number(out.readyDelayMs, 0, kMaxMs)},
+      {"--switch-delay", number(out.switchDelayMs, 0, kMaxMs)},
+      {"--stale", flag(out.stale, true)},
+      {"--ignore-settext", flag(out.ignoreSetText, true)},
       {"--code-length", number(out.codeLength, 1, 32)},
       {"--hang", number(out.hangMs, 1, kMaxMs)},
       {"--hang-on", event(out.hangOn)},
@@ -210,7 +239,11 @@ std::string TradeUsage() {
          "  --sellable TEXT       sellable quantity of the sell page (default 2350)\n"
          "  --price TEXT          current price of every order page (default 10.00)\n"
          "  --buy-price TEXT, --margin-price TEXT, --sell-price TEXT   per page\n"
+         "  --prices CODE=PRICE,...   current price per code, before the options above\n"
          "  --ready-delay MS      figures appear MS after the code is complete (default 50)\n"
+         "  --switch-delay MS     a function key shows its page MS later (default 0)\n"
+         "  --stale               a page keeps the previous code's figures until the new come\n"
+         "  --ignore-settext      price and quantity ignore WM_SETTEXT, take typed characters\n"
          "  --code-length N       the code is complete at N characters (default 6)\n"
          "  --hang MS --hang-on EVENT   stop answering messages for MS when EVENT happens\n"
          "  --exit-on EVENT       exit (code 3) when EVENT happens\n"

@@ -5,6 +5,8 @@
 #include <cstdint>
 #include <optional>
 #include <string>
+#include <string_view>
+#include <utility>
 #include <vector>
 
 namespace kovra::sim {
@@ -35,7 +37,11 @@ struct TradeOptions {
   std::string sellable = "2350";
   std::string price = "10.00";
   std::optional<std::string> buyPrice, marginPrice, sellPrice;
+  std::vector<std::pair<std::string, std::string>> prices;  // code, price: before all others
   int readyDelayMs = 50;
+  int switchDelayMs = 0;       // a function key shows its page this much later
+  bool stale = false;          // figures stay from the previous code until the new ones come
+  bool ignoreSetText = false;  // price and quantity take typed characters only
   int codeLength = 6;
   int hangMs = 0;
   SimEvent hangOn = SimEvent::kNone;
@@ -44,8 +50,8 @@ struct TradeOptions {
   int shortPage = 0;  // 0: full pages
   bool help = false;
 
-  // The current price shown on a page of `kind`.
-  const std::string& PriceFor(PageKind kind) const;
+  // The current price shown on a page of `kind` for `code`.
+  const std::string& PriceFor(PageKind kind, std::string_view code = {}) const;
 };
 
 struct QuoteOptions {

@@ -168,8 +168,13 @@ HWND TradePage::FocusTarget() const {
 }
 
 void TradePage::Open() {
+  // A stale client leaves the last code's figures standing; its code field still clears.
+  if (host_.Options().stale) {
+    KillTimer(wnd_, kReadyTimer);
+    codeComplete_ = false;
+  }
   SetOwnText(Position(ControlRole::kCode), "");
-  ClearFigures();
+  if (!host_.Options().stale) ClearFigures();
   ShowWindow(wnd_, SW_SHOW);
   SetFocus(FocusTarget());
 }
@@ -196,8 +201,13 @@ void TradePage::ClearFigures() {
 void TradePage::OnCodeChanged() {
   std::string code = TextAt(Position(ControlRole::kCode));
   bool complete = static_cast<int>(Wide(code).size()) >= host_.Options().codeLength;
-  if (!complete || code != completedCode_) {
-    if (codeComplete_) ClearFigures();
+  if ((!complete || code != completedCode_) && codeComplete_) {
+    if (host_.Options().stale) {
+      KillTimer(wnd_, kReadyTimer);
+      codeComplete_ = false;
+    } else {
+      ClearFigures();
+    }
   }
   if (!complete || codeComplete_) return;
   codeComplete_ = true;
@@ -222,7 +232,9 @@ void TradePage::ShowFigures() {
   for (size_t i = 0; i < controls_.size(); ++i) {
     const ControlEntry& control = table_.controls[i];
     int position = static_cast<int>(i);
-    if (control.role == ControlRole::kPrice) SetOwnText(position, options.PriceFor(table_.kind));
+    if (control.role == ControlRole::kPrice) {
+      SetOwnText(position, options.PriceFor(table_.kind, TextAt(Position(ControlRole::kCode))));
+    }
     if (control.role == ControlRole::kFigure) SetOwnText(position, *figure);
     if (control.role == ControlRole::kReadyText) SetOwnText(position, control.text);
   }
@@ -347,6 +359,10 @@ LRESULT TradePage::OnSetTextFromOutside(Control& control, WPARAM wParam, LPARAM 
   host_.Record("SETTEXT", {table_.name, std::to_string(control.position), Narrow(kept)});
   host_.Strike(SimEvent::kSetText);
   if (!IsWindow(control.wnd)) return FALSE;
+  const ControlRole role = table_.controls[control.position].role;
+  if (host_.Options().ignoreSetText &&
+      (role == ControlRole::kPrice || role == ControlRole::kQuantity))
+    return TRUE;  // answered, and nothing changed
   return DefSubclassProc(control.wnd, WM_SETTEXT, wParam, reinterpret_cast<LPARAM>(kept.c_str()));
 }
 

@@ -6,6 +6,7 @@
 
 #include <memory>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "SimJournal.h"
@@ -18,6 +19,7 @@ namespace {
 
 constexpr wchar_t kMainClass[] = L"KovraTradeSim";
 constexpr UINT kConfirmMessage = WM_APP + 1;
+constexpr UINT_PTR kSwitchTimer = 1;
 constexpr int kFaultExitCode = 3;
 
 std::string KeyName(unsigned key) {
@@ -43,6 +45,7 @@ class TradeClient final : public PageHost {
   static LRESULT CALLBACK MainProc(HWND wnd, UINT msg, WPARAM wParam, LPARAM lParam);
   LRESULT HandleMessage(UINT msg, WPARAM wParam, LPARAM lParam);
   void OpenPage(unsigned key);
+  void ShowPage(unsigned key);
   void OnActivate(bool active);
   void ClaimForeground();
   void Confirm();
@@ -54,6 +57,7 @@ class TradeClient final : public PageHost {
   HWND wnd_ = nullptr;
   std::vector<std::unique_ptr<TradePage>> pages_;
   HWND savedFocus_ = nullptr;
+  unsigned pendingKey_ = 0;  // a key whose page shows when the switch delay has passed
 };
 
 bool TradeClient::Create(HINSTANCE instance, std::string& error) {
@@ -140,12 +144,26 @@ void TradeClient::OpenPage(unsigned key) {
   Record("KEY", {KeyName(key), table->name});
   Strike(SimEvent::kKey);
   if (!IsWindow(wnd_)) return;
+  if (options_.switchDelayMs > 0) {
+    // A slow client: the page it is leaving keeps the focus meanwhile. A later key replaces
+    // an earlier one still waiting.
+    pendingKey_ = key;
+    SetTimer(wnd_, kSwitchTimer, static_cast<UINT>(options_.switchDelayMs), nullptr);
+    return;
+  }
+  ShowPage(key);
+}
+
+void TradeClient::ShowPage(unsigned key) {
+  const PageTable* table = PageForKey(key);
+  if (!table) return;
   TradePage* target = PageOf(table->kind);
   for (const auto& page : pages_) {
     if (page.get() != target) page->Hide();
   }
   target->Open();
   savedFocus_ = target->FocusTarget();
+  Record("PAGE", {table->name});
 }
 
 // Focus is a thread's, and activation moves it; like a dialog, the window puts it back on the
@@ -190,6 +208,13 @@ LRESULT TradeClient::HandleMessage(UINT msg, WPARAM wParam, LPARAM lParam) {
     case kConfirmMessage:
       Confirm();
       return 0;
+    case WM_TIMER:
+      if (wParam == kSwitchTimer) {
+        KillTimer(wnd_, kSwitchTimer);
+        ShowPage(std::exchange(pendingKey_, 0));
+        return 0;
+      }
+      break;
     case WM_DESTROY:
       PostQuitMessage(0);
       return 0;
