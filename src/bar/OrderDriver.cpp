@@ -1,19 +1,20 @@
 #include "bar/OrderDriver.h"
 
 #include <cwchar>
+#include <tuple>
 
+#include "app/Configuration.h"
 #include "app/Global.h"
+#include "app/Ticks.h"
+#include "bar/OrderChecks.h"
 #include "framework/runtime/Text.h"
 
 namespace kovra {
 namespace {
 
 constexpr UINT kAnswerFlags = SMTO_NORMAL | SMTO_ABORTIFHUNG;
-constexpr int kOpenWaitMs = 200;
-constexpr int kPageWaitMs = 500;
-constexpr int kPressWaitMs = 100;
-constexpr int kCancelFirstPos = 12;
-constexpr int kCancelSecondPos = 9;
+// Codes are a handful of characters; a table entry longer than this is not one.
+constexpr size_t kMaxCodeLength = 32;
 
 DWORD ProcessOf(HWND window) {
   DWORD pid = 0;
@@ -29,34 +30,21 @@ bool SendAnswered(HWND window, UINT message, WPARAM wParam, LPARAM lParam,
                              TOrderDriver::kAnswerTimeoutMs, result ? result : &ignored) != 0;
 }
 
-bool StartsWithDigit(const std::string& code) {
-  return !code.empty() && code[0] >= '0' && code[0] <= '9';
+bool TradableCode(const std::string& code) {
+  return !code.empty() && code.size() <= kMaxCodeLength && code[0] >= '0' && code[0] <= '9';
 }
 
-// Shares another thread's input state with this one for the scope, so that its focus can be read.
-class AttachedInput {
- public:
-  explicit AttachedInput(DWORD thread)
-      : thread_(thread), attached_(AttachThreadInput(GetCurrentThreadId(), thread, TRUE) != 0) {}
-  ~AttachedInput() {
-    if (attached_) AttachThreadInput(GetCurrentThreadId(), thread_, FALSE);
+OrderKind KindOf(OrderAction action) {
+  switch (action) {
+    case OrderAction::MarginBuy:
+      return OrderKind::MarginBuy;
+    case OrderAction::Sell:
+      return OrderKind::Sell;
+    case OrderAction::Buy:
+    case OrderAction::Cancel:
+      break;
   }
-  AttachedInput(const AttachedInput&) = delete;
-  AttachedInput& operator=(const AttachedInput&) = delete;
-
- private:
-  DWORD thread_;
-  bool attached_;
-};
-
-HWND ForegroundFocus() {
-  const HWND foreground = GetForegroundWindow();
-  if (!foreground) return nullptr;
-  const DWORD thread = GetWindowThreadProcessId(foreground, nullptr);
-  if (thread == 0) return nullptr;
-  if (thread == GetCurrentThreadId()) return GetFocus();
-  AttachedInput attached(thread);
-  return GetFocus();
+  return OrderKind::Buy;
 }
 
 TSizingSettings SettingsFor(OrderKind kind) {
@@ -68,6 +56,13 @@ TSizingSettings SettingsFor(OrderKind kind) {
                       : kind == OrderKind::MarginBuy ? GlobalState->MarginByAmount
                                                      : false;
   return settings;
+}
+
+// The client window, or after it went away (a restart), the one found by searching again once.
+bool FindClient() {
+  if (IsTradeClientWindow(GlobalState->TradeWnd)) return true;
+  LocateApplications();
+  return IsTradeClientWindow(GlobalState->TradeWnd);
 }
 
 }  // namespace
@@ -88,6 +83,136 @@ class TOrderDriver::Guard {
   TOrderDriver& driver_;
 };
 
+// One action's steps: what they share, and the clock that times each of them.
+class TOrderDriver::Steps {
+ public:
+  Steps(TOrderDriver& driver, TOrderOutcome& outcome)
+      : driver(driver), out(outcome), limit(GlobalState->ReadyWaitMs) {}
+
+  // The previous step ends where the next begins.
+  void Begin(const char* step) {
+    End();
+    out.Steps.push_back({step, 0});
+    stepStart_ = GetTickCount();
+  }
+  void End() {
+    if (!out.Steps.empty() && stepStart_)
+      out.Steps.back().Ms = TickElapsed(*stepStart_, GetTickCount());
+    stepStart_.reset();
+  }
+  std::string Current() const { return out.Steps.empty() ? "start" : out.Steps.back().Step; }
+
+  // The client's focus now: None, or NoClient when its window is gone, ClientHung when it does
+  // not answer.
+  OutcomeReason ClientFocus(TFocusSample& sample);
+  // Restores and raises the client and reads its focus before the key.
+  bool Raise(TFocusSample& before);
+  // Waits until the key's page holds the focus; None, or why not.
+  OutcomeReason WaitForPage(const TFocusSample& before, HWND& focus);
+  // The text at `position`; nothing for a position the page lacks. Sets `hung` on no answer.
+  std::optional<std::string> ReadAt(int position, bool& hung);
+  // Writes `text`, types it when the field ignored the write, and reads it back.
+  OutcomeReason WriteVerified(int position, std::string_view text);
+  // Types `text` over whatever `window` holds, then waits until it reads back so.
+  OutcomeReason TypeVerified(HWND window, std::string_view text);
+
+  TOrderDriver& driver;
+  TOrderOutcome& out;
+  const std::uint32_t limit;
+
+ private:
+  std::optional<std::uint32_t> stepStart_;
+};
+
+OutcomeReason TOrderDriver::Steps::ClientFocus(TFocusSample& sample) {
+  sample = {};
+  const HWND trade = GlobalState->TradeWnd;
+  if (!IsTradeClientWindow(trade)) return OutcomeReason::NoClient;
+  // A client stuck in the key's handling shows an unchanged focus; it must not be waited out.
+  if (!SendAnswered(trade, WM_NULL, 0, 0)) return OutcomeReason::ClientHung;
+  // The client thread's own record of its focus: no input sharing with it on every poll.
+  GUITHREADINFO info{};
+  info.cbSize = sizeof info;
+  if (!GetGUIThreadInfo(GetWindowThreadProcessId(trade, nullptr), &info))
+    return OutcomeReason::None;
+  const HWND focus = info.hwndFocus;
+  const HWND front = GetForegroundWindow();
+  sample.Control = reinterpret_cast<std::uintptr_t>(focus);
+  sample.OnClient = IsTradeClientWindow(focus) && IsWindowVisible(focus) && front &&
+                    ProcessOf(front) == GlobalState->TradePid;
+  if (!sample.OnClient) return OutcomeReason::None;
+  const auto text = driver.ReadControlText(focus);
+  if (!text) return OutcomeReason::ClientHung;
+  sample.Text = *text;
+  return OutcomeReason::None;
+}
+
+bool TOrderDriver::Steps::Raise(TFocusSample& before) {
+  const HWND trade = GlobalState->TradeWnd;
+  // Restoring and raising wait on the client; a hung one is left alone.
+  if (!SendAnswered(trade, WM_NULL, 0, 0)) return false;
+  ShowWindow(trade, SW_SHOWNORMAL);
+  UpdateWindow(trade);
+  BringWindowToTop(trade);
+  // Once it answers again, the activation the raise set off has run, focus restored included.
+  return ClientFocus(before) == OutcomeReason::None;
+}
+
+OutcomeReason TOrderDriver::Steps::WaitForPage(const TFocusSample& before, HWND& focus) {
+  const std::uint32_t start = GetTickCount();
+  TFocusSample now;
+  OutcomeReason failure = OutcomeReason::None;
+  const bool ready = PollMs(limit, [&] {
+    failure = ClientFocus(now);
+    return failure != OutcomeReason::None ||
+           PageSwitched(before, now, TickElapsed(start, GetTickCount()));
+  });
+  if (failure != OutcomeReason::None) return failure;
+  if (!ready) return now.OnClient ? OutcomeReason::PageNotReady : OutcomeReason::FocusElsewhere;
+  focus = reinterpret_cast<HWND>(now.Control);
+  const HWND page = GetParent(focus);
+  GlobalState->FocusWnd = focus;
+  GlobalState->PageWnd = IsTradeClientWindow(page) ? page : nullptr;
+  if (!GlobalState->PageWnd) return OutcomeReason::PageNotReady;
+  driver.ListPageControls();
+  return OutcomeReason::None;
+}
+
+// A handle from the listing that is no longer the client's (closed, or its number reused by
+// another window) counts as a control that did not answer.
+std::optional<std::string> TOrderDriver::Steps::ReadAt(int position, bool& hung) {
+  const HWND window = driver.ChildWnd(position);
+  if (!window) return std::nullopt;
+  std::optional<std::string> text;
+  if (IsTradeClientWindow(window)) text = driver.ReadControlText(window);
+  hung |= !text;
+  return text;
+}
+
+OutcomeReason TOrderDriver::Steps::TypeVerified(HWND window, std::string_view text) {
+  // Typing replaces the selection, so whatever the field held goes.
+  if (!SendAnswered(window, EM_SETSEL, 0, -1)) return OutcomeReason::ClientHung;
+  driver.TypeText(window, text);
+  std::optional<std::string> back;
+  PollMs(limit, [&] {
+    back = IsTradeClientWindow(window) ? driver.ReadControlText(window) : std::nullopt;
+    return !back || *back == text;
+  });
+  if (!back) return OutcomeReason::ClientHung;
+  return *back == text ? OutcomeReason::None : OutcomeReason::WriteNotApplied;
+}
+
+OutcomeReason TOrderDriver::Steps::WriteVerified(int position, std::string_view text) {
+  const HWND window = driver.ChildWnd(position);
+  if (!IsTradeClientWindow(window) || !driver.SetControlText(window, text))
+    return OutcomeReason::ClientHung;
+  const auto back = driver.ReadControlText(window);
+  if (!back) return OutcomeReason::ClientHung;
+  if (*back == text) return OutcomeReason::None;
+  // Some clients take their price and quantity only from the keyboard.
+  return TypeVerified(window, text);
+}
+
 TOrderDriver& OrderDriver() {
   static TOrderDriver driver;
   return driver;
@@ -98,74 +223,159 @@ HWND TOrderDriver::ChildWnd(int position) const {
                                                  : nullptr;
 }
 
-void TOrderDriver::PlaceOrder(OrderKind kind, int choice) {
+TOrderOutcome TOrderDriver::Run(const TOrderRequest& request) {
+  const std::uint32_t start = GetTickCount();
+  TOrderOutcome out;
+  out.Request = request;
   // The waits pump messages, so a click can arrive here while an action is under way.
-  if (busy_ || !GlobalState) return;
+  if (busy_ || !GlobalState) {
+    Refuse(out, OutcomeReason::Busy);
+    return out;
+  }
   Guard guard(*this);
+  Steps steps(*this, out);
   try {
-    if (!OpenOrderPage(OrderPage(kind).Key)) return;
-    ListPageControls();
-    Size(kind, choice);
+    if (request.Action == OrderAction::Cancel)
+      RunCancel(steps);
+    else
+      RunOrder(steps);
   } catch (...) {
-    // The driver reports nothing; whatever failed submitted nothing after it.
+    // Whatever failed pressed nothing after it.
+    Fail(out, steps.Current(), OutcomeReason::Unexpected);
   }
+  steps.End();
+  out.TotalMs = TickElapsed(start, GetTickCount());
+  return out;
 }
 
-void TOrderDriver::CancelOrders() {
-  if (busy_ || !GlobalState) return;
-  Guard guard(*this);
-  try {
-    if (!RaiseClient(kCancelKey)) return;
-    WaitMs(kOpenWaitMs);
-    if (!TakeFocusedControl()) return;
-    const HWND page = GetParent(GlobalState->FocusWnd);
-    GlobalState->PageWnd = IsTradeClientWindow(page) ? page : nullptr;
-    if (!GlobalState->PageWnd) return;
-    ListPageControls();
-    if (!ClickAt(kCancelFirstPos)) return;
-    WaitMs(kPressWaitMs);
-    ClickAt(kCancelSecondPos);
-  } catch (...) {
+TOrderOutcome TOrderDriver::PlaceOrder(OrderKind kind, int choice) {
+  TOrderRequest request;
+  request.Action = ActionOf(kind);
+  request.Choice = choice;
+  request.Code = GlobalState ? GlobalState->CurrentCode : std::string();
+  return Run(request);
+}
+
+TOrderOutcome TOrderDriver::CancelOrders() {
+  TOrderRequest request;
+  request.Action = OrderAction::Cancel;
+  request.Choice = 0;
+  return Run(request);
+}
+
+void TOrderDriver::RunOrder(Steps& s) {
+  TOrderOutcome& out = s.out;
+  const std::string& code = out.Request.Code;
+  const OrderKind kind = KindOf(out.Request.Action);
+  const TOrderPage page = OrderPage(kind);
+  if (!TradableCode(code)) return Refuse(out, OutcomeReason::NoCode);
+
+  s.Begin("client");
+  if (!FindClient()) return Refuse(out, OutcomeReason::NoClient);
+  s.Begin("raise");
+  TFocusSample before;
+  if (!s.Raise(before)) return Fail(out, "raise", OutcomeReason::ClientHung);
+  if (!PostMessageW(GlobalState->TradeWnd, WM_KEYDOWN, static_cast<WPARAM>(page.Key), 0))
+    return Fail(out, "raise", OutcomeReason::NoClient);
+
+  s.Begin("page");
+  HWND focus = nullptr;
+  if (const OutcomeReason why = s.WaitForPage(before, focus); why != OutcomeReason::None) {
+    if (why == OutcomeReason::NoClient || why == OutcomeReason::ClientHung)
+      return Fail(out, "page", why);
+    return Refuse(out, why);
   }
-}
 
-bool TOrderDriver::OpenOrderPage(int key) {
-  if (!GlobalState || !StartsWithDigit(GlobalState->CurrentCode)) return false;
-  try {
-    if (!RaiseClient(key)) return false;
-    WaitMs(kOpenWaitMs);
-    if (!TakeFocusedControl()) return false;
-    // The watcher runs during the wait; the code typed is the one current now.
-    const std::string code = GlobalState->CurrentCode;
-    if (!StartsWithDigit(code)) return false;
-    TypeText(GlobalState->FocusWnd, code);
-    WaitMs(kPageWaitMs);
-    const HWND page = GetParent(GlobalState->FocusWnd);
-    GlobalState->PageWnd = IsTradeClientWindow(page) ? page : nullptr;
-    return GlobalState->PageWnd != nullptr;
-  } catch (...) {
-    return false;
+  s.Begin("code");
+  // Only figures shown after the code went in can belong to it.
+  for (int position : {page.PricePos, page.FigurePos}) {
+    const HWND field = ChildWnd(position);
+    if (field && (!IsTradeClientWindow(field) || !SetControlText(field, "")))
+      return Fail(out, "code", OutcomeReason::ClientHung);
   }
+  if (const OutcomeReason why = s.TypeVerified(focus, code); why != OutcomeReason::None) {
+    if (why == OutcomeReason::ClientHung) return Fail(out, "code", why);
+    return Refuse(out, OutcomeReason::CodeNotWritten);
+  }
+
+  s.Begin("figures");
+  const std::uint32_t start = GetTickCount();
+  TFreshFigures fresh;
+  bool hung = false;
+  const bool settled = PollMs(s.limit, [&] {
+    TFigureReading reading;
+    reading.Price = s.ReadAt(page.PricePos, hung);
+    reading.Figure = s.ReadAt(page.FigurePos, hung);
+    return hung || fresh.Update(reading, TickElapsed(start, GetTickCount()));
+  });
+  if (hung) return Fail(out, "figures", OutcomeReason::ClientHung);
+  if (!settled) return Refuse(out, OutcomeReason::NoPrice);
+  const std::string priceRead = fresh.Last().Price.value_or("");
+  const auto fill = SizeOrder(kind, out.Request.Choice, fresh.Last().Figure.value_or(""), priceRead,
+                              SettingsFor(kind));
+  if (!fill) return Refuse(out, OutcomeReason::ZeroQuantity);
+
+  s.Begin("write");
+  const HWND button = ChildWnd(page.ButtonPos);
+  if (!ChildWnd(page.PricePos) || !ChildWnd(page.QuantityPos) || !button)
+    return Refuse(out, fill->Press ? OutcomeReason::PageNotReady : OutcomeReason::ZeroQuantity);
+  for (const auto& [position, text, written] :
+       {std::tuple{page.PricePos, &fill->PriceText, &out.PriceText},
+        std::tuple{page.QuantityPos, &fill->QuantityText, &out.QuantityText}}) {
+    const OutcomeReason why = s.WriteVerified(position, *text);
+    if (why == OutcomeReason::ClientHung) return Fail(out, "write", why);
+    if (why != OutcomeReason::None) return Refuse(out, why);
+    *written = *text;
+  }
+  if (!fill->Press) {
+    return Refuse(
+        out, FieldNumber(priceRead) > 0 ? OutcomeReason::ZeroQuantity : OutcomeReason::NoPrice);
+  }
+  if (out.Request.Rehearsal) {
+    out.Kind = OutcomeKind::Rehearsed;
+    return;
+  }
+
+  s.Begin("press");
+  if (!IsTradeClientWindow(button)) return Fail(out, "press", OutcomeReason::NoClient);
+  if (OnBeforePress) OnBeforePress();
+  if (!ClickControl(button)) return Fail(out, "press", OutcomeReason::ClientHung);
+  out.Kind = OutcomeKind::Placed;
 }
 
-bool TOrderDriver::RaiseClient(int key) {
-  const HWND trade = GlobalState->TradeWnd;
-  if (!IsTradeClientWindow(trade)) return false;
-  // Restoring and raising wait on the client; a hung one is left alone.
-  if (!SendAnswered(trade, WM_NULL, 0, 0)) return false;
-  ShowWindow(trade, SW_SHOWNORMAL);
-  UpdateWindow(trade);
-  BringWindowToTop(trade);
-  return PostMessageW(trade, WM_KEYDOWN, static_cast<WPARAM>(key), 0) != 0;
-}
+void TOrderDriver::RunCancel(Steps& s) {
+  TOrderOutcome& out = s.out;
+  s.Begin("client");
+  if (!FindClient()) return Refuse(out, OutcomeReason::NoClient);
+  s.Begin("raise");
+  TFocusSample before;
+  if (!s.Raise(before)) return Fail(out, "raise", OutcomeReason::ClientHung);
+  if (!PostMessageW(GlobalState->TradeWnd, WM_KEYDOWN, kCancelKey, 0))
+    return Fail(out, "raise", OutcomeReason::NoClient);
 
-bool TOrderDriver::TakeFocusedControl() {
-  const HWND focus = ForegroundFocus();
-  // Typing into whatever else has the focus would act on a program the user never chose.
-  const bool ours = IsTradeClientWindow(focus) && IsTradeClientWindow(GlobalState->TradeWnd);
-  GlobalState->FocusWnd = ours ? focus : nullptr;
-  GlobalState->PageWnd = nullptr;
-  return ours;
+  s.Begin("page");
+  HWND focus = nullptr;
+  if (const OutcomeReason why = s.WaitForPage(before, focus); why != OutcomeReason::None) {
+    if (why == OutcomeReason::NoClient || why == OutcomeReason::ClientHung)
+      return Fail(out, "page", why);
+    return Refuse(out, why == OutcomeReason::FocusElsewhere ? why : OutcomeReason::NoCancelPage);
+  }
+  // "Withdraw" alone would act on whatever happens to be selected: both buttons, or neither.
+  const HWND selectAll = ChildWnd(kCancelFirstPos);
+  const HWND withdraw = ChildWnd(kCancelSecondPos);
+  if (!IsTradeClientWindow(selectAll) || !IsTradeClientWindow(withdraw))
+    return Refuse(out, OutcomeReason::NoCancelPage);
+  if (out.Request.Rehearsal) {
+    out.Kind = OutcomeKind::Rehearsed;
+    return;
+  }
+
+  s.Begin("press");
+  if (OnBeforePress) OnBeforePress();
+  if (!ClickControl(selectAll)) return Fail(out, "press", OutcomeReason::ClientHung);
+  if (!IsTradeClientWindow(withdraw)) return Fail(out, "press", OutcomeReason::NoCancelPage);
+  if (!ClickControl(withdraw)) return Fail(out, "press", OutcomeReason::ClientHung);
+  out.Kind = OutcomeKind::Placed;
 }
 
 void TOrderDriver::TypeText(HWND window, std::string_view text) {
@@ -212,43 +422,6 @@ bool TOrderDriver::SetControlText(HWND window, std::string_view text) {
 bool TOrderDriver::ClickControl(HWND window) {
   if (!window) return true;
   return SendAnswered(window, WM_LBUTTONDOWN, 0, 0) && SendAnswered(window, WM_LBUTTONUP, 0, 0);
-}
-
-// A handle from the listing that is no longer the client's (closed, or its number reused by
-// another window) counts as a control that did not answer.
-std::optional<std::string> TOrderDriver::ReadAt(int position) {
-  const HWND window = ChildWnd(position);
-  if (!window) return std::string();
-  if (!IsTradeClientWindow(window)) return std::nullopt;
-  return ReadControlText(window);
-}
-
-bool TOrderDriver::WriteAt(int position, std::string_view text) {
-  const HWND window = ChildWnd(position);
-  if (!window) return true;
-  return IsTradeClientWindow(window) && SetControlText(window, text);
-}
-
-bool TOrderDriver::ClickAt(int position) {
-  const HWND window = ChildWnd(position);
-  if (!window) return true;
-  return IsTradeClientWindow(window) && ClickControl(window);
-}
-
-void TOrderDriver::Size(OrderKind kind, int choice) {
-  if (!GlobalState) return;
-  const TOrderPage page = OrderPage(kind);
-  const auto figure = ReadAt(page.FigurePos);
-  if (!figure) return;
-  const auto price = ReadAt(page.PricePos);
-  if (!price) return;
-  const auto fill = SizeOrder(kind, choice, *figure, *price, SettingsFor(kind));
-  if (!fill) return;
-  if (!WriteAt(page.PricePos, fill->PriceText)) return;
-  if (!WriteAt(page.QuantityPos, fill->QuantityText)) return;
-  if (!fill->Press) return;
-  WaitMs(kPressWaitMs);
-  ClickAt(page.ButtonPos);
 }
 
 }  // namespace kovra

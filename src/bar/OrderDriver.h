@@ -1,23 +1,31 @@
 // The order driver: operates the trading client as a user would. It raises the client, opens an
 // order page with a function key, types the stock code, lists the page's controls and fills and
-// presses them by position.
+// presses them by position. An action is a sequence of checked steps that ends in one
+// TOrderOutcome.
 //
 // Safety rules, beyond the bare steps:
-//  - it acts only on controls of the trading client's process (TradePid): when the focus after
-//    the function key is elsewhere, nothing is typed, listed, written or clicked;
+//  - it acts only on controls of the trading client's process (TradePid); a client whose window
+//    is gone is searched for once, quietly, before the action gives up;
 //  - one action at a time: a request while an order or cancel runs (its waits pump messages) is
-//    ignored;
+//    refused as Busy;
+//  - the code typed is the request's, taken at the click; it goes in only once the key's page
+//    holds the focus, and must read back before anything else is written;
+//  - price and figure are blanked before the code goes in, so only figures the client shows for
+//    that code count; they must settle within the readiness wait (GlobalState's ReadyWaitMs);
+//  - price and quantity must read back as written (typed when the field ignores WM_SETTEXT);
 //  - a control that does not answer within kAnswerTimeoutMs stops the action before any press;
-//  - without a sane price and quantity the fields are written but the order is not submitted.
+//  - without a sane price and a quantity above 0 the fields are written but nothing is pressed.
 #pragma once
 
 #include <windows.h>
 
 #include <array>
+#include <functional>
 #include <optional>
 #include <string>
 #include <string_view>
 
+#include "bar/OrderOutcome.h"
 #include "bar/OrderSizing.h"
 
 namespace kovra {
@@ -27,40 +35,39 @@ class TOrderDriver {
   static constexpr int kMaxChildren = 256;
   static constexpr UINT kAnswerTimeoutMs = 2000;
   static constexpr int kCancelKey = VK_F3;
+  // On the withdrawal page: "select all", then "withdraw".
+  static constexpr int kCancelFirstPos = 12;
+  static constexpr int kCancelSecondPos = 9;
 
-  // An order action: OpenOrderPage with the kind's key, ListPageControls, then the kind's sizing
-  // step. Ignored while another action runs; every error is swallowed.
-  void PlaceOrder(OrderKind kind, int choice);
-  // The "撤单" action: opens the withdrawal page and presses positions 12 and then 9.
-  void CancelOrders();
+  // Runs one order or cancel action to its end. Never throws.
+  TOrderOutcome Run(const TOrderRequest& request);
+  // An order action with the code current now; the "撤单" action.
+  TOrderOutcome PlaceOrder(OrderKind kind, int choice);
+  TOrderOutcome CancelOrders();
   bool Busy() const { return busy_; }
+
+  // Fired just before the order button (or the first withdrawal button) is pressed.
+  std::function<void()> OnBeforePress;
 
   // The table of the latest listing. Positions at or beyond ChildCount read as null.
   const std::array<HWND, kMaxChildren>& ChildWnds() const { return childWnds_; }
   int ChildCount() const { return childCount_; }
   HWND ChildWnd(int position) const;
 
-  // The steps, each usable on its own.
-  bool OpenOrderPage(int key);
+  // The field operations, each usable on its own.
   void TypeText(HWND window, std::string_view text);
   void ListPageControls();
   // Nothing when the control did not answer; a null window reads as empty.
   std::optional<std::string> ReadControlText(HWND window);
   bool SetControlText(HWND window, std::string_view text);
   bool ClickControl(HWND window);
-  void SizeBuy(int choice) { Size(OrderKind::Buy, choice); }
-  void SizeMarginBuy(int choice) { Size(OrderKind::MarginBuy, choice); }
-  void SizeSell(int choice) { Size(OrderKind::Sell, choice); }
 
  private:
   class Guard;
+  class Steps;
 
-  void Size(OrderKind kind, int choice);
-  bool RaiseClient(int key);
-  bool TakeFocusedControl();
-  std::optional<std::string> ReadAt(int position);
-  bool WriteAt(int position, std::string_view text);
-  bool ClickAt(int position);
+  void RunOrder(Steps& steps);
+  void RunCancel(Steps& steps);
 
   std::array<HWND, kMaxChildren> childWnds_{};
   int childCount_ = 0;

@@ -53,9 +53,11 @@ std::string_view ReasonText(OutcomeReason reason) {
     case OutcomeReason::WriteNotApplied:
       return "写入未生效";
     case OutcomeReason::NoCancelPage:
+      return "撤单页面未就绪";
+    case OutcomeReason::Unexpected:
       break;
   }
-  return "撤单页面未就绪";
+  return "意外错误";
 }
 
 std::string_view ActionText(OrderAction action) {

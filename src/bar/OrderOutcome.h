@@ -46,6 +46,7 @@ enum class OutcomeReason : std::uint8_t {
   ZeroQuantity,     // nothing to order
   WriteNotApplied,  // price or quantity did not read back as written, even typed
   NoCancelPage,     // the withdrawal page or its two buttons were not there
+  Unexpected,       // an error inside the bar itself
 };
 
 // The record's texts: "已下单", "演练", "未下单", "失败"; the reason's short Chinese text (empty

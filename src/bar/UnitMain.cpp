@@ -1,5 +1,9 @@
 #include "bar/UnitMain.h"
 
+#include <initializer_list>
+#include <utility>
+#include <vector>
+
 #include "app/Configuration.h"
 #include "app/Global.h"
 #include "bar/OrderDriver.h"
@@ -21,6 +25,25 @@ constexpr int kStockFontHeight = -14;
 constexpr int kButtonWidth = 37;
 constexpr int kStockBoxWidth = 77;
 constexpr int kSizingChoice = 6;  // a plain click sizes by the configured amount or shares
+
+// Keeps popup menus shut for its lifetime, restoring what each allowed before.
+class PopupBlock {
+ public:
+  PopupBlock(std::initializer_list<TPopupMenu*> menus) {
+    for (TPopupMenu* menu : menus) {
+      saved_.push_back({menu, menu->AutoPopup()});
+      menu->SetAutoPopup(false);
+    }
+  }
+  ~PopupBlock() {
+    for (const auto& [menu, autoPopup] : saved_) menu->SetAutoPopup(autoPopup);
+  }
+  PopupBlock(const PopupBlock&) = delete;
+  PopupBlock& operator=(const PopupBlock&) = delete;
+
+ private:
+  std::vector<std::pair<TPopupMenu*, bool>> saved_;
+};
 
 void UseBarFont(TFont& font, TColor color, bool bold, int height = kFontHeight) {
   font.SetName(kFontName);
@@ -81,7 +104,8 @@ void TFormMain::WndProc(TMessage& m) {
   // action is not started.
   if (m.Msg == WM_MOUSEACTIVATE && OrderDriver().Busy()) {
     const UINT press = HIWORD(m.LParam);
-    if (press == WM_LBUTTONDOWN || press == WM_LBUTTONDBLCLK) {
+    if (press == WM_LBUTTONDOWN || press == WM_LBUTTONDBLCLK || press == WM_RBUTTONDOWN ||
+        press == WM_RBUTTONDBLCLK) {
       m.Result = MA_NOACTIVATEANDEAT;
       return;
     }
@@ -236,17 +260,34 @@ void TFormMain::SetButtonColor(TColor color) {
 
 // ---- the buttons ----
 
+TOrderOutcome TFormMain::RunAction(OrderAction action, int choice) {
+  TOrderRequest request;
+  request.Action = action;
+  request.Choice = action == OrderAction::Cancel ? 0 : choice;
+  // The watcher keeps ticking while the action waits; the order is for the stock clicked.
+  request.Code = GlobalState->CurrentCode;
+  request.Rehearsal = rehearsal_;
+  TOrderOutcome outcome;
+  {
+    // A menu opened during the action would start another one, or the settings window.
+    PopupBlock block({pmrzBuy_, pmBuy_, pmSell_, pmMain_});
+    outcome = OrderDriver().Run(request);
+  }
+  if (OnOutcome) OnOutcome(this, outcome);
+  return outcome;
+}
+
 void TFormMain::RzButton1Click(TObject*) {
-  OrderDriver().PlaceOrder(OrderKind::MarginBuy, kSizingChoice);
+  RunAction(OrderAction::MarginBuy, kSizingChoice);
 }
 void TFormMain::RzButton2Click(TObject*) {
-  OrderDriver().PlaceOrder(OrderKind::Buy, kSizingChoice);
+  RunAction(OrderAction::Buy, kSizingChoice);
 }
 void TFormMain::RzButton3Click(TObject*) {
-  OrderDriver().PlaceOrder(OrderKind::Sell, kSizingChoice);
+  RunAction(OrderAction::Sell, kSizingChoice);
 }
 void TFormMain::RzButton4Click(TObject*) {
-  OrderDriver().CancelOrders();
+  RunAction(OrderAction::Cancel, 0);
 }
 
 void TFormMain::RzEdit1MouseDown(TObject*, TMouseButton button, TShiftState, int, int) {
@@ -265,19 +306,19 @@ void TFormMain::tmr1Timer(TObject*) {
 // ---- the menus ----
 
 void TFormMain::N1Click(TObject*) {
-  OrderDriver().PlaceOrder(OrderKind::MarginBuy, 1);
+  RunAction(OrderAction::MarginBuy, 1);
 }
 void TFormMain::N2Click(TObject*) {
-  OrderDriver().PlaceOrder(OrderKind::MarginBuy, 2);
+  RunAction(OrderAction::MarginBuy, 2);
 }
 void TFormMain::N3Click(TObject*) {
-  OrderDriver().PlaceOrder(OrderKind::MarginBuy, 3);
+  RunAction(OrderAction::MarginBuy, 3);
 }
 void TFormMain::N4Click(TObject*) {
-  OrderDriver().PlaceOrder(OrderKind::MarginBuy, 4);
+  RunAction(OrderAction::MarginBuy, 4);
 }
 void TFormMain::N5Click(TObject*) {
-  OrderDriver().PlaceOrder(OrderKind::MarginBuy, 5);
+  RunAction(OrderAction::MarginBuy, 5);
 }
 void TFormMain::N6Click(TObject*) {
   GlobalState->MarginByAmount = FlipPair(n6_, n7_, n7_);
@@ -287,19 +328,19 @@ void TFormMain::N7Click(TObject*) {
 }
 
 void TFormMain::N8Click(TObject*) {
-  OrderDriver().PlaceOrder(OrderKind::Sell, 1);
+  RunAction(OrderAction::Sell, 1);
 }
 void TFormMain::N9Click(TObject*) {
-  OrderDriver().PlaceOrder(OrderKind::Sell, 2);
+  RunAction(OrderAction::Sell, 2);
 }
 void TFormMain::N10Click(TObject*) {
-  OrderDriver().PlaceOrder(OrderKind::Sell, 3);
+  RunAction(OrderAction::Sell, 3);
 }
 void TFormMain::N11Click(TObject*) {
-  OrderDriver().PlaceOrder(OrderKind::Sell, 4);
+  RunAction(OrderAction::Sell, 4);
 }
 void TFormMain::N12Click(TObject*) {
-  OrderDriver().PlaceOrder(OrderKind::Sell, 5);
+  RunAction(OrderAction::Sell, 5);
 }
 
 void TFormMain::N14Click(TObject*) {
@@ -307,6 +348,7 @@ void TFormMain::N14Click(TObject*) {
 }
 
 void TFormMain::N15Click(TObject*) {
+  if (OrderDriver().Busy()) return;
   {
     // The picker recolours the four buttons while the window is open.
     TFormSet settings(this, [this](TColor color) { SetButtonColor(color); });
@@ -318,19 +360,19 @@ void TFormMain::N15Click(TObject*) {
 }
 
 void TFormMain::MenuItem1Click(TObject*) {
-  OrderDriver().PlaceOrder(OrderKind::Buy, 1);
+  RunAction(OrderAction::Buy, 1);
 }
 void TFormMain::MenuItem2Click(TObject*) {
-  OrderDriver().PlaceOrder(OrderKind::Buy, 2);
+  RunAction(OrderAction::Buy, 2);
 }
 void TFormMain::MenuItem3Click(TObject*) {
-  OrderDriver().PlaceOrder(OrderKind::Buy, 3);
+  RunAction(OrderAction::Buy, 3);
 }
 void TFormMain::MenuItem4Click(TObject*) {
-  OrderDriver().PlaceOrder(OrderKind::Buy, 4);
+  RunAction(OrderAction::Buy, 4);
 }
 void TFormMain::MenuItem5Click(TObject*) {
-  OrderDriver().PlaceOrder(OrderKind::Buy, 5);
+  RunAction(OrderAction::Buy, 5);
 }
 void TFormMain::MenuItem6Click(TObject*) {
   GlobalState->BuyByAmount = FlipPair(menuItem6_, menuItem7_, menuItem7_);

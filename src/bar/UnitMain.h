@@ -5,9 +5,11 @@
 
 #include <windows.h>
 
+#include <functional>
 #include <memory>
 
 #include "app/StockWatcher.h"
+#include "bar/OrderOutcome.h"
 #include "bar/OrderSizing.h"
 #include "framework/Forms.h"
 
@@ -60,6 +62,15 @@ class TFormMain : public TForm {
 
   // What the close stores: the window's place on screen now and the buttons' colour.
   TBarConfig CurrentBarConfig();
+
+  // Every order and cancel action of the buttons and the sizing items goes through here: the
+  // request is made at the click, with the code shown at that moment, and run; its outcome goes
+  // to OnOutcome and is returned.
+  TOrderOutcome RunAction(OrderAction action, int choice);
+  std::function<void(TObject* sender, const TOrderOutcome& outcome)> OnOutcome;
+  // Actions run every step and fill the fields but press nothing.
+  bool Rehearsal() const { return rehearsal_; }
+  void SetRehearsal(bool value) { rehearsal_ = value; }
 
   void FormCreate(TObject* sender);
   void FormClose(TObject* sender, TCloseAction& action);
@@ -127,6 +138,7 @@ class TFormMain : public TForm {
   TTimer* tmr1_ = nullptr;
   TRzTrayIcon* rzTrayIcon1_ = nullptr;
   std::unique_ptr<TStockWatcher> watcher_;
+  bool rehearsal_ = false;
 };
 
 }  // namespace kovra

@@ -107,8 +107,9 @@ TEST_F(OrderDriverTest, WorkedExampleSell) {
   EXPECT_EQ(Order(sim, OrderKind::Sell, 6).Field(3), "2000");
 }
 
-TEST_F(OrderDriverTest, TheCodeTypedIsTheOneCurrentAfterTheFirstWait) {
-  TradeSim sim;
+// The watcher ticks during the action's waits: what it finds then is for the next click.
+TEST_F(OrderDriverTest, TheCodeTypedIsTheRequestsWhateverTheWatcherFindsMeanwhile) {
+  TradeSim sim({L"--switch-delay", L"150"});
   Attach(sim);
   static std::string* code = nullptr;
   code = &GlobalState->CurrentCode;
@@ -116,7 +117,70 @@ TEST_F(OrderDriverTest, TheCodeTypedIsTheOneCurrentAfterTheFirstWait) {
     KillTimer(nullptr, id);
     *code = "000001";
   });
-  EXPECT_EQ(Order(sim, OrderKind::Buy, 1).Field(1), "000001");
+  TOrderRequest request;
+  request.Action = OrderAction::Buy;
+  request.Choice = 1;
+  request.Code = "600000";
+  const TOrderOutcome outcome = OrderDriver().Run(request);
+  EXPECT_EQ(outcome.Kind, OutcomeKind::Placed);
+  EXPECT_EQ(GlobalState->CurrentCode, "000001");
+  EXPECT_EQ(sim.WaitForEvent("ORDER", "buy").Field(1), "600000");
+}
+
+TEST_F(OrderDriverTest, TheOutcomeTellsWhatWasWrittenAndHowLongEachStepTook) {
+  TradeSim sim;
+  Attach(sim);
+  int beforePress = 0;
+  OrderDriver().OnBeforePress = [&] {
+    ++beforePress;
+    EXPECT_TRUE(Events(sim, "ORDER").empty());
+  };
+  const TOrderOutcome outcome = OrderDriver().PlaceOrder(OrderKind::Buy, 6);
+  OrderDriver().OnBeforePress = nullptr;
+  EXPECT_EQ(beforePress, 1);
+  EXPECT_EQ(outcome.Kind, OutcomeKind::Placed);
+  EXPECT_EQ(outcome.Reason, OutcomeReason::None);
+  EXPECT_EQ(outcome.Request.Code, "600000");
+  EXPECT_EQ(outcome.PriceText, "10.30");
+  EXPECT_EQ(outcome.QuantityText, "4800");
+  std::vector<std::string> steps;
+  std::uint32_t sum = 0;
+  for (const TStepTime& step : outcome.Steps) {
+    steps.push_back(step.Step);
+    sum += step.Ms;
+  }
+  EXPECT_EQ(steps, (std::vector<std::string>{"client", "raise", "page", "code", "figures", "write",
+                                             "press"}));
+  EXPECT_LE(sum, outcome.TotalMs);
+  EXPECT_EQ(Events(sim, "ORDER").size(), 1u);
+}
+
+TEST_F(OrderDriverTest, ARehearsalFillsTheFieldsAndPressesNothing) {
+  TradeSim sim;
+  Attach(sim);
+  int beforePress = 0;
+  OrderDriver().OnBeforePress = [&] { ++beforePress; };
+  TOrderRequest request;
+  request.Action = OrderAction::Sell;
+  request.Choice = 2;
+  request.Code = "600000";
+  request.Rehearsal = true;
+  const TOrderOutcome sell = OrderDriver().Run(request);
+  request.Action = OrderAction::Cancel;
+  const TOrderOutcome cancel = OrderDriver().Run(request);
+  OrderDriver().OnBeforePress = nullptr;
+  EXPECT_EQ(sell.Kind, OutcomeKind::Rehearsed);
+  EXPECT_EQ(sell.PriceText, "9.71");
+  EXPECT_EQ(sell.QuantityText, "1100");
+  EXPECT_EQ(cancel.Kind, OutcomeKind::Rehearsed);
+  EXPECT_EQ(beforePress, 0);
+  SyncWith(sim);
+  const auto written = Events(sim, "SETTEXT");
+  ASSERT_GE(written.size(), 2u);
+  EXPECT_EQ(written[written.size() - 2].Field(2), "9.71");
+  EXPECT_EQ(written.back().Field(2), "1100");
+  EXPECT_TRUE(Events(sim, "ORDER").empty());
+  EXPECT_TRUE(Events(sim, "CANCEL").empty());
 }
 
 TEST_F(OrderDriverTest, NoCodeOrALetterCodeDoesNothing) {
@@ -124,7 +188,9 @@ TEST_F(OrderDriverTest, NoCodeOrALetterCodeDoesNothing) {
   Attach(sim);
   for (const char* code : {"", "ST600000", " 600000"}) {
     GlobalState->CurrentCode = code;
-    OrderDriver().PlaceOrder(OrderKind::Buy, 1);
+    const TOrderOutcome outcome = OrderDriver().PlaceOrder(OrderKind::Buy, 1);
+    EXPECT_EQ(outcome.Kind, OutcomeKind::Refused);
+    EXPECT_EQ(outcome.Reason, OutcomeReason::NoCode);
   }
   SyncWith(sim);
   const auto keys = Events(sim, "KEY");
@@ -137,13 +203,26 @@ TEST_F(OrderDriverTest, CancelPressesSelectAllThenWithdraw) {
   TradeSim sim;
   Attach(sim);
   ASSERT_EQ(Order(sim, OrderKind::Buy, 1).event, "ORDER");
-  OrderDriver().CancelOrders();
+  for (int round = 0; round < 2; ++round) {  // the second starts on the withdrawal page
+    EXPECT_EQ(OrderDriver().CancelOrders().Kind, OutcomeKind::Placed);
+  }
   const auto cancels = Events(sim, "CANCEL");
-  ASSERT_EQ(cancels.size(), 2u);
+  ASSERT_EQ(cancels.size(), 4u);
   EXPECT_EQ(cancels[0].Field(0), "12");
   EXPECT_EQ(cancels[1].Field(0), "9");
   EXPECT_EQ(cancels[1].Field(2), "1");  // the order placed above was withdrawn
-  EXPECT_GE(cancels[1].ms - cancels[0].ms, 90);
+  EXPECT_EQ(cancels[3].Field(2), "0");
+}
+
+// "撤单" alone would withdraw whatever happens to be selected.
+TEST_F(OrderDriverTest, CancelPressesNothingWithoutBothButtons) {
+  TradeSim sim({L"--short-page", L"12"});
+  Attach(sim);
+  const TOrderOutcome outcome = OrderDriver().CancelOrders();
+  EXPECT_EQ(outcome.Kind, OutcomeKind::Refused);
+  EXPECT_EQ(outcome.Reason, OutcomeReason::NoCancelPage);
+  SyncWith(sim, VK_F1);
+  EXPECT_TRUE(Events(sim, "CANCEL").empty());
 }
 
 TEST_F(OrderDriverTest, ListingFollowsTheEnumerationOrderAndForgetsLongerOldPages) {
@@ -244,17 +323,17 @@ TEST_F(OrderDriverTest, AFocusOutsideTheClientStopsTheAction) {
   EXPECT_EQ(GlobalState->PageWnd, nullptr);
 }
 
-TEST_F(OrderDriverTest, RequestsDuringAnActionAreIgnored) {
+TEST_F(OrderDriverTest, RequestsDuringAnActionAreRefused) {
   TradeSim sim;
   Attach(sim);
   static bool busySeen = false;
   busySeen = false;
   // Clicks arriving while the first action waits.
-  SetTimer(nullptr, 0, 100, [](HWND, UINT, UINT_PTR id, DWORD) {
+  SetTimer(nullptr, 0, 20, [](HWND, UINT, UINT_PTR id, DWORD) {
     KillTimer(nullptr, id);
-    busySeen = OrderDriver().Busy();
-    OrderDriver().PlaceOrder(OrderKind::Sell, 1);
-    OrderDriver().CancelOrders();
+    busySeen = OrderDriver().Busy() &&
+               OrderDriver().PlaceOrder(OrderKind::Sell, 1).Reason == OutcomeReason::Busy &&
+               OrderDriver().CancelOrders().Reason == OutcomeReason::Busy;
   });
   const JournalEntry order = Order(sim, OrderKind::Buy, 2);
   EXPECT_TRUE(busySeen);
@@ -268,27 +347,36 @@ TEST_F(OrderDriverTest, RequestsDuringAnActionAreIgnored) {
   EXPECT_FALSE(OrderDriver().Busy());
 }
 
-TEST_F(OrderDriverTest, AnUnknownPriceWritesZeroAndSubmitsNothing) {
+TEST_F(OrderDriverTest, APriceThatIsNoPriceSubmitsNothing) {
+  GlobalState->ReadyWaitMs = 500;
   struct Case {
     OrderKind kind;
     const wchar_t* option;
     const wchar_t* price;
-    const char* writtenPrice;
+    const char* writtenPrice;  // null: nothing written
   };
-  for (const Case& c : {Case{OrderKind::Buy, L"--buy-price", L"", "0.00"},
+  for (const Case& c : {Case{OrderKind::Buy, L"--buy-price", L"", nullptr},
                         Case{OrderKind::MarginBuy, L"--margin-price", L"0", "0.00"},
                         Case{OrderKind::Sell, L"--sell-price", L"--", "0.00"}}) {
     TradeSim sim({c.option, c.price});
     Attach(sim);
     for (int choice : {1, 2, 6}) {
-      const size_t before = Events(sim, "SETTEXT").size();
-      OrderDriver().PlaceOrder(c.kind, choice);
+      SCOPED_TRACE(testing::Message() << "price \"" << c.price << "\" choice " << choice);
+      const TOrderOutcome outcome = OrderDriver().PlaceOrder(c.kind, choice);
+      EXPECT_EQ(outcome.Kind, OutcomeKind::Refused);
+      EXPECT_EQ(outcome.Reason, OutcomeReason::NoPrice);
+      SyncWith(sim);
       const auto written = Events(sim, "SETTEXT");
-      ASSERT_EQ(written.size(), before + 2) << c.writtenPrice << " choice " << choice;
-      EXPECT_EQ(written[before].Field(2), c.writtenPrice);
-      EXPECT_EQ(written[before + 1].Field(2), "0");
+      ASSERT_GE(written.size(), 2u);
+      if (!c.writtenPrice) {
+        EXPECT_EQ(outcome.PriceText, "");
+        EXPECT_EQ(written.back().Field(2), "");  // only the blanking before the code
+      } else {
+        EXPECT_EQ(outcome.PriceText, c.writtenPrice);
+        EXPECT_EQ(written[written.size() - 2].Field(2), c.writtenPrice);
+        EXPECT_EQ(written.back().Field(2), "0");
+      }
     }
-    SyncWith(sim);
     EXPECT_TRUE(Events(sim, "ORDER").empty());
     EXPECT_TRUE(Events(sim, "CLICK").empty());
   }
@@ -297,7 +385,7 @@ TEST_F(OrderDriverTest, AnUnknownPriceWritesZeroAndSubmitsNothing) {
 TEST_F(OrderDriverTest, AShortPageSubmitsNothing) {
   TradeSim sim({L"--short-page", L"5"});
   Attach(sim);
-  OrderDriver().PlaceOrder(OrderKind::Buy, 1);
+  EXPECT_EQ(OrderDriver().PlaceOrder(OrderKind::Buy, 1).Reason, OutcomeReason::ZeroQuantity);
   EXPECT_EQ(OrderDriver().ChildCount(), 5);
   SyncWith(sim);
   EXPECT_TRUE(Events(sim, "ORDER").empty());
@@ -319,7 +407,8 @@ TEST_F(OrderDriverTest, AHungClientStopsTheActionBeforeThePress) {
         },
         std::chrono::seconds(15)));
     SyncWith(sim);
-    EXPECT_LE(Events(sim, "SETTEXT").size(), 1u) << "hang on " << event;
+    for (const JournalEntry& entry : Events(sim, "SETTEXT"))
+      EXPECT_EQ(entry.Field(2), "") << "hang on " << event;  // the blanking, no price
     EXPECT_TRUE(Events(sim, "ORDER").empty()) << "hang on " << event;
   }
 }
