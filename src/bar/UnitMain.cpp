@@ -1,9 +1,5 @@
 #include "bar/UnitMain.h"
 
-#include <initializer_list>
-#include <utility>
-#include <vector>
-
 #include "app/Configuration.h"
 #include "app/Global.h"
 #include "bar/OrderDriver.h"
@@ -26,23 +22,21 @@ constexpr int kButtonWidth = 37;
 constexpr int kStockBoxWidth = 77;
 constexpr int kSizingChoice = 6;  // a plain click sizes by the configured amount or shares
 
-// Keeps popup menus shut for its lifetime, restoring what each allowed before.
-class PopupBlock {
+// Keeps a window from the mouse for its lifetime. A disabled window takes no click and opens
+// no menu, its controls' built-in ones included, and is not activated.
+class InputBlock {
  public:
-  PopupBlock(std::initializer_list<TPopupMenu*> menus) {
-    for (TPopupMenu* menu : menus) {
-      saved_.push_back({menu, menu->AutoPopup()});
-      menu->SetAutoPopup(false);
-    }
+  explicit InputBlock(HWND window)
+      : window_(window), wasEnabled_(window && EnableWindow(window, FALSE) == 0) {}
+  ~InputBlock() {
+    if (wasEnabled_) EnableWindow(window_, TRUE);
   }
-  ~PopupBlock() {
-    for (const auto& [menu, autoPopup] : saved_) menu->SetAutoPopup(autoPopup);
-  }
-  PopupBlock(const PopupBlock&) = delete;
-  PopupBlock& operator=(const PopupBlock&) = delete;
+  InputBlock(const InputBlock&) = delete;
+  InputBlock& operator=(const InputBlock&) = delete;
 
  private:
-  std::vector<std::pair<TPopupMenu*, bool>> saved_;
+  HWND window_;
+  bool wasEnabled_;
 };
 
 void UseBarFont(TFont& font, TColor color, bool bold, int height = kFontHeight) {
@@ -104,8 +98,7 @@ void TFormMain::WndProc(TMessage& m) {
   // action is not started.
   if (m.Msg == WM_MOUSEACTIVATE && OrderDriver().Busy()) {
     const UINT press = HIWORD(m.LParam);
-    if (press == WM_LBUTTONDOWN || press == WM_LBUTTONDBLCLK || press == WM_RBUTTONDOWN ||
-        press == WM_RBUTTONDBLCLK) {
+    if (press == WM_LBUTTONDOWN || press == WM_LBUTTONDBLCLK) {
       m.Result = MA_NOACTIVATEANDEAT;
       return;
     }
@@ -269,8 +262,9 @@ TOrderOutcome TFormMain::RunAction(OrderAction action, int choice) {
   request.Rehearsal = rehearsal_;
   TOrderOutcome outcome;
   {
-    // A menu opened during the action would start another one, or the settings window.
-    PopupBlock block({pmrzBuy_, pmBuy_, pmSell_, pmMain_});
+    // A press on the bar would take the foreground from the client under way; a menu opened
+    // meanwhile would start another action, or the settings window.
+    InputBlock block(HandleAllocated() ? WindowHandle() : nullptr);
     outcome = OrderDriver().Run(request);
   }
   if (OnOutcome) OnOutcome(this, outcome);

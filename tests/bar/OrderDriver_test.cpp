@@ -316,7 +316,7 @@ TEST_F(OrderDriverTest, AFocusOutsideTheClientStopsTheAction) {
   });
   OrderDriver().PlaceOrder(OrderKind::Buy, 1);
   ASSERT_TRUE(test::WaitUntil([&] { return !sim.Process().Running(); }));
-  ASSERT_EQ(GetFocus(), window.Edit());
+  ASSERT_TRUE(test::WaitUntil([&] { return GetFocus() == window.Edit(); }));
   WaitMs(0);
   EXPECT_EQ(OrderDriver().ReadControlText(window.Edit()), "");
   EXPECT_EQ(GlobalState->FocusWnd, nullptr);

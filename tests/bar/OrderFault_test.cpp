@@ -141,7 +141,8 @@ TEST_F(OrderFaultTest, AConfirmationBoxIsLeftToTheUserAndBlocksNoFurtherAction) 
 
 TEST_F(OrderFaultTest, TheFocusInAnotherProgramsWindowStopsTheAction) {
   GlobalState->ReadyWaitMs = 500;
-  TradeSim sim({L"--switch-delay", L"200"});
+  // The page comes after the wait, so the other program holds the foreground throughout.
+  TradeSim sim({L"--switch-delay", L"1000"});
   test::QuoteSim quote("大智慧 - [600000]");
   Attach(sim);
   static HWND other = nullptr;

@@ -151,8 +151,8 @@ TEST(TradeSimOrders, WrittenFieldsAndAClickAtTheCornerAreJournaled) {
   auto journal = sim.Journal();
   std::vector<std::string> events;
   for (const auto& e : journal) events.push_back(e.event);
-  EXPECT_EQ(events, (std::vector<std::string>{"START", "KEY", "CODE", "READY", "SETTEXT", "SETTEXT",
-                                              "ORDER"}));
+  EXPECT_EQ(events, (std::vector<std::string>{"START", "KEY", "PAGE", "CODE", "READY", "SETTEXT",
+                                              "SETTEXT", "ORDER"}));
 }
 
 TEST(TradeSimOrders, SelectAllThenWithdrawTakesBackEveryPendingOrder) {
