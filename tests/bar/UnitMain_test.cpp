@@ -142,8 +142,8 @@ TEST_F(BarTest, ADoubleClickDuringAnActionPlacesOneOrder) {
 }
 
 TEST_F(BarTest, StaysResponsiveWhileTheClientHangsAndSurvivesItsExit) {
-  // The hang is shorter than the bar waits for an answer, so the action goes on to the fields.
-  StartAll({L"--hang", L"1500", L"--hang-on", L"code", L"--exit-on", L"settext"});
+  // The hang is shorter than the bar waits for an answer, so the action goes on to the press.
+  StartAll({L"--hang", L"1500", L"--hang-on", L"code", L"--exit-on", L"click"});
   bar_->Click(bar_->Control(kBuyButton));
   ASSERT_TRUE(trade_->WaitForEvent("HANG").event == "HANG");
   for (int i = 0; i < 5; ++i) EXPECT_TRUE(bar_->Responsive());
@@ -298,12 +298,20 @@ TEST_F(BarTest, ARefusedWriteAtCloseIsReportedAndTheBarStaysOpen) {
   EXPECT_EQ(folder_.ReadIni("MainWindow", "strTop"), "100");
 }
 
-TEST_F(BarTest, SettingsRelocatesTheApplicationsWithoutWarning) {
+TEST_F(BarTest, ARestartedClientIsFoundByTheNextClick) {
   StartAll();
-  // The client restarts under a new process; the bar still aims at the old window.
+  ExpectOrder(ClickOrder(kBuyButton), "buy", "10.30", "4800");
+  // The client restarts under a new process; the bar still holds the old window.
   trade_.reset();
   trade_ = std::make_unique<TradeSim>(std::vector<std::wstring>{L"--sell-price", L"10.30"});
-  EXPECT_EQ(Order([&] { bar_->Click(bar_->Control(kBuyButton)); }, 3000).event, "");
+  ExpectOrder(ClickOrder(kSellButton), "sell", "10.00", "2000");
+  EXPECT_EQ(bar_->WaitForMessageBox(200).window, nullptr);
+}
+
+TEST_F(BarTest, SettingsRelocatesTheApplicationsWithoutWarning) {
+  StartAll();
+  trade_.reset();
+  trade_ = std::make_unique<TradeSim>(std::vector<std::wstring>{L"--sell-price", L"10.30"});
   bar_->ChooseMenuItem(kStockBox, 0);  // "设置"
   HWND settings = nullptr;
   ASSERT_TRUE(
@@ -312,6 +320,92 @@ TEST_F(BarTest, SettingsRelocatesTheApplicationsWithoutWarning) {
   ASSERT_TRUE(WaitUntil([&] { return !IsWindow(settings); }));
   ExpectOrder(ClickOrder(kBuyButton), "buy", "10.30", "4800");
   EXPECT_EQ(bar_->WaitForMessageBox(200).window, nullptr);
+}
+
+// ---- orders a trader can trust ----
+
+TEST_F(BarTest, TheCodeShownAtTheClickIsTheCodeOrdered) {
+  folder_.WriteCodeTable("000001", "000001");
+  // A slow page keeps the action going past the watcher's next look at the quote window.
+  StartAll({L"--switch-delay", L"1500"});
+  bar_->Click(bar_->Control(kBuyButton));
+  ASSERT_FALSE(trade_->WaitForEvent("KEY", "F1").event.empty());
+  quote_->SetTitle("大智慧 - [000001]");
+  const JournalEntry order = trade_->WaitForEvent("ORDER", "buy");
+  ASSERT_EQ(order.event, "ORDER");
+  EXPECT_EQ(order.Field(1), "600000");
+  EXPECT_TRUE(WaitUntil([&] { return bar_->Display() == "000001"; }));
+  for (const JournalEntry& code : Events(*trade_, "CODE")) EXPECT_EQ(code.Field(1), "600000");
+}
+
+TEST_F(BarTest, ALatePageSwitchGetsTheOrderOnTheRightPageAndNothingElsewhere) {
+  StartAll({L"--switch-delay", L"800"});
+  ExpectOrder(ClickOrder(kBuyButton), "buy", "10.30", "4800");
+  // The buy page holds the focus and the code for 800 ms after the sell key.
+  const size_t seen = trade_->Journal().size();
+  const JournalEntry sell = ClickOrder(kSellButton);
+  ExpectOrder(sell, "sell", "10.00", "2000");
+  const auto journal = trade_->Journal();
+  const JournalEntry* page = nullptr;
+  for (size_t i = seen; i < journal.size(); ++i) {
+    const JournalEntry& entry = journal[i];
+    if (entry.event == "PAGE") page = &entry;
+    if (entry.event == "CODE" || entry.event == "SETTEXT" || entry.event == "ORDER") {
+      EXPECT_EQ(entry.Field(0), "sell") << entry.event;
+      ASSERT_NE(page, nullptr) << entry.event << " before the page showed";
+      EXPECT_GE(entry.ms, page->ms);
+    }
+  }
+}
+
+TEST_F(BarTest, AClientShowingThePreviousStocksFiguresGetsNoOrderAtItsPrice) {
+  folder_.WriteCodeTable("000001", "000001");
+  StartAll({L"--stale", L"--ready-delay", L"1000", L"--prices", L"600000=10.00,000001=20.00"});
+  ExpectOrder(ClickOrder(kBuyButton), "buy", "10.30", "4800");
+  quote_->SetTitle("大智慧 - [000001]");
+  ASSERT_TRUE(WaitUntil([&] { return bar_->Display() == "000001"; }));
+  // 10.00 stands on the page for a second after the new code went in.
+  const JournalEntry order = ClickOrder(kBuyButton);
+  EXPECT_EQ(order.Field(1), "000001");
+  EXPECT_EQ(order.Field(2), "20.60");
+  EXPECT_EQ(order.Field(3), "2400");
+}
+
+TEST_F(BarTest, FieldsThatIgnoreWrittenTextGetItTyped) {
+  StartAll({L"--ignore-settext"});
+  ExpectOrder(ClickOrder(kBuyButton), "buy", "10.30", "4800");
+  ExpectOrder(MenuOrder(kSellButton, 1), "sell", "10.00", "1100");
+}
+
+TEST_F(BarTest, NothingToOrderPressesNothing) {
+  StartAll({L"--funds", L"0"});
+  bar_->ChooseMenuItem(kBuyButton, 0);  // "全仓买" with no funds
+  // The quantity 0 is written and the page is left as it is.
+  const JournalEntry zero = trade_->WaitForJournal(
+      [](const JournalEntry& e) { return e.event == "SETTEXT" && e.Field(1) == "7"; });
+  ASSERT_EQ(zero.event, "SETTEXT");
+  EXPECT_EQ(zero.Field(2), "0");
+  ExpectOrder(ClickOrder(kMarginButton), "margin", "10.30", "4800");  // the bar goes on
+  EXPECT_EQ(Events(*trade_, "ORDER").size(), 1u);
+}
+
+TEST_F(BarTest, TheRightButtonOpensNoMenuWhileAnActionRuns) {
+  StartAll({L"--switch-delay", L"1000"});
+  bar_->Click(bar_->Control(kBuyButton));
+  ASSERT_FALSE(trade_->WaitForEvent("KEY", "F1").event.empty());
+  bar_->RightClick(bar_->Control(kSellButton));
+  bar_->RightClick(bar_->Control(kStockBox));
+  bool menuSeen = false;
+  ASSERT_TRUE(WaitUntil([&] {
+    menuSeen |= BarProcess::MenuOpen();
+    return !Events(*trade_, "ORDER").empty();
+  }));
+  EXPECT_FALSE(menuSeen);
+  EXPECT_EQ(FindWindowW(nullptr, L"Kovra设置"), nullptr);
+  ExpectOrder(Events(*trade_, "ORDER").front(), "buy", "10.30", "4800");
+  // Once the action is over the menus are back.
+  ASSERT_TRUE(WaitUntil([&] { return bar_->Responsive(); }));
+  ExpectOrder(MenuOrder(kSellButton, 0), "sell", "10.00", "2350");
 }
 
 }  // namespace
