@@ -105,11 +105,14 @@ TEST(FindProcessByPath, AProcessWithoutAMainWindowIsRejected) {
 // As a client started with higher rights looks to a program that is not: everyone may ask for
 // its image name, nobody may read its memory.
 bool GrantOnlyTheImageName(HANDLE process) {
+  BYTE everyone[SECURITY_MAX_SID_SIZE];
+  DWORD size = sizeof everyone;
+  if (!CreateWellKnownSid(WinWorldSid, nullptr, everyone, &size)) return false;
   EXPLICIT_ACCESS_W access{};
   access.grfAccessPermissions = PROCESS_QUERY_LIMITED_INFORMATION | SYNCHRONIZE;
   access.grfAccessMode = SET_ACCESS;
-  access.Trustee.TrusteeForm = TRUSTEE_IS_NAME;
-  access.Trustee.ptstrName = const_cast<wchar_t*>(L"EVERYONE");
+  access.Trustee.TrusteeForm = TRUSTEE_IS_SID;
+  access.Trustee.ptstrName = reinterpret_cast<wchar_t*>(everyone);
   PACL acl = nullptr;
   if (SetEntriesInAclW(1, &access, nullptr, &acl) != ERROR_SUCCESS) return false;
   const DWORD set = SetSecurityInfo(process, SE_KERNEL_OBJECT,
