@@ -77,7 +77,7 @@ void WaitMs(std::uint32_t ms) {
 bool PollMs(std::uint32_t limitMs, const std::function<bool()>& ready) {
   // Short enough that a step ends within a few milliseconds of the client being ready, long
   // enough that the waiting costs next to no processor time.
-  constexpr std::uint32_t kPollMs = 5;
+  constexpr std::uint32_t kPollMs = 3;
   const std::uint32_t start = GetTickCount();
   for (;;) {
     Application().ProcessMessages();

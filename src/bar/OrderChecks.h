@@ -34,7 +34,7 @@ struct TFigureReading {
 };
 
 // Figures are taken once both are shown and have stayed the same this long.
-constexpr std::uint32_t kStableMs = 20;
+constexpr std::uint32_t kStableMs = 10;
 
 // Watches the figures after the code was typed into a page whose price and figure had been
 // blanked, so that whatever shows up came for the typed code.

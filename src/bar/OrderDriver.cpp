@@ -103,8 +103,8 @@ class TOrderDriver::Steps {
   std::string Current() const { return out.Steps.empty() ? "start" : out.Steps.back().Step; }
 
   // The client's focus now: None, or NoClient when its window is gone, ClientHung when it does
-  // not answer.
-  OutcomeReason ClientFocus(TFocusSample& sample);
+  // not answer. Its text is read only when it may matter against `before`.
+  OutcomeReason ClientFocus(TFocusSample& sample, const TFocusSample* before = nullptr);
   // Restores and raises the client and reads its focus before the key.
   bool Raise(TFocusSample& before);
   // Waits until the key's page holds the focus; None, or why not.
@@ -124,12 +124,10 @@ class TOrderDriver::Steps {
   std::optional<std::uint32_t> stepStart_;
 };
 
-OutcomeReason TOrderDriver::Steps::ClientFocus(TFocusSample& sample) {
+OutcomeReason TOrderDriver::Steps::ClientFocus(TFocusSample& sample, const TFocusSample* before) {
   sample = {};
   const HWND trade = GlobalState->TradeWnd;
   if (!IsTradeClientWindow(trade)) return OutcomeReason::NoClient;
-  // A client stuck in the key's handling shows an unchanged focus; it must not be waited out.
-  if (!SendAnswered(trade, WM_NULL, 0, 0)) return OutcomeReason::ClientHung;
   // The client thread's own record of its focus: no input sharing with it on every poll.
   GUITHREADINFO info{};
   info.cbSize = sizeof info;
@@ -140,7 +138,8 @@ OutcomeReason TOrderDriver::Steps::ClientFocus(TFocusSample& sample) {
   sample.Control = reinterpret_cast<std::uintptr_t>(focus);
   sample.OnClient = IsTradeClientWindow(focus) && IsWindowVisible(focus) && front &&
                     ProcessOf(front) == GlobalState->TradePid;
-  if (!sample.OnClient) return OutcomeReason::None;
+  // The text tells only whether a field that kept the focus was cleared.
+  if (!sample.OnClient || (before && before->Control != sample.Control)) return OutcomeReason::None;
   const auto text = driver.ReadControlText(focus);
   if (!text) return OutcomeReason::ClientHung;
   sample.Text = *text;
@@ -155,17 +154,25 @@ bool TOrderDriver::Steps::Raise(TFocusSample& before) {
   UpdateWindow(trade);
   BringWindowToTop(trade);
   // Once it answers again, the activation the raise set off has run, focus restored included.
+  if (!SendAnswered(trade, WM_NULL, 0, 0)) return false;
   return ClientFocus(before) == OutcomeReason::None;
 }
 
 OutcomeReason TOrderDriver::Steps::WaitForPage(const TFocusSample& before, HWND& focus) {
   const std::uint32_t start = GetTickCount();
+  // A client stuck in the key's handling shows an unchanged focus; it must not be waited out.
+  constexpr std::uint32_t kProbeMs = 50;
+  std::uint32_t probed = start;
   TFocusSample now;
   OutcomeReason failure = OutcomeReason::None;
   const bool ready = PollMs(limit, [&] {
-    failure = ClientFocus(now);
-    return failure != OutcomeReason::None ||
-           PageSwitched(before, now, TickElapsed(start, GetTickCount()));
+    failure = ClientFocus(now, &before);
+    const std::uint32_t elapsed = TickElapsed(start, GetTickCount());
+    if (failure == OutcomeReason::None && TickElapsed(probed, GetTickCount()) >= kProbeMs) {
+      probed = GetTickCount();
+      if (!SendAnswered(GlobalState->TradeWnd, WM_NULL, 0, 0)) failure = OutcomeReason::ClientHung;
+    }
+    return failure != OutcomeReason::None || PageSwitched(before, now, elapsed);
   });
   if (failure != OutcomeReason::None) return failure;
   if (!ready) return now.OnClient ? OutcomeReason::PageNotReady : OutcomeReason::FocusElsewhere;
@@ -305,6 +312,8 @@ void TOrderDriver::RunOrder(Steps& s) {
   const bool settled = PollMs(s.limit, [&] {
     TFigureReading reading;
     reading.Price = s.ReadAt(page.PricePos, hung);
+    // Until the price is back the page has nothing for this code: one question per poll.
+    if (!hung && reading.Price && reading.Price->empty()) return false;
     reading.Figure = s.ReadAt(page.FigurePos, hung);
     return hung || fresh.Update(reading, TickElapsed(start, GetTickCount()));
   });
