@@ -167,6 +167,42 @@ void TRzTrayIcon::ApplyTip() {
     data_.uFlags |= NIF_TIP;
 }
 
+bool TRzTrayIcon::ShowBalloonHint(std::string_view title, std::string_view text,
+                                  TRzBalloonHintIcon icon, UINT timeoutMs) {
+  static constexpr DWORD kIconFlags[] = {NIIF_NONE, NIIF_INFO, NIIF_WARNING, NIIF_ERROR};
+  return NotifyBalloon(title, text, kIconFlags[icon <= bhiError ? icon : bhiInfo], timeoutMs);
+}
+
+void TRzTrayIcon::HideBalloonHint() {
+  // An empty text takes the balloon down.
+  NotifyBalloon({}, {}, NIIF_NONE, 0);
+}
+
+bool TRzTrayIcon::NotifyBalloon(std::string_view title, std::string_view text, DWORD iconFlags,
+                                UINT timeoutMs) {
+  SettleShellLayout();
+  if (!enabled_ || !newLayout_ || IsLoading()) return false;
+  // An add still deferred to the first paint would come after the balloon and lose it.
+  if (addPending_) {
+    KillTimer(window_->Handle(), kAddIconTimer);
+    AddIcon();
+    if (!enabled_) return false;
+  }
+  const std::wstring cutTitle = CutTip(Wide(title), kBalloonTitleLength);
+  const std::wstring cutText = CutTip(Wide(text), kBalloonTextLength);
+  std::fill(std::begin(data_.szInfoTitle), std::end(data_.szInfoTitle), L'\0');
+  std::fill(std::begin(data_.szInfo), std::end(data_.szInfo), L'\0');
+  std::copy(cutTitle.begin(), cutTitle.end(), data_.szInfoTitle);
+  std::copy(cutText.begin(), cutText.end(), data_.szInfo);
+  data_.dwInfoFlags = iconFlags;
+  data_.uTimeout = timeoutMs;
+  // The flag goes with this call only: later changes of icon or tip must not show it again.
+  data_.uFlags |= NIF_INFO;
+  const BOOL shown = Notify(NIM_MODIFY);
+  data_.uFlags &= ~NIF_INFO;
+  return shown != FALSE;
+}
+
 void TRzTrayIcon::UseApplicationIcon() {
   if (Application().Icon().Handle()) {
     icon_.Assign(Application().Icon());

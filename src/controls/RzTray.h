@@ -31,6 +31,9 @@ enum TRzTrayIconClicks : std::uint8_t {
   ticRightClickUp
 };
 
+// The icon a balloon shows beside its title.
+enum TRzBalloonHintIcon : std::uint8_t { bhiNone, bhiInfo, bhiWarning, bhiError };
+
 using TRzQueryEndSessionEvent = std::function<void(TObject* sender, bool& mayEnd)>;
 
 // The message the shell broadcasts to top-level windows after it (re)started.
@@ -42,6 +45,8 @@ class TRzTrayIcon : public TComponent {
   static constexpr UINT kCallbackMessage = 9250;
   static constexpr int kNewTipLength = 127;
   static constexpr int kOldTipLength = 63;
+  static constexpr int kBalloonTitleLength = 63;
+  static constexpr int kBalloonTextLength = 255;
 
   explicit TRzTrayIcon(TComponent* owner = nullptr);
   ~TRzTrayIcon() override;
@@ -79,6 +84,13 @@ class TRzTrayIcon : public TComponent {
   // Shells of version 5 and later take the longer record and tooltip.
   bool NewShellLayout();
 
+  // A balloon from the icon, replacing the one shown; title and text are cut to the shell's
+  // limits. False when there is no icon to show it from or the shell is too old for balloons.
+  // The shell tells its end through OnBalloonHintHide, OnBalloonHintClose or OnBalloonHintClick.
+  bool ShowBalloonHint(std::string_view title, std::string_view text,
+                       TRzBalloonHintIcon icon = bhiInfo, UINT timeoutMs = 10000);
+  void HideBalloonHint();
+
   // What a restore click and an application minimise do.
   void RestoreApp();
   void MinimizeApp();
@@ -111,6 +123,8 @@ class TRzTrayIcon : public TComponent {
   BOOL Notify(DWORD message);
   void SettleShellLayout();
   void ApplyTip();
+  bool NotifyBalloon(std::string_view title, std::string_view text, DWORD iconFlags,
+                     UINT timeoutMs);
 
   bool enabled_ = false;
   std::string hint_;

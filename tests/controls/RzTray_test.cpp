@@ -23,6 +23,9 @@ struct ShellCall {
   UINT flags;
   HICON icon;
   std::wstring tip;
+  std::wstring infoTitle;
+  std::wstring info;
+  DWORD infoFlags;
 };
 
 // Records every call the component makes and passes it on to the shell.
@@ -30,7 +33,8 @@ class TrayTest : public ::testing::Test {
  protected:
   void SetUp() override {
     TRzTrayIcon::SetShellNotifyIconHook([this](DWORD message, NOTIFYICONDATAW& data) {
-      calls_.push_back(ShellCall{message, data.cbSize, data.uFlags, data.hIcon, data.szTip});
+      calls_.push_back(ShellCall{message, data.cbSize, data.uFlags, data.hIcon, data.szTip,
+                                 data.szInfoTitle, data.szInfo, data.dwInfoFlags});
       if (message == NIM_ADD && paintsAtFirstAdd_ < 0) paintsAtFirstAdd_ = paints_;
       if (message == NIM_MODIFY && tray_) indexes_.push_back(tray_->IconIndex());
       return Shell_NotifyIconW(message, &data);
@@ -140,6 +144,34 @@ TEST_F(TrayTest, HintIsCutToTheShellsLimitAndSetsTheTipFlag) {
   tray.SetHint("");
   EXPECT_FALSE(calls_.back().flags & NIF_TIP);
   EXPECT_EQ(tray.TipText(), L"");
+}
+
+TEST_F(TrayTest, BalloonGoesOutOnceWithItsTextsCutToTheShellsLimits) {
+  TRzTrayIcon& tray = Make();
+  EXPECT_TRUE(tray.ShowBalloonHint("已下单", "买 600000 10.30 × 4800", bhiWarning));
+  ASSERT_EQ(calls_.back().message, static_cast<DWORD>(NIM_MODIFY));
+  EXPECT_TRUE(calls_.back().flags & NIF_INFO);
+  EXPECT_EQ(calls_.back().infoTitle, L"已下单");
+  EXPECT_EQ(calls_.back().info, L"买 600000 10.30 × 4800");
+  EXPECT_EQ(calls_.back().infoFlags, static_cast<DWORD>(NIIF_WARNING));
+
+  // A later change of the tip must not show the balloon again.
+  tray.SetHint("Kovra");
+  EXPECT_FALSE(calls_.back().flags & NIF_INFO);
+
+  // The next one replaces it, cut to 63 and 255 characters.
+  EXPECT_TRUE(tray.ShowBalloonHint(std::string(100, 't'), std::string(300, 'x')));
+  EXPECT_EQ(calls_.back().infoTitle, std::wstring(63, L't'));
+  EXPECT_EQ(calls_.back().info, std::wstring(255, L'x'));
+  tray.HideBalloonHint();
+  EXPECT_TRUE(calls_.back().flags & NIF_INFO);
+  EXPECT_EQ(calls_.back().info, L"");
+
+  // Without an icon there is nothing to show it from.
+  tray.SetEnabled(false);
+  const size_t before = calls_.size();
+  EXPECT_FALSE(tray.ShowBalloonHint("已下单", "买"));
+  EXPECT_EQ(calls_.size(), before);
 }
 
 // Three 16 x 16 icons filled red, green and blue.
