@@ -35,6 +35,15 @@ TEST(TradeOptionsParsing, ReadsFaultModes) {
   EXPECT_EQ(o.confirm, ConfirmMode::kAfter);
   EXPECT_EQ(o.shortPage, 5);
   EXPECT_EQ(o.readyDelayMs, 0);
+  EXPECT_FALSE(o.reply);
+}
+
+TEST(TradeOptionsParsing, ReplyTakesAnyText) {
+  TradeOptions o;
+  std::string error;
+  ASSERT_TRUE(ParseTradeOptions({"--reply", "委托已提交，合同编号：123, \"A\""}, o, error))
+      << error;
+  EXPECT_EQ(o.reply, "委托已提交，合同编号：123, \"A\"");
 }
 
 TEST(TradeOptionsParsing, ReadsTheReadinessOptionsAndPricesPerCode) {

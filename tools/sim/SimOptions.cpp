@@ -202,6 +202,7 @@ bool ParseTradeOptions(const std::vector<std::string>& args, TradeOptions& out,
       {"--confirm", flag(out.confirm, ConfirmMode::kAfter)},
       {"--confirm-blocking", flag(out.confirm, ConfirmMode::kBlocking)},
       {"--short-page", number(out.shortPage, 1, 255)},
+      {"--reply", optionalText(out.reply)},
       {"--help", flag(out.help, true)},
   };
   if (!Parse(args, rules, error)) return false;
@@ -250,7 +251,8 @@ std::string TradeUsage() {
          "                        EVENT: key, code, settext or click\n"
          "  --confirm             ask \"确认下单?\" after an order button has been pressed\n"
          "  --confirm-blocking    ask inside the press itself\n"
-         "  --short-page N        pages keep only their first N controls (1 to 255)\n";
+         "  --short-page N        pages keep only their first N controls (1 to 255)\n"
+         "  --reply TEXT          show a box \"TEXT\" after an order button has been pressed\n";
 }
 
 std::string QuoteUsage() {

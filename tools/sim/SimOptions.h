@@ -47,7 +47,8 @@ struct TradeOptions {
   SimEvent hangOn = SimEvent::kNone;
   SimEvent exitOn = SimEvent::kNone;
   ConfirmMode confirm = ConfirmMode::kNone;
-  int shortPage = 0;  // 0: full pages
+  int shortPage = 0;                 // 0: full pages
+  std::optional<std::string> reply;  // a box with this text after each order button press
   bool help = false;
 
   // The current price shown on a page of `kind` for `code`.

@@ -20,6 +20,7 @@ namespace {
 constexpr wchar_t kMainClass[] = L"KovraTradeSim";
 constexpr UINT kConfirmMessage = WM_APP + 1;
 constexpr UINT_PTR kSwitchTimer = 1;
+constexpr UINT kReplyMessage = WM_APP + 2;
 constexpr int kFaultExitCode = 3;
 
 std::string KeyName(unsigned key) {
@@ -49,6 +50,7 @@ class TradeClient final : public PageHost {
   void OnActivate(bool active);
   void ClaimForeground();
   void Confirm();
+  void Reply();
   TradePage* PageOf(PageKind kind) const;
 
   TradeOptions options_;
@@ -131,6 +133,15 @@ void TradeClient::OrderPlaced(PageKind kind, const std::string& summary) {
   if (TradePage* cancelPage = PageOf(PageKind::kCancel)) cancelPage->AddPendingOrder(kind, summary);
   if (options_.confirm == ConfirmMode::kBlocking) Confirm();
   if (options_.confirm == ConfirmMode::kAfter) PostMessageW(wnd_, kConfirmMessage, 0, 0);
+  if (options_.reply) PostMessageW(wnd_, kReplyMessage, 0, 0);
+}
+
+// The broker's answer to an order, as real clients show it: a box of the client's own, left for
+// the trader to close.
+void TradeClient::Reply() {
+  Record("REPLY", {*options_.reply});
+  MessageBoxW(wnd_, Wide(*options_.reply).c_str(), L"提示", MB_OK | MB_ICONINFORMATION);
+  Record("REPLYCLOSED", {});
 }
 
 void TradeClient::Confirm() {
@@ -215,6 +226,9 @@ LRESULT TradeClient::HandleMessage(UINT msg, WPARAM wParam, LPARAM lParam) {
         return 0;
       }
       break;
+    case kReplyMessage:
+      Reply();
+      return 0;
     case WM_DESTROY:
       PostQuitMessage(0);
       return 0;
