@@ -30,6 +30,10 @@ constexpr const char* kPriceFloat = "下单价格浮动";
 constexpr const char* kMarginByAmount = "融资按金额";
 constexpr const char* kBuyByAmount = "担保按金额";
 constexpr const char* kReadyWait = "就绪等待毫秒";
+constexpr const char* kNotices = "提示消息";
+constexpr const char* kRehearsal = "演练模式";
+constexpr const char* kHotkeySection = "Hotkeys";
+constexpr const char* kHotkeyKeys[] = {"融买", "买", "卖", "撤单"};
 
 constexpr std::int32_t kDefaultBuyAmount = 5;
 constexpr std::int32_t kDefaultTradeShares = 2000;
@@ -60,7 +64,7 @@ struct TStoredValue {
 std::vector<TStoredValue> StoredValues(const TBarConfig& bar, bool marginByAmount,
                                        bool buyByAmount) {
   const TGlobal& state = *GlobalState;
-  return {
+  std::vector<TStoredValue> values{
       {kWindowSection, kTop, IntToStr(bar.Top)},
       {kWindowSection, kLeft, IntToStr(bar.Left)},
       {kWindowSection, kColor, IntToStr(bar.Color)},
@@ -72,7 +76,12 @@ std::vector<TStoredValue> StoredValues(const TBarConfig& bar, bool marginByAmoun
       {kConfigSection, kMarginByAmount, IniFlagText(marginByAmount)},
       {kConfigSection, kBuyByAmount, IniFlagText(buyByAmount)},
       {kConfigSection, kReadyWait, IntToStr(state.ReadyWaitMs)},
+      {kConfigSection, kNotices, IniFlagText(bar.Notices)},
+      {kConfigSection, kRehearsal, IniFlagText(bar.Rehearsal)},
   };
+  for (std::size_t i = 0; i < bar.Hotkeys.size(); ++i)
+    values.push_back({kHotkeySection, kHotkeyKeys[i], bar.Hotkeys[i]});
+  return values;
 }
 
 // A file that could not be read at start was run on the defaults; storing them would replace
@@ -121,6 +130,10 @@ TBarConfig ReadConfiguration(const std::string& iniPath) {
   state.BuyByAmount = IniFlag(ini.ReadString(kConfigSection, kBuyByAmount, ""), true);
   state.ReadyWaitMs = static_cast<std::uint32_t>(
       ClampReadyWait(integer(kConfigSection, kReadyWait, kDefaultReadyWaitMs)));
+  bar.Notices = IniFlag(ini.ReadString(kConfigSection, kNotices, ""), bar.Notices);
+  bar.Rehearsal = IniFlag(ini.ReadString(kConfigSection, kRehearsal, ""), bar.Rehearsal);
+  for (std::size_t i = 0; i < bar.Hotkeys.size(); ++i)
+    bar.Hotkeys[i] = ini.ReadString(kHotkeySection, kHotkeyKeys[i], bar.Hotkeys[i]);
   if (unreadable) {
     unreadStart = TUnreadStart{iniPath, StoredValues(bar, state.MarginByAmount, state.BuyByAmount)};
   } else if (unreadStart && unreadStart->Path == iniPath) {

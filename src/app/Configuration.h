@@ -2,6 +2,7 @@
 // stored when it closes; and the start-up search for the two external applications.
 #pragma once
 
+#include <array>
 #include <functional>
 #include <string>
 
@@ -14,6 +15,10 @@ struct TBarConfig {
   int Top = 100;
   int Left = 100;
   TColor Color = clBtnFace;  // all four buttons
+  bool Notices = true;       // "提示消息": a balloon after each action
+  bool Rehearsal = false;    // "演练模式": actions press nothing
+  // [Hotkeys], as written: "融买", "买", "卖", "撤单"; empty is none.
+  std::array<std::string, 4> Hotkeys{"Ctrl+Alt+R", "Ctrl+Alt+B", "Ctrl+Alt+S", "Ctrl+Alt+C"};
 };
 
 // Shows one start-up warning; the default is a message box captioned with the application title.
@@ -40,11 +45,12 @@ void LoadConfiguration(const std::function<void(const TBarConfig&)>& apply,
                        const TWarningEvent& warn = ShowStartupWarning,
                        const std::function<void()>& meanwhile = {});
 
-// The bar's close: writes the ten keys in file order, in one replacement of the file. The flags
-// are the by-amount menu items' check marks. When the file was unread at start, only the values
-// that differ from what the start had (those changed in this run) are written into the file as
-// it is now, and nothing at all when none does. Throws Exception("Unable to write to <path>...")
-// when the file refuses or still cannot be read, leaving it untouched.
+// The bar's close: writes the ten keys in file order, then the readiness wait, the bar's
+// switches and hotkeys, in one replacement of the file. The flags are the by-amount menu items'
+// check marks. When the file was unread at start, only the values that differ from what the
+// start had (those changed in this run) are written into the file as it is now, and nothing at
+// all when none does. Throws Exception("Unable to write to <path>...") when the file refuses or
+// still cannot be read, leaving it untouched.
 void StoreConfiguration(const std::string& iniPath, const TBarConfig& bar,
                         bool marginByAmountChecked, bool buyByAmountChecked);
 

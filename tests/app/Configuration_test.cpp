@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 
+#include <array>
 #include <string>
 #include <vector>
 
@@ -146,6 +147,33 @@ TEST_F(ConfigurationTest, StoredKeysKeepTheFileOrder) {
     ASSERT_NE(found, std::string::npos) << key << " in\n" << text;
     at = found;
   }
+}
+
+TEST_F(ConfigurationTest, BarSwitchesAndHotkeysDefaultReadAndStoreInTheirSections) {
+  TBarConfig bar = ReadConfiguration(Path());
+  EXPECT_TRUE(bar.Notices);
+  EXPECT_FALSE(bar.Rehearsal);
+  EXPECT_EQ(bar.Hotkeys,
+            (std::array<std::string, 4>{"Ctrl+Alt+R", "Ctrl+Alt+B", "Ctrl+Alt+S", "Ctrl+Alt+C"}));
+
+  ProfileWrite("Config", "提示消息", "0");
+  ProfileWrite("Config", "演练模式", "1");
+  ProfileWrite("Hotkeys", "买", "Shift+F9");
+  ProfileWrite("Hotkeys", "撤单", "");  // empty: no hotkey, not the default
+  bar = ReadConfiguration(Path());
+  EXPECT_FALSE(bar.Notices);
+  EXPECT_TRUE(bar.Rehearsal);
+  EXPECT_EQ(bar.Hotkeys, (std::array<std::string, 4>{"Ctrl+Alt+R", "Shift+F9", "Ctrl+Alt+S", ""}));
+
+  bar.Notices = true;
+  bar.Rehearsal = false;
+  bar.Hotkeys[0] = "Ctrl+Q";
+  StoreConfiguration(Path(), bar, true, true);
+  EXPECT_EQ(ProfileRead("Config", "提示消息"), "1");
+  EXPECT_EQ(ProfileRead("Config", "演练模式"), "0");
+  EXPECT_EQ(ProfileRead("Hotkeys", "融买"), "Ctrl+Q");
+  EXPECT_EQ(ProfileRead("Hotkeys", "买"), "Shift+F9");
+  EXPECT_EQ(ProfileRead("Hotkeys", "撤单"), "");
 }
 
 TEST_F(ConfigurationTest, AReadOnlyFileRefusesTheStoreWithThePath) {
