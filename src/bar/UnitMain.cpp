@@ -2,7 +2,9 @@
 
 #include "app/Configuration.h"
 #include "app/Global.h"
+#include "bar/BarHotkeys.h"
 #include "bar/OrderDriver.h"
+#include "bar/OrderReport.h"
 #include "controls/RzButton.h"
 #include "controls/RzEdit.h"
 #include "controls/RzPanel.h"
@@ -21,6 +23,7 @@ constexpr int kStockFontHeight = -14;
 constexpr int kButtonWidth = 37;
 constexpr int kStockBoxWidth = 77;
 constexpr int kSizingChoice = 6;  // a plain click sizes by the configured amount or shares
+constexpr const char* kRehearsalHint = "演练模式：只填写价格和数量，不下单";
 
 // Keeps a window from the mouse for its lifetime. A disabled window takes no click and opens
 // no menu, its controls' built-in ones included, and is not activated.
@@ -74,12 +77,33 @@ TFormMain::TFormMain(TComponent* owner) : TForm(owner) {
   BeginLoading();
   rzTrayIcon1_ = new TRzTrayIcon(this);
   rzTrayIcon1_->SetName("RzTrayIcon1");
+  report_ = std::make_unique<TOrderReport>(*rzTrayIcon1_);
+  OrderDriver().OnBeforePress = [this] {
+    if (GlobalState) report_->BeforePress(GlobalState->TradePid);
+  };
+  OnOutcome = [this](TObject*, const TOrderOutcome& outcome) { ReportOutcome(outcome); };
+  hotkeys_ = std::make_unique<TBarHotkeys>([this](OrderAction action) {
+    // Exactly what a plain click on the action's button does.
+    switch (action) {
+      case OrderAction::MarginBuy:
+        return RzButton1Click(rzButton1_);
+      case OrderAction::Buy:
+        return RzButton2Click(rzButton2_);
+      case OrderAction::Sell:
+        return RzButton3Click(rzButton3_);
+      case OrderAction::Cancel:
+        return RzButton4Click(rzButton4_);
+    }
+  });
   OnCreate = [this](TObject* sender) { FormCreate(sender); };
   OnClose = [this](TObject* sender, TCloseAction& action) { FormClose(sender, action); };
 }
 
 TFormMain::~TFormMain() {
   Destroying();
+  OrderDriver().OnBeforePress = nullptr;
+  hotkeys_.reset();
+  report_.reset();  // before the tray icon it shows its balloons from
   // The watcher's display callback points into this form's controls.
   if (tmr1_) tmr1_->SetEnabled(false);
 }
@@ -138,7 +162,11 @@ void TFormMain::BuildMenus() {
   pmMain_ = new TPopupMenu(this);
   pmMain_->SetName("pmMain");
   AddItem(pmMain_, "N15", "设置", &TFormMain::N15Click);
+  n16_ = AddItem(pmMain_, "N16", "提示消息", &TFormMain::N16Click);
+  n17_ = AddItem(pmMain_, "N17", "演练模式", &TFormMain::N17Click);
+  AddItem(pmMain_, "N18", "-", nullptr);
   AddItem(pmMain_, "N14", "退出", &TFormMain::N14Click);
+  n16_->SetChecked(true);
 }
 
 TMenuItem* TFormMain::AddItem(TPopupMenu* menu, const char* name, const char* caption,
@@ -146,7 +174,7 @@ TMenuItem* TFormMain::AddItem(TPopupMenu* menu, const char* name, const char* ca
   auto* item = new TMenuItem();
   item->SetName(name);
   item->SetCaption(caption);
-  item->OnClick = [this, handler](TObject* sender) { (this->*handler)(sender); };
+  if (handler) item->OnClick = [this, handler](TObject* sender) { (this->*handler)(sender); };
   menu->Items().Add(item);  // the menu's item tree owns it
   return item;
 }
@@ -210,6 +238,12 @@ void TFormMain::FormCreate(TObject*) {
   LoadConfiguration([this](const TBarConfig& config) { ApplyConfig(config); }, ShowStartupWarning,
                     [this] { Handle(); });
   Application().SetExStyle(WS_EX_TOOLWINDOW);
+  RegisterHotkeys();
+}
+
+void TFormMain::RegisterHotkeys() {
+  const std::string warning = TBarHotkeys::WarningText(hotkeys_->Register(hotkeyTexts_));
+  if (!warning.empty()) Application().MessageBox(warning, "Kovra", MB_OK | MB_ICONWARNING);
 }
 
 void TFormMain::ApplyConfig(const TBarConfig& config) {
@@ -220,9 +254,14 @@ void TFormMain::ApplyConfig(const TBarConfig& config) {
   n6_->SetChecked(!state.MarginByAmount);
   menuItem7_->SetChecked(state.BuyByAmount);
   menuItem6_->SetChecked(!state.BuyByAmount);
+  SetNotices(config.Notices);
+  SetRehearsal(config.Rehearsal);
+  hotkeyTexts_ = config.Hotkeys;
 }
 
 void TFormMain::FormClose(TObject*, TCloseAction&) {
+  // A reply still awaited is not waited for; its line goes in now.
+  report_->Finish();
   // A refused write throws: the close is abandoned and the bar stays open.
   StoreConfiguration(IniPath(), CurrentBarConfig(), n7_->Checked(), menuItem7_->Checked());
 }
@@ -238,6 +277,9 @@ TBarConfig TFormMain::CurrentBarConfig() {
     config.Top = r.top;
   }
   config.Color = ButtonColor();
+  config.Notices = Notices();
+  config.Rehearsal = Rehearsal();
+  config.Hotkeys = hotkeyTexts_;
   return config;
 }
 
@@ -251,9 +293,32 @@ void TFormMain::SetButtonColor(TColor color) {
     button->SetColor(rzButton1_->Color());
 }
 
+void TFormMain::SetRehearsal(bool value) {
+  rehearsal_ = value;
+  n17_->SetChecked(value);
+  rzEdit1_->Font().SetColor(value ? kRehearsalColor : clYellow);
+  rzEdit1_->SetHint(value ? kRehearsalHint : "");
+  rzEdit1_->SetShowHint(value);
+}
+
+bool TFormMain::Notices() const {
+  return n16_->Checked();
+}
+
+void TFormMain::SetNotices(bool value) {
+  n16_->SetChecked(value);
+  report_->SetNotices(value);
+}
+
+void TFormMain::ReportOutcome(const TOrderOutcome& outcome) {
+  report_->Report(outcome);
+}
+
 // ---- the buttons ----
 
 TOrderOutcome TFormMain::RunAction(OrderAction action, int choice) {
+  // The reply to the previous order is awaited no longer than the next action.
+  report_->Finish();
   TOrderRequest request;
   request.Action = action;
   request.Choice = action == OrderAction::Cancel ? 0 : choice;
@@ -339,6 +404,14 @@ void TFormMain::N12Click(TObject*) {
 
 void TFormMain::N14Click(TObject*) {
   Close();
+}
+
+void TFormMain::N16Click(TObject*) {
+  SetNotices(!Notices());
+}
+
+void TFormMain::N17Click(TObject*) {
+  SetRehearsal(!Rehearsal());
 }
 
 void TFormMain::N15Click(TObject*) {

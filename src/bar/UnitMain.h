@@ -8,6 +8,7 @@
 #include <functional>
 #include <memory>
 
+#include "app/Configuration.h"
 #include "app/StockWatcher.h"
 #include "bar/OrderOutcome.h"
 #include "bar/OrderSizing.h"
@@ -22,7 +23,8 @@ class TRzTrayIcon;
 class TPopupMenu;
 class TMenuItem;
 class TTimer;
-struct TBarConfig;
+class TBarHotkeys;
+class TOrderReport;
 
 class TFormMain : public TForm {
  public:
@@ -35,6 +37,8 @@ class TFormMain : public TForm {
   static constexpr WPARAM kMoveCommand = SC_MOVE | HTCAPTION;
   static constexpr UINT kWatchIntervalMs = 1000;
   static constexpr TColor kKeyColor = clSilver;
+  // The stock box's text in rehearsal mode: unlike the yellow of live orders at a glance.
+  static constexpr TColor kRehearsalColor = clAqua;
 
   explicit TFormMain(TComponent* owner = nullptr);
   ~TFormMain() override;
@@ -55,6 +59,8 @@ class TFormMain : public TForm {
   TMenuItem* N7() const { return n7_; }
   TMenuItem* MenuItem6() const { return menuItem6_; }
   TMenuItem* MenuItem7() const { return menuItem7_; }
+  TMenuItem* N16() const { return n16_; }  // "提示消息"
+  TMenuItem* N17() const { return n17_; }  // "演练模式"
 
   // The four buttons always share one colour; the first one's is the one stored.
   TColor ButtonColor() const;
@@ -68,9 +74,13 @@ class TFormMain : public TForm {
   // to OnOutcome and is returned.
   TOrderOutcome RunAction(OrderAction action, int choice);
   std::function<void(TObject* sender, const TOrderOutcome& outcome)> OnOutcome;
-  // Actions run every step and fill the fields but press nothing.
+  // Actions run every step and fill the fields but press nothing. The "演练模式" item's check,
+  // the stock box's colour and its tooltip follow.
   bool Rehearsal() const { return rehearsal_; }
-  void SetRehearsal(bool value) { rehearsal_ = value; }
+  void SetRehearsal(bool value);
+  // A balloon after each action ("提示消息").
+  bool Notices() const;
+  void SetNotices(bool value);
 
   void FormCreate(TObject* sender);
   void FormClose(TObject* sender, TCloseAction& action);
@@ -94,9 +104,11 @@ class TFormMain : public TForm {
   void N10Click(TObject* sender);
   void N11Click(TObject* sender);
   void N12Click(TObject* sender);
-  // pmMain: "退出" and "设置".
+  // pmMain: "设置", "提示消息", "演练模式", "退出".
   void N14Click(TObject* sender);
   void N15Click(TObject* sender);
+  void N16Click(TObject* sender);
+  void N17Click(TObject* sender);
   // pmBuy: choices 1 to 5, then the by-shares / by-amount pair.
   void MenuItem1Click(TObject* sender);
   void MenuItem2Click(TObject* sender);
@@ -118,6 +130,9 @@ class TFormMain : public TForm {
   TMenuItem* AddItem(TPopupMenu* menu, const char* name, const char* caption,
                      void (TFormMain::*handler)(TObject*));
   void ApplyConfig(const TBarConfig& config);
+  void RegisterHotkeys();
+  // The bar's own answer to every outcome: recorded and told.
+  void ReportOutcome(const TOrderOutcome& outcome);
   // Inverts `clicked`, gives `partner` the opposite mark and returns the "按金额" item's mark.
   static bool FlipPair(TMenuItem* clicked, TMenuItem* partner, TMenuItem* byAmount);
 
@@ -135,9 +150,14 @@ class TFormMain : public TForm {
   TMenuItem* n7_ = nullptr;
   TMenuItem* menuItem6_ = nullptr;
   TMenuItem* menuItem7_ = nullptr;
+  TMenuItem* n16_ = nullptr;
+  TMenuItem* n17_ = nullptr;
   TTimer* tmr1_ = nullptr;
   TRzTrayIcon* rzTrayIcon1_ = nullptr;
   std::unique_ptr<TStockWatcher> watcher_;
+  std::unique_ptr<TOrderReport> report_;
+  std::unique_ptr<TBarHotkeys> hotkeys_;
+  std::array<std::string, 4> hotkeyTexts_;  // as read; stored back as they were
   bool rehearsal_ = false;
 };
 

@@ -168,11 +168,24 @@ void BarProcess::PressKey(WORD key) {
   SendKeys({key});
 }
 
-void BarProcess::ChooseMenuItem(int control, int index) const {
-  // Items of the bar's menus, by control: "融买" and "买" seven, the stock box two, "卖" five.
-  static constexpr int kItems[] = {7, 7, 2, 5, 0};
-  const int count = kItems[control];
-  if (index < 0 || index >= count) throw std::invalid_argument("no such menu item");
+// The captions of the bar's popup menus, by control, in the order the bar builds them; separators
+// are left out, as the keyboard skips them. Another program cannot read a menu's items under
+// Wine, so they are known here, and a test that chooses the wrong item fails by what it does.
+const std::vector<std::string_view>& MenuCaptions(int control) {
+  static const std::vector<std::vector<std::string_view>> kMenus{
+      {"融资全仓买", "融资半仓买", "融资买三分之一仓", "融资买四分之一仓", "融资买五分之一仓",
+       "融资按股数买", "融资按金额买"},
+      {"全仓买", "半仓买", "买三分之一仓", "买四分之一仓", "买五分之一仓", "按股数买", "按金额买"},
+      {"设置", "提示消息", "演练模式", "退出"},
+      {"全仓卖", "半仓卖", "卖三分之一仓", "卖四分之一仓", "卖五分之一仓"},
+      {}};
+  return kMenus.at(static_cast<size_t>(control));
+}
+
+void BarProcess::ChooseMenuItem(int control, std::string_view caption) const {
+  const auto& captions = MenuCaptions(control);
+  const auto found = std::find(captions.begin(), captions.end(), caption);
+  if (found == captions.end()) throw std::invalid_argument("no such menu item");
   RightClick(Control(control));
   HWND menu = nullptr;
   if (!WaitUntil([&] {
@@ -180,13 +193,13 @@ void BarProcess::ChooseMenuItem(int control, int index) const {
         return menu && IsWindowVisible(menu) && ThreadFlag(bar_, GUI_INMENUMODE);
       }))
     throw std::runtime_error("no popup menu opened");
-  // Item texts cannot be read from another process, but the items share the height equally.
-  RECT items;
-  GetClientRect(menu, &items);
-  MapWindowPoints(menu, nullptr, reinterpret_cast<POINT*>(&items), 2);
-  const int itemHeight = (items.bottom - items.top) / count;
-  const POINT item{(items.left + items.right) / 2, items.top + itemHeight * index + itemHeight / 2};
-  Send({MouseAt(MOUSEEVENTF_LEFTDOWN, item), MouseAt(MOUSEEVENTF_LEFTUP, item)});
+  // The keys go to the menu itself, not to whichever window holds the foreground: the first
+  // Down selects the first item, each further one the next, past separators; Enter chooses it.
+  for (auto it = captions.begin(); it <= found; ++it) {
+    PostMessageW(menu, WM_KEYDOWN, VK_DOWN, 1);
+    PostMessageW(menu, WM_KEYUP, VK_DOWN, 0xC0000001);
+  }
+  PostMessageW(menu, WM_CHAR, L'\r', 1);
   if (!WaitUntil([&] { return !MenuOpen() && !ThreadFlag(bar_, GUI_INMENUMODE); }))
     throw std::runtime_error("the popup menu stayed open");
 }
@@ -219,7 +232,7 @@ bool BarProcess::Responsive(UINT timeoutMs) const {
 }
 
 int BarProcess::Exit() {
-  ChooseMenuItem(2, 1);
+  ChooseMenuItem(2, "退出");
   return process_.WaitExit();
 }
 

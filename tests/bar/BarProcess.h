@@ -62,9 +62,9 @@ class BarProcess {
   // Input through the system's queue, at the control's centre.
   void Click(HWND control, int times = 1) const;
   void RightClick(HWND control) const;
-  // Opens the popup menu of control `control` (an index as for Control) and clicks its item
-  // `index` (0 = first).
-  void ChooseMenuItem(int control, int index) const;
+  // Opens the popup menu of control `control` (an index as for Control) and chooses the item
+  // captioned `caption`, with the keyboard as a user may.
+  void ChooseMenuItem(int control, std::string_view caption) const;
   // Whether a popup menu is open on the screen.
   static bool MenuOpen();
   static void PressKey(WORD key);

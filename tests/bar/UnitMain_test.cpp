@@ -67,7 +67,7 @@ class BarTest : public testing::Test {
   JournalEntry ClickOrder(int button) {
     return Order([&] { bar_->Click(bar_->Control(button)); });
   }
-  JournalEntry MenuOrder(int button, int item) {
+  JournalEntry MenuOrder(int button, std::string_view item) {
     return Order([&] { bar_->ChooseMenuItem(button, item); });
   }
   void ExpectOrder(const JournalEntry& order, const char* page, const char* price,
@@ -99,23 +99,27 @@ TEST_F(BarTest, WorkedExampleThroughTheButtonsAndMenus) {
   const char* buys[] = {"9700", "4800", "3200", "2400", "1900"};
   const char* margins[] = {"9400", "4700", "3100", "2300", "1800"};
   const char* sells[] = {"2350", "1100", "700", "500", "400"};
+  const char* buyItems[] = {"全仓买", "半仓买", "买三分之一仓", "买四分之一仓", "买五分之一仓"};
+  const char* marginItems[] = {"融资全仓买", "融资半仓买", "融资买三分之一仓", "融资买四分之一仓",
+                               "融资买五分之一仓"};
+  const char* sellItems[] = {"全仓卖", "半仓卖", "卖三分之一仓", "卖四分之一仓", "卖五分之一仓"};
   for (int item = 0; item < 5; ++item) {
     SCOPED_TRACE(item);
-    ExpectOrder(MenuOrder(kBuyButton, item), "buy", "10.30", buys[item]);
-    ExpectOrder(MenuOrder(kMarginButton, item), "margin", "10.30", margins[item]);
-    ExpectOrder(MenuOrder(kSellButton, item), "sell", "10.00", sells[item]);
+    ExpectOrder(MenuOrder(kBuyButton, buyItems[item]), "buy", "10.30", buys[item]);
+    ExpectOrder(MenuOrder(kMarginButton, marginItems[item]), "margin", "10.30", margins[item]);
+    ExpectOrder(MenuOrder(kSellButton, sellItems[item]), "sell", "10.00", sells[item]);
   }
   // A plain click is choice 6: by amount at first, by shares once a pair item flipped it. Both
   // items of a pair flip it, each time.
   ExpectOrder(ClickOrder(kBuyButton), "buy", "10.30", "4800");
   ExpectOrder(ClickOrder(kMarginButton), "margin", "10.30", "4800");
   ExpectOrder(ClickOrder(kSellButton), "sell", "10.00", "2000");
-  bar_->ChooseMenuItem(kBuyButton, 5);     // "按股数买"
-  bar_->ChooseMenuItem(kMarginButton, 6);  // "融资按金额买"
+  bar_->ChooseMenuItem(kBuyButton, "按股数买");
+  bar_->ChooseMenuItem(kMarginButton, "融资按金额买");
   ExpectOrder(ClickOrder(kBuyButton), "buy", "10.30", "2000");
   ExpectOrder(ClickOrder(kMarginButton), "margin", "10.30", "2000");
-  bar_->ChooseMenuItem(kBuyButton, 5);
-  bar_->ChooseMenuItem(kMarginButton, 5);  // "融资按股数买"
+  bar_->ChooseMenuItem(kBuyButton, "按股数买");
+  bar_->ChooseMenuItem(kMarginButton, "融资按股数买");
   ExpectOrder(ClickOrder(kBuyButton), "buy", "10.30", "4800");
   ExpectOrder(ClickOrder(kMarginButton), "margin", "10.30", "4800");
 }
@@ -180,8 +184,8 @@ TEST_F(BarTest, PositionColourAndFlagsAreStoredAtExitAndRestoredAtTheNextStart) 
   EXPECT_EQ(moved.left, 160);
   EXPECT_EQ(moved.top, 140);
   EXPECT_EQ(moved.right - moved.left, 232);
-  bar_->ChooseMenuItem(kBuyButton, 5);     // by shares
-  bar_->ChooseMenuItem(kMarginButton, 5);  // by shares
+  bar_->ChooseMenuItem(kBuyButton, "按股数买");
+  bar_->ChooseMenuItem(kMarginButton, "融资按股数买");
   ASSERT_EQ(bar_->Exit(), 0);
 
   EXPECT_EQ(folder_.ReadIni("MainWindow", "strTop"), std::to_string(moved.top));
@@ -282,7 +286,7 @@ TEST_F(BarTest, ARefusedWriteAtCloseIsReportedAndTheBarStaysOpen) {
   StartAll();
   folder_.WriteIni("MainWindow", "strTop", "7");
   ASSERT_TRUE(SetFileAttributesW(folder_.IniPath().c_str(), FILE_ATTRIBUTE_READONLY));
-  bar_->ChooseMenuItem(kStockBox, 1);
+  bar_->ChooseMenuItem(kStockBox, "退出");
   const MessageBoxInfo box = bar_->WaitForMessageBox();
   ASSERT_NE(box.window, nullptr);
   EXPECT_EQ(box.caption, "Kovra");
@@ -312,7 +316,7 @@ TEST_F(BarTest, SettingsRelocatesTheApplicationsWithoutWarning) {
   StartAll();
   trade_.reset();
   trade_ = std::make_unique<TradeSim>(std::vector<std::wstring>{L"--sell-price", L"10.30"});
-  bar_->ChooseMenuItem(kStockBox, 0);  // "设置"
+  bar_->ChooseMenuItem(kStockBox, "设置");
   HWND settings = nullptr;
   ASSERT_TRUE(
       WaitUntil([&] { return (settings = FindWindowW(nullptr, L"Kovra设置")) != nullptr; }));

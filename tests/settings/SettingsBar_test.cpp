@@ -45,7 +45,7 @@ class SettingsFromTheBarTest : public testing::Test {
 
   // "设置" from the stock box's menu; the window of the bar's process, or null.
   HWND OpenSettings() {
-    bar_->ChooseMenuItem(kStockBox, 0);
+    bar_->ChooseMenuItem(kStockBox, "设置");
     HWND found = nullptr;
     WaitUntil([&] {
       found = FindWindowW(nullptr, L"Kovra设置");
