@@ -267,7 +267,7 @@ TEST_F(BarTest, ASettingsFileHeldThroughTheStartKeepsTheTradersValues) {
   EXPECT_EQ(bar_->BarRect().top, 100);  // the defaults meanwhile
   held.Reset();
   bar_->Drag(bar_->Control(kStockBox), 60, 40);
-  bar_->ChooseMenuItem(kBuyButton, 5);  // by shares
+  bar_->ChooseMenuItem(kBuyButton, "按股数买");
   ASSERT_EQ(bar_->Exit(), 0);
 
   EXPECT_EQ(folder_.ReadIni("MainWindow", "strTop"), "140");
@@ -378,12 +378,12 @@ TEST_F(BarTest, AClientShowingThePreviousStocksFiguresGetsNoOrderAtItsPrice) {
 TEST_F(BarTest, FieldsThatIgnoreWrittenTextGetItTyped) {
   StartAll({L"--ignore-settext"});
   ExpectOrder(ClickOrder(kBuyButton), "buy", "10.30", "4800");
-  ExpectOrder(MenuOrder(kSellButton, 1), "sell", "10.00", "1100");
+  ExpectOrder(MenuOrder(kSellButton, "半仓卖"), "sell", "10.00", "1100");
 }
 
 TEST_F(BarTest, NothingToOrderPressesNothing) {
   StartAll({L"--funds", L"0"});
-  bar_->ChooseMenuItem(kBuyButton, 0);  // "全仓买" with no funds
+  bar_->ChooseMenuItem(kBuyButton, "全仓买");  // with no funds
   // The quantity 0 is written and the page is left as it is.
   const JournalEntry zero = trade_->WaitForJournal(
       [](const JournalEntry& e) { return e.event == "SETTEXT" && e.Field(1) == "7"; });
@@ -409,7 +409,7 @@ TEST_F(BarTest, TheRightButtonOpensNoMenuWhileAnActionRuns) {
   ExpectOrder(Events(*trade_, "ORDER").front(), "buy", "10.30", "4800");
   // Once the action is over the menus are back.
   ASSERT_TRUE(WaitUntil([&] { return bar_->Responsive(); }));
-  ExpectOrder(MenuOrder(kSellButton, 0), "sell", "10.00", "2350");
+  ExpectOrder(MenuOrder(kSellButton, "全仓卖"), "sell", "10.00", "2350");
 }
 
 }  // namespace
