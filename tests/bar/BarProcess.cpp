@@ -186,6 +186,9 @@ void BarProcess::ChooseMenuItem(int control, std::string_view caption) const {
   const auto& captions = MenuCaptions(control);
   const auto found = std::find(captions.begin(), captions.end(), caption);
   if (found == captions.end()) throw std::invalid_argument("no such menu item");
+  // The bar takes no input while an action runs, and an order's journal line comes before the
+  // action's end.
+  WaitUntil([&] { return IsWindowEnabled(bar_) && Responsive(); });
   RightClick(Control(control));
   HWND menu = nullptr;
   if (!WaitUntil([&] {
