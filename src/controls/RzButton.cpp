@@ -9,6 +9,7 @@
 #include "controls/RzCommonText.h"
 #include "controls/RzControlMessages.h"
 #include "controls/RzFlagScope.h"
+#include "controls/RzStrings.h"
 #include "framework/runtime/Text.h"
 
 namespace kovra {
@@ -598,14 +599,14 @@ void TRzButton::PaintDownPattern(TCanvas& canvas, const RECT& r) {
 namespace {
 
 struct KindInfo {
-  const char* caption;
+  TRzString caption;  // rsCount: none
   TModalResult modalResult;
 };
 
 constexpr KindInfo kKinds[] = {
-    {"", mrNone},        {"OK", mrOk},          {"Cancel", mrCancel}, {"&Help", mrNone},
-    {"&Yes", mrYes},     {"&No", mrNo},         {"&Close", mrNone},   {"Abort", mrAbort},
-    {"&Retry", mrRetry}, {"&Ignore", mrIgnore}, {"&All", mrAll},
+    {rsCount, mrNone},  {rsOk, mrOk},         {rsCancel, mrCancel}, {rsHelp, mrNone},
+    {rsYes, mrYes},     {rsNo, mrNo},         {rsClose, mrNone},    {rsAbort, mrAbort},
+    {rsRetry, mrRetry}, {rsIgnore, mrIgnore}, {rsAll, mrAll},
 };
 
 // The glyph resources of the kinds, in kind order: two 16 x 16 cells, keyed by the bottom-left
@@ -631,8 +632,8 @@ TRzBitBtn::~TRzBitBtn() {
   if (images_) images_->UnRegisterChanges(imageLink_);
 }
 
-const char* TRzBitBtn::KindCaption(TBitBtnKind kind) {
-  return kKinds[std::min<int>(kind, bkAll)].caption;
+std::string_view TRzBitBtn::KindCaption(TBitBtnKind kind) {
+  return RzLoadStr(kKinds[std::min<int>(kind, bkAll)].caption);
 }
 
 TModalResult TRzBitBtn::KindModalResult(TBitBtnKind kind) {

@@ -10,6 +10,7 @@
 
 #include <cstdint>
 #include <memory>
+#include <string_view>
 
 #include "controls/RzButtonGroup.h"
 #include "controls/RzCommon.h"
@@ -226,7 +227,7 @@ class TRzBitBtn : public TRzButton {
   void ScaleForDpi(int newDpi, int oldDpi);
 
   // The stock caption and glyph of a kind. Glyphs are drawn once and shared by the process.
-  static const char* KindCaption(TBitBtnKind kind);
+  static std::string_view KindCaption(TBitBtnKind kind);
   static TModalResult KindModalResult(TBitBtnKind kind);
   static const TBitmap& StockGlyph(TBitBtnKind kind);
 

@@ -10,10 +10,6 @@ namespace kovra {
 
 namespace {
 
-constexpr std::string_view kMoreColorsText = "More Colors...";
-constexpr std::string_view kNoColorText = "None";
-constexpr std::string_view kDefaultColorText = "Default";
-
 RECT ToRect(const TRzLayoutRect& r) {
   return RECT{r.left, r.top, r.right, r.bottom};
 }
@@ -301,11 +297,12 @@ void TRzColorPicker::Paint() {
 
   if (options_.showNoColor)
     PaintCaptionRow(canvas, kPickerNoColor, ToRect(layout.noColorRow),
-                    noColorCaption_.empty() ? kNoColorText : noColorCaption_, false, clNone);
+                    noColorCaption_.empty() ? RzLoadStr(rsNoColor) : noColorCaption_, false,
+                    clNone);
   if (options_.showDefaultColor)
     PaintCaptionRow(canvas, kPickerDefaultColor, ToRect(layout.defaultRow),
-                    defaultColorCaption_.empty() ? kDefaultColorText : defaultColorCaption_, true,
-                    defaultColor_);
+                    defaultColorCaption_.empty() ? RzLoadStr(rsDefaultColor) : defaultColorCaption_,
+                    true, defaultColor_);
 
   const auto& palette = ColorPickerPalette();
   const int count = options_.showSystemColors ? kPickerPaletteCount : kPickerStandardCount;
@@ -326,7 +323,7 @@ void TRzColorPicker::Paint() {
     const RECT swatch = ToRect(PickerItemRect(layout, kPickerCustomSwatch));
     PaintItemBackground(canvas, kPickerMoreColors, caption, true);
     PaintCaptionButton(canvas, caption,
-                       customColorCaption_.empty() ? kMoreColorsText : customColorCaption_);
+                       customColorCaption_.empty() ? RzLoadStr(rsMoreColors) : customColorCaption_);
     PaintItemBackground(canvas, kPickerCustomSwatch, swatch, true);
     PaintSwatch(canvas, swatch, customColor_);
   }
@@ -478,7 +475,7 @@ void TRzColorPicker::UpdateColorHint(int index) {
     SendMessageW(hintWindow_.Get(), WM_SETFONT, reinterpret_cast<WPARAM>(hintFont_.Handle()),
                  FALSE);
   }
-  std::wstring text = Wide(ColorPickerPalette()[static_cast<size_t>(index)].hint);
+  std::wstring text = Wide(RzLoadStr(ColorPickerPalette()[static_cast<size_t>(index)].hint));
   ti.lpszText = text.data();
   SendMessageW(hintWindow_.Get(), TTM_UPDATETIPTEXTW, 0, reinterpret_cast<LPARAM>(&ti));
   SendMessageW(hintWindow_.Get(), TTM_TRACKPOSITION, 0, MAKELPARAM(pos.x, pos.y));

@@ -11,6 +11,7 @@
 
 #include "controls/RzCommonTypes.h"
 #include "controls/RzPanelLayout.h"
+#include "controls/RzStrings.h"
 
 namespace kovra {
 
@@ -30,7 +31,7 @@ constexpr int kPickerCustomColorCount = 16;
 
 struct TRzPaletteEntry {
   TColor color;
-  std::string_view hint;
+  TRzString hint;
 };
 const std::array<TRzPaletteEntry, kPickerPaletteCount>& ColorPickerPalette();
 constexpr bool IsPaletteIndex(int index) {

@@ -49,7 +49,7 @@ void TRzCustomSelectFolderDialog::ConfigureDialogForm(TForm& baseForm) {
   ApplyFormSize(form);
   ApplyFormWindowState(form);
   form.SetOptions(options_);
-  form.SetCaption(Title().empty() ? std::string(kSelectFolderStrTitle) : Title());
+  form.SetCaption(Title().empty() ? std::string(RzLoadStr(rsBrowseForFolder)) : Title());
   ApplyAppearance(form);
   form.ShellTree()->BaseFolder().Assign(&baseFolder_);
   form.ShellTree()->SelectedFolder().Assign(&selectedFolder_);

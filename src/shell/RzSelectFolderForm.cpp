@@ -66,7 +66,7 @@ TRzSelectFolderForm::TRzSelectFolderForm(TComponent* owner)
   SetBounds(0, 0, kDesignWidth, kDesignHeight);
   SetPosition(poScreenCenter);
   SetMinTrackSize(kMinTrackWidth, kMinTrackHeight);
-  SetCaption(kSelectFolderStrTitle);
+  SetCaption(RzLoadStr(rsBrowseForFolder));
   Font().SetName(kSelectFolderStrFontName);
   Font().SetSize(8);
   FillImageList();
@@ -92,7 +92,7 @@ void TRzSelectFolderForm::BuildControls() {
   btnNewFolder_->SetName("btnNewFolder");
   btnNewFolder_->SetParent(this);
   btnNewFolder_->SetBounds(8, 4, 121, 24);
-  btnNewFolder_->SetCaption(kSelectFolderStrCreateFolder);
+  btnNewFolder_->SetCaption(RzLoadStr(rsCreateFolder));
   btnNewFolder_->SetShowCaption(true);
   btnNewFolder_->SetImages(imageList_.get());
   btnNewFolder_->SetImageIndex(0);
@@ -104,7 +104,7 @@ void TRzSelectFolderForm::BuildControls() {
   btnDeleteFolder_->SetName("btnDeleteFolder");
   btnDeleteFolder_->SetParent(this);
   btnDeleteFolder_->SetBounds(137, 4, 92, 24);
-  btnDeleteFolder_->SetCaption("&Delete");
+  btnDeleteFolder_->SetCaption(RzLoadStr(rsDeleteButton));
   btnDeleteFolder_->SetShowCaption(true);
   btnDeleteFolder_->SetImages(imageList_.get());
   btnDeleteFolder_->SetImageIndex(2);
@@ -129,7 +129,7 @@ void TRzSelectFolderForm::BuildControls() {
   btnOk_ = new TRzBitBtn(buttonPanel_);
   btnOk_->SetName("btnOk");
   btnOk_->SetParent(buttonPanel_);
-  btnOk_->SetCaption(kSelectFolderStrOk);
+  btnOk_->SetCaption(RzLoadStr(rsOk));
   btnOk_->SetDefault(true);
   btnOk_->SetModalResult(mrOk);
   btnOk_->SetHotTrack(true);
@@ -138,7 +138,7 @@ void TRzSelectFolderForm::BuildControls() {
   btnCancel_ = new TRzBitBtn(buttonPanel_);
   btnCancel_->SetName("btnCancel");
   btnCancel_->SetParent(buttonPanel_);
-  btnCancel_->SetCaption(kSelectFolderStrCancel);
+  btnCancel_->SetCaption(RzLoadStr(rsCancel));
   btnCancel_->SetCancel(true);
   btnCancel_->SetModalResult(mrCancel);
   btnCancel_->SetHotTrack(true);
@@ -188,11 +188,11 @@ void TRzSelectFolderForm::FormShow(TObject*) {
   Font().SetName(kSelectFolderStrFontName);
   shellTree_->SetOptions(shellTree_->Options() | stoAutoFill);
   if (shellTree_->Items().Count() == 0) shellTree_->FillTree();
-  btnOk_->SetCaption(kSelectFolderStrOk);
-  btnCancel_->SetCaption(kSelectFolderStrCancel);
-  btnNewFolder_->SetCaption(kSelectFolderStrCreateFolder);
-  btnDeleteFolder_->SetCaption(kSelectFolderStrDelete);
-  if (Caption().empty()) SetCaption(kSelectFolderStrTitle);
+  btnOk_->SetCaption(RzLoadStr(rsOk));
+  btnCancel_->SetCaption(RzLoadStr(rsCancel));
+  btnNewFolder_->SetCaption(RzLoadStr(rsCreateFolder));
+  btnDeleteFolder_->SetCaption(RzLoadStr(rsDelete));
+  if (Caption().empty()) SetCaption(RzLoadStr(rsBrowseForFolder));
   LayoutControls();
   if (OnFormShow) OnFormShow(this);
 }

@@ -12,6 +12,7 @@
 
 #include "controls/RzButton.h"
 #include "controls/RzPanel.h"
+#include "controls/RzStrings.h"
 #include "controls/RzToolButton.h"
 #include "framework/Forms.h"
 #include "framework/ImgList.h"
@@ -20,12 +21,7 @@
 
 namespace kovra {
 
-// The window's texts.
-inline constexpr const char* kSelectFolderStrTitle = "Browse for Folder";
-inline constexpr const char* kSelectFolderStrOk = "OK";
-inline constexpr const char* kSelectFolderStrCancel = "Cancel";
-inline constexpr const char* kSelectFolderStrCreateFolder = "Create Folder";
-inline constexpr const char* kSelectFolderStrDelete = "Delete";
+// The window's texts are in controls/RzStrings.h.
 inline constexpr const char* kSelectFolderStrFontName = "MS Sans Serif";
 
 // The selected folder changed; `newSelection` is its absolute identifier list (borrowed).

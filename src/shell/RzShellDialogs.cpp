@@ -228,8 +228,8 @@ TRzCustomOpenDialog::TRzCustomOpenDialog(TComponent* owner) : TRzFileDialog(owne
 void TRzCustomOpenDialog::ConfigureDialogForm(TForm& baseForm) {
   TRzFileDialog::ConfigureDialogForm(baseForm);
   auto& form = static_cast<TRzShellOpenSaveForm&>(baseForm);
-  form.SetCaption(Title().empty() ? std::string(kRzStrOpenCaption) : Title());
-  form.SetOpenButtonCaption(kRzStrOpenButton);
+  form.SetCaption(Title().empty() ? std::string(RzLoadStr(rsOpenCaption)) : Title());
+  form.SetOpenButtonCaption(RzLoadStr(rsOpenButton));
 }
 
 }  // namespace kovra

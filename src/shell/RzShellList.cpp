@@ -8,6 +8,7 @@
 #include <array>
 #include <cstdint>
 
+#include "controls/RzStrings.h"
 #include "framework/Application.h"
 #include "framework/Menus.h"
 #include "framework/Timers.h"
@@ -16,11 +17,6 @@ namespace kovra {
 
 namespace {
 
-constexpr const char* kStrName = "Name";
-constexpr const char* kStrSize = "Size";
-constexpr const char* kStrType = "Type";
-constexpr const char* kStrModified = "Modified";
-constexpr const char* kStrSystemFolder = "System Folder";
 constexpr const char* kStrAddItemFailed = "Exception in AddNewShellItem";
 constexpr int kFixedWidths[4] = {200, 60, 100, 120};
 constexpr HRESULT kNoMoreItems = static_cast<HRESULT>(0x80070103);
@@ -203,7 +199,7 @@ void TRzShellListData::ReadFixedColumns() {
                 ? Narrow(std::wstring_view(info.Info.szTypeName, wcsnlen(info.Info.szTypeName, 80)))
                 : std::string();
   } else {
-    type_ = kStrSystemFolder;
+    type_ = RzLoadStr(rsSystemFolder);
   }
 }
 
@@ -567,10 +563,10 @@ void TRzCustomShellList::BuildColumns() {
     int widths[4] = {kFixedWidths[0], kFixedWidths[1], kFixedWidths[2], kFixedWidths[3]};
     const std::vector<BYTE> stored = ReadDirectoryCols();
     if (auto parsed = ParseDirectoryCols(stored)) std::copy(parsed->begin(), parsed->end(), widths);
-    Columns().Add(kStrName, widths[0]);
-    Columns().Add(kStrSize, widths[1], taRightJustify);
-    Columns().Add(kStrType, widths[2]);
-    Columns().Add(kStrModified, widths[3]);
+    Columns().Add(RzLoadStr(rsColumnName), widths[0]);
+    Columns().Add(RzLoadStr(rsColumnSize), widths[1], taRightJustify);
+    Columns().Add(RzLoadStr(rsColumnType), widths[2]);
+    Columns().Add(RzLoadStr(rsColumnModified), widths[3]);
   }
   // The user's widths of the last file-system folder carry over to the next one.
   const RememberedWidths& r = Remembered();
@@ -1051,7 +1047,7 @@ bool TRzCustomShellList::DoCommandForSelected(std::string_view verb) {
 void TRzCustomShellList::DoCommandForFolder(std::string_view verb) {
   LPCITEMIDLIST folder = folderIdList_.Get();
   TRzIdListArray array(folder);
-  if (array.ItemCount() == 0) throw Exception("The desktop has no parent folder");
+  if (array.ItemCount() == 0) throw Exception(std::string(RzLoadStr(rsDesktopHasNoParent)));
   TShellFolderPtr parent;
   HRESULT hr = BindToFolder(array.Ancestor(1), parent);
   if (FAILED(hr)) throw EOSError(static_cast<DWORD>(hr));
@@ -1061,8 +1057,10 @@ void TRzCustomShellList::DoCommandForFolder(std::string_view verb) {
   hr = parent->GetUIObjectOf(WindowHandle(), 1, child, IID_IContextMenu, nullptr, &raw);
   if (FAILED(hr) || !raw) throw EOSError(static_cast<DWORD>(FAILED(hr) ? hr : E_FAIL));
   ComPtr<IContextMenu> menu(static_cast<IContextMenu*>(raw));
-  if (!InvokeContextMenuVerb(menu.Get(), WindowHandle(), verb))
-    throw Exception("The folder does not offer \"" + std::string(verb) + "\"");
+  if (!InvokeContextMenuVerb(menu.Get(), WindowHandle(), verb)) {
+    std::string text(RzLoadStr(rsFolderLacksVerb));
+    throw Exception(text.replace(text.find("%s"), 2, verb));
+  }
 }
 
 void TRzCustomShellList::WMContextMenu(TMessage& m) {

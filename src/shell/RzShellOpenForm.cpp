@@ -31,8 +31,8 @@ constexpr int kPushButtonHeight = 23;
 constexpr int kGripSize = 13;
 constexpr int kGap = 8;
 
-const char* const kPlaceCaptions[kMaxPlaces] = {"My Recent Documents", "Desktop", "My Documents",
-                                                "My Computer", "My Network Places"};
+constexpr TRzString kPlaceCaptions[kMaxPlaces] = {rsPlaceRecent, rsPlaceDesktop, rsPlaceDocuments,
+                                                  rsPlaceComputer, rsPlaceNetwork};
 
 std::string Format1(std::string_view format, std::string_view arg) {
   std::string text(format);
@@ -153,7 +153,7 @@ void DrawToolbarGlyphs(TBitmap& strip) {
 
 TRzShellOpenSaveForm::TRzShellOpenSaveForm(TComponent* owner) : TForm(owner) {
   BeginLoading();
-  SetCaption(kRzStrOpenCaption);
+  SetCaption(RzLoadStr(rsOpenCaption));
   SetMinConstraints(560, 420);
   SetMinTrackSize(463, 274);
   SetBounds(0, 0, 560, 420);
@@ -238,7 +238,7 @@ void TRzShellOpenSaveForm::BuildPlacesBar() {
   pnlJumps_->SetBorderOuter(fsNone);
   lblLookIn_ = new TLabel(this);
   lblLookIn_->SetParent(pnlJumps_);
-  lblLookIn_->SetCaption("Look &in:");
+  lblLookIn_->SetCaption(RzLoadStr(rsLookIn));
   lblLookIn_->SetAlignment(taRightJustify);
   lblLookIn_->SetBounds(kGap, kToolTop + 4, kPlacesWidth - 2 * kGap, 16);
   imlPlaces_.SetShareImages(true);
@@ -254,7 +254,7 @@ void TRzShellOpenSaveForm::BuildPlacesBar() {
     button->SetAllowAllUp(true);
     button->SetImages(&imlPlaces_);
     button->SetTag(i);
-    button->SetCaption(kPlaceCaptions[i]);
+    button->SetCaption(RzLoadStr(kPlaceCaptions[i]));
     button->OnClick = [this, i](TObject*) { GoToPlace(i); };
     btnPlaces_[static_cast<size_t>(i)] = button;
   }
@@ -274,15 +274,15 @@ void TRzShellOpenSaveForm::BuildToolBar() {
   struct ToolButton {
     TRzToolButton** field;
     int offset;
-    const char* hint;
+    TRzString hint;
   };
   const ToolButton tools[] = {
-      {&btnUpOneLevel_, 0, "Up One Level"},
-      {&btnShowDesktop_, 31, "Show Desktop"},
-      {&btnCreateNewFolder_, 62, "Create New Folder"},
-      {&btnShowTree_, 93, "Show Tree (F12)"},
-      {&btnList_, 124, "Displays items in a list."},
-      {&btnDetails_, 147, "Displays information about each item in the window."},
+      {&btnUpOneLevel_, 0, rsUpOneLevel},
+      {&btnShowDesktop_, 31, rsShowDesktop},
+      {&btnCreateNewFolder_, 62, rsCreateNewFolder},
+      {&btnShowTree_, 93, rsShowTree},
+      {&btnList_, 124, rsListHint},
+      {&btnDetails_, 147, rsDetailsHint},
   };
   int image = 0;
   for (const ToolButton& tool : tools) {
@@ -291,7 +291,7 @@ void TRzShellOpenSaveForm::BuildToolBar() {
     button->SetBounds(left + tool.offset, kToolTop, kToolButtonSize, kToolButtonSize);
     button->SetImages(&imlToolbar_);
     button->SetImageIndex(image++);
-    button->SetHint(tool.hint);
+    button->SetHint(RzLoadStr(tool.hint));
     *tool.field = button;
   }
   btnShowTree_->SetGroupIndex(2);
@@ -319,7 +319,7 @@ void TRzShellOpenSaveForm::BuildEditsPanel() {
   pnlEdits_->SetAlign(alBottom);
   pnlEdits_->SetHeight(kEditsHeight);
   pnlEdits_->SetBorderOuter(fsNone);
-  auto label = [this](const char* caption, int top) {
+  auto label = [this](std::string_view caption, int top) {
     auto* l = new TLabel(this);
     l->SetParent(pnlEdits_);
     l->SetCaption(caption);
@@ -327,8 +327,8 @@ void TRzShellOpenSaveForm::BuildEditsPanel() {
     l->SetBounds(kGap, top + 4, 0, 0);
     return l;
   };
-  lblFileName_ = label("File &name:", 8);
-  lblFilesOfType_ = label("Files of &type:", 36);
+  lblFileName_ = label(RzLoadStr(rsFileName), 8);
+  lblFilesOfType_ = label(RzLoadStr(rsFilesOfType), 36);
   edtFileName_ = new TRzEdit(this);
   edtFileName_->SetParent(pnlEdits_);
   edtFileName_->SetBounds(90, 8, 250, 21);
@@ -349,13 +349,13 @@ void TRzShellOpenSaveForm::BuildEditsPanel() {
   cbxFileTypes_->OnSelEndOk = [this](TObject*) { TypeChanged(); };
   chkReadOnly_ = new TRzCheckBox(this);
   chkReadOnly_->SetParent(pnlEdits_);
-  chkReadOnly_->SetCaption("Open as &read-only");
+  chkReadOnly_->SetCaption(RzLoadStr(rsOpenReadOnly));
   chkReadOnly_->SetBounds(90, 64, 200, 17);
   chkReadOnly_->SetTabStop(true);
   chkReadOnly_->OnClick = [this](TObject*) {
     options_ = chkReadOnly_->Checked() ? (options_ | osoReadOnly) : (options_ & ~osoReadOnly);
   };
-  auto push = [this](const char* caption, int top) {
+  auto push = [this](std::string_view caption, int top) {
     auto* b = new TRzBitBtn(this);
     b->SetParent(pnlEdits_);
     b->SetCaption(caption);
@@ -363,13 +363,13 @@ void TRzShellOpenSaveForm::BuildEditsPanel() {
     b->SetTabStop(true);
     return b;
   };
-  btnOpen_ = push(kRzStrOpenButton, 8);
+  btnOpen_ = push(RzLoadStr(rsOpenButton), 8);
   btnOpen_->SetDefault(true);
   btnOpen_->SetModalResult(mrOk);
-  btnCancel_ = push("Cancel", 36);
+  btnCancel_ = push(RzLoadStr(rsCancel), 36);
   btnCancel_->SetCancel(true);
   btnCancel_->SetModalResult(mrCancel);
-  btnHelp_ = push("&Help", 64);
+  btnHelp_ = push(RzLoadStr(rsHelp), 64);
   btnHelp_->SetVisible(false);
   btnHelp_->OnClick = [this](TObject*) { HelpClick(); };
 }
@@ -377,16 +377,16 @@ void TRzShellOpenSaveForm::BuildEditsPanel() {
 void TRzShellOpenSaveForm::BuildPopupMenu() {
   lvPopup_ = new TPopupMenu(this);
   TMenuItem& items = lvPopup_->Items();
-  auto add = [](TMenuItem& parent, const char* caption) {
+  auto add = [](TMenuItem& parent, std::string_view caption) {
     auto* item = new TMenuItem();
     item->SetCaption(caption);
     parent.Add(item);
     return item;
   };
-  TMenuItem* view = add(items, "&View");
-  const char* viewCaptions[] = {"Lar&ge Icons", "S&mall Icons", "&List", "&Details"};
+  TMenuItem* view = add(items, RzLoadStr(rsMenuView));
+  const TRzString viewCaptions[] = {rsMenuLargeIcons, rsMenuSmallIcons, rsMenuList, rsMenuDetails};
   for (int tag = 0; tag < 4; ++tag) {
-    TMenuItem* item = add(*view, viewCaptions[tag]);
+    TMenuItem* item = add(*view, RzLoadStr(viewCaptions[tag]));
     item->SetTag(tag);
     item->SetRadioItem(true);
     item->SetGroupIndex(1);
@@ -397,12 +397,14 @@ void TRzShellOpenSaveForm::BuildPopupMenu() {
     viewItems_[static_cast<size_t>(tag)] = item;
   }
   add(items, "-");
-  add(items, "&Paste")->OnClick = [this](TObject*) { shellList_->DoCommandForFolder("paste"); };
+  add(items, RzLoadStr(rsMenuPaste))->OnClick = [this](TObject*) {
+    shellList_->DoCommandForFolder("paste");
+  };
   add(items, "-");
-  TMenuItem* newItem = add(items, "Ne&w");
-  add(*newItem, "&Folder")->OnClick = [this](TObject*) { CreateNewFolder(); };
+  TMenuItem* newItem = add(items, RzLoadStr(rsMenuNew));
+  add(*newItem, RzLoadStr(rsMenuFolder))->OnClick = [this](TObject*) { CreateNewFolder(); };
   add(items, "-");
-  add(items, "P&roperties")->OnClick = [this](TObject*) {
+  add(items, RzLoadStr(rsMenuProperties))->OnClick = [this](TObject*) {
     shellList_->DoCommandForFolder("properties");
   };
 }
@@ -961,12 +963,12 @@ bool TRzShellOpenSaveForm::EvaluateText() {
 bool TRzShellOpenSaveForm::EvaluateName(const std::string& typed, const std::string& name,
                                         bool single, const std::string& base) {
   if (!(options_ & osoNoValidate) && !IsValidFileNameText(typed)) {
-    Message(kRzStrInvalidFileName, typed, mtWarning, MsgDlgButton(mbOK));
+    Message(RzLoadStr(rsInvalidFileName), typed, mtWarning, MsgDlgButton(mbOK));
     return false;
   }
   const auto combined = CombineBaseAndName(base, name);
   if (!combined) {
-    Message(kRzStrInvalidFileName, typed, mtWarning, MsgDlgButton(mbOK));
+    Message(RzLoadStr(rsInvalidFileName), typed, mtWarning, MsgDlgButton(mbOK));
     return false;
   }
   std::string full = *combined;
@@ -997,7 +999,7 @@ bool TRzShellOpenSaveForm::EvaluateName(const std::string& typed, const std::str
   }
   // A virtual folder (My Computer) gives no base to complete a relative name with.
   if (!IsAbsolutePath(full)) {
-    Message(kRzStrInvalidFileName, typed, mtWarning, MsgDlgButton(mbOK));
+    Message(RzLoadStr(rsInvalidFileName), typed, mtWarning, MsgDlgButton(mbOK));
     return false;
   }
   if (!ExistenceCheck(full)) return false;
@@ -1024,7 +1026,7 @@ bool TRzShellOpenSaveForm::MatchTypedName(std::string& full, const std::string& 
     if (data && UpperCase(data->DisplayName()) == upperName) matches.push_back(item);
   }
   if (matches.size() >= 2) {
-    Message(kRzStrDuplicateName, name, mtWarning, MsgDlgButton(mbOK));
+    Message(RzLoadStr(rsDuplicateName), name, mtWarning, MsgDlgButton(mbOK));
     shellList_->ClearSelection();
     matches.front()->SetSelected(true);
     matches.front()->SetFocused(true);
@@ -1079,19 +1081,19 @@ bool TRzShellOpenSaveForm::ExistenceCheck(const std::string& path) {
       attributes != INVALID_FILE_ATTRIBUTES && !(attributes & FILE_ATTRIBUTE_DIRECTORY);
   if (exists) {
     if ((attributes & FILE_ATTRIBUTE_READONLY) && (options_ & osoNoReadOnlyReturn)) {
-      Message(kRzStrReadOnlyExists, path, mtWarning, MsgDlgButton(mbOK));
+      Message(RzLoadStr(rsReadOnlyExists), path, mtWarning, MsgDlgButton(mbOK));
       return false;
     }
     if (options_ & osoOverwritePrompt)
-      return Message(kRzStrReplaceFile, path, mtWarning, mbYesNo) == mrYes;
+      return Message(RzLoadStr(rsReplaceFile), path, mtWarning, mbYesNo) == mrYes;
     return true;
   }
   if (options_ & osoFileMustExist) {
-    Message(kRzStrFileNotFound, path, mtWarning, MsgDlgButton(mbOK));
+    Message(RzLoadStr(rsFileNotFound), path, mtWarning, MsgDlgButton(mbOK));
     return false;
   }
   if (options_ & osoCreatePrompt)
-    return Message(kRzStrCreateFile, NamePart(path), mtConfirmation, mbYesNo) == mrYes;
+    return Message(RzLoadStr(rsCreateFile), NamePart(path), mtConfirmation, mbYesNo) == mrYes;
   return true;
 }
 

@@ -19,6 +19,7 @@
 #include "controls/RzPanel.h"
 #include "controls/RzRadChk.h"
 #include "controls/RzSplit.h"
+#include "controls/RzStrings.h"
 #include "controls/RzToolButton.h"
 #include "framework/Dialogs.h"
 #include "framework/Forms.h"
@@ -34,18 +35,7 @@ namespace kovra {
 
 class TRzShellDialog;
 
-// The window's texts.
-inline constexpr const char* kRzStrOpenCaption = "Open";
-inline constexpr const char* kRzStrOpenButton = "&Open";
-inline constexpr const char* kRzStrInvalidFileName = "%s\nThe above file name is invalid.";
-inline constexpr const char* kRzStrDuplicateName =
-    "More than one file has the name '%s'.\n\nChoose one from the list of files.";
-inline constexpr const char* kRzStrReadOnlyExists =
-    "%s\nThis file exists with Read Only attributes.\nPlease use a different file name.";
-inline constexpr const char* kRzStrReplaceFile = "%s already exists.\nDo you want to replace it?";
-inline constexpr const char* kRzStrFileNotFound =
-    "%s\nFile not found.\nPlease verify the correct file name was given.";
-inline constexpr const char* kRzStrCreateFile = "%s\nThis file does not exist.\n\nCreate the file?";
+// The window's texts are in controls/RzStrings.h.
 inline constexpr const char* kRzStrPlacesPolicyKey =
     "Software\\Microsoft\\Windows\\CurrentVersion\\Policies\\Comdlg32\\Placesbar";
 

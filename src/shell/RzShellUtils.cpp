@@ -10,6 +10,7 @@
 #include <stdexcept>
 #include <vector>
 
+#include "controls/RzStrings.h"
 #include "framework/Application.h"
 #include "framework/Dialogs.h"
 #include "framework/Handles.h"
@@ -607,7 +608,7 @@ TRzCreateFolderResult CreateNewFolder(std::string_view parentPath, std::string& 
   parent = EnsureTrailingChar(parent, '\\');
   auto report = [&onError](DWORD code, const std::string& name) {
     const std::string args[] = {SysErrorMessage(code), name};
-    const std::string message = FormatStrPos(kRzStrCreateFolderError, args);
+    const std::string message = FormatStrPos(RzLoadStr(rsCreateFolderError), args);
     if (onError) {
       onError(message);
     } else {
@@ -616,7 +617,7 @@ TRzCreateFolderResult CreateNewFolder(std::string_view parentPath, std::string& 
   };
   for (int pass = 0; pass < 2; ++pass) {
     for (int attempt = 1; attempt <= kNewFolderAttempts; ++attempt) {
-      const std::string name = NewFolderName(kRzStrNewFolder, pass, attempt);
+      const std::string name = NewFolderName(RzLoadStr(rsNewFolder), pass, attempt);
       if (CreateDirectoryW(Wide(parent + name).c_str(), nullptr)) {
         newName = name;
         return cfrCreated;
@@ -627,7 +628,7 @@ TRzCreateFolderResult CreateNewFolder(std::string_view parentPath, std::string& 
       return cfrFailed;
     }
   }
-  report(ERROR_ALREADY_EXISTS, kRzStrNewFolder);
+  report(ERROR_ALREADY_EXISTS, std::string(RzLoadStr(rsNewFolder)));
   return cfrAlreadyExists;
 }
 

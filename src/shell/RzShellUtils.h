@@ -223,9 +223,6 @@ HRESULT ResolveShortcut(std::string_view shortcutPath, TRzShortcutInfo& info, bo
 
 // ---- New folders ----
 
-inline constexpr const char* kRzStrNewFolder = "New Folder";
-inline constexpr const char* kRzStrCreateFolderError = "Unable to create the folder '%2'\n\n%1";
-
 enum TRzCreateFolderResult : std::uint8_t { cfrCreated, cfrAlreadyExists, cfrFailed };
 // Reports a failure to the user; the default shows an error box.
 using TRzCreateFolderErrorSink = std::function<void(const std::string& message)>;

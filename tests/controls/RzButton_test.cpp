@@ -10,6 +10,7 @@
 #include "framework/Forms.h"
 #include "support/Pump.h"
 #include "support/TestForm.h"
+#include "support/UiLanguage.h"
 
 namespace kovra {
 namespace {
@@ -544,6 +545,14 @@ TEST_F(ButtonTest, ImageListImageIsDrawnAndItsRemovalForgotten) {
 }
 
 TEST_F(ButtonTest, StockKindSetsCaptionDefaultAndModalResultUntilOneIsChanged) {
+  {
+    // In the user's interface language.
+    test::UiLanguageScope chinese(TRzLanguage::Chinese);
+    auto* cancel = Add<TRzBitBtn>(10, 60, "");
+    cancel->SetKind(bkCancel);
+    EXPECT_EQ(cancel->Caption(), "取消");
+  }
+  test::UiLanguageScope english(TRzLanguage::English);
   auto* b = Add<TRzBitBtn>(10, 10, "edited");
   b->SetKind(bkOK);
   EXPECT_EQ(b->Caption(), "OK");

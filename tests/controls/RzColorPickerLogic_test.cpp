@@ -24,14 +24,15 @@ TRzColorPickerLayout NaturalLayout(const TRzColorPickerOptions& o) {
 TEST(ColorPickerPalette, HoldsTheStandardColoursAndSystemColoursWithoutTwentyFive) {
   const auto& p = ColorPickerPalette();
   EXPECT_EQ(p[16].color, RGBColor(0xFF, 0, 0));
-  EXPECT_EQ(p[16].hint, "Red");
+  EXPECT_EQ(p[16].hint, rsColorRed);
   EXPECT_EQ(p[1].color, RGBColor(0x99, 0x33, 0x00));
-  EXPECT_EQ(p[39].hint, "White");
+  EXPECT_EQ(RzStringIn(p[39].hint, TRzLanguage::English), "White");
   EXPECT_EQ(p[40].color, SystemColor(0));
   EXPECT_EQ(p[64].color, SystemColor(24));
   EXPECT_EQ(p[65].color, SystemColor(26));
   EXPECT_EQ(p[69].color, SystemColor(30));
-  EXPECT_EQ(p[69].hint, "Menu Bar");
+  EXPECT_EQ(RzStringIn(p[69].hint, TRzLanguage::English), "Menu Bar");
+  EXPECT_EQ(RzStringIn(p[69].hint, TRzLanguage::Chinese), "菜单栏");
   std::set<TColor> standard;
   for (int i = 0; i < kPickerStandardCount; ++i) standard.insert(p[static_cast<size_t>(i)].color);
   EXPECT_EQ(standard.size(), 40u);  // a duplicate would make one swatch unreachable by colour

@@ -17,6 +17,7 @@
 #include "support/Desktop.h"
 #include "support/Pump.h"
 #include "support/TestForm.h"
+#include "support/UiLanguage.h"
 
 namespace kovra {
 namespace {
@@ -324,7 +325,8 @@ TEST_F(ColorPickerTest, SwatchesSelectionAndHotItemPaintAsTheirRulesSay) {
 
 // ---- tooltip ----
 
-TEST_F(ColorPickerTest, TooltipNamesTheColourBelowItsCell) {
+TEST_F(ColorPickerTest, TooltipNamesTheColourBelowItsCellInTheUsersLanguage) {
+  test::UiLanguageScope chinese(TRzLanguage::Chinese);
   auto* p = Add(kAll);
   ASSERT_TRUE(PumpUntil([&] { return GetForegroundWindow() == form_->Handle(); }));
   const RECT cell = p->ItemRect(16);
@@ -333,7 +335,7 @@ TEST_F(ColorPickerTest, TooltipNamesTheColourBelowItsCell) {
   HWND tip = p->ColorHintWindow();
   ASSERT_NE(tip, nullptr);
   ASSERT_TRUE(PumpUntil([&] { return IsWindowVisible(tip) != FALSE; }));
-  EXPECT_EQ(test::HintText(tip), L"Red");
+  EXPECT_EQ(test::HintText(tip), L"红色");
   // The tip's area (inside the tooltip's own border) starts there.
   POINT placed{0, 0};
   ClientToScreen(tip, &placed);

@@ -19,6 +19,7 @@
 #include "support/Pump.h"
 #include "support/TestForm.h"
 #include "support/TestPaths.h"
+#include "support/UiLanguage.h"
 #include "support/Windows.h"
 #include "ShellTestSupport.h"
 
@@ -138,7 +139,7 @@ TEST_F(SelectFolderTest, DefaultOptionsHideTheButtonsAndTheTreeTakesTheirRoom) {
     EXPECT_EQ(f.ShellTree()->Top() + f.ShellTree()->Height(), f.ButtonPanel()->Top() - 4);
     EXPECT_EQ(f.ShellTree()->Options(),
               stoAutoFill | stoContextMenus | stoShowHidden);  // nothing else at design time
-    EXPECT_EQ(f.Caption(), kSelectFolderStrTitle);
+    EXPECT_EQ(f.Caption(), "Browse for Folder");
     EXPECT_GT(f.StatusBar()->Top(), f.ButtonPanel()->Top());
     // Cancel and OK sit at the right, 8 pixels apart.
     EXPECT_EQ(f.BtnCancel()->Left() + f.BtnCancel()->Width(), f.ButtonPanel()->ClientWidth() - 8);
@@ -148,6 +149,20 @@ TEST_F(SelectFolderTest, DefaultOptionsHideTheButtonsAndTheTreeTakesTheirRoom) {
     SendMessageW(f.Handle(), WM_GETMINMAXINFO, 0, reinterpret_cast<LPARAM>(&limits));
     EXPECT_EQ(limits.ptMinTrackSize.x, TRzSelectFolderForm::kMinTrackWidth);
     EXPECT_EQ(limits.ptMinTrackSize.y, TRzSelectFolderForm::kMinTrackHeight);
+    ClickControl(*f.BtnCancel());
+  });
+  EXPECT_EQ(result, mrCancel);
+}
+
+TEST_F(SelectFolderTest, TextsComeInTheUsersLanguage) {
+  test::UiLanguageScope chinese(TRzLanguage::Chinese);
+  auto form = MakeForm(kDefaultSelectFolderOptions | sfdoCreateDeleteButtons);
+  const TModalResult result = Show(*form, [&](TRzSelectFolderForm& f) {
+    EXPECT_EQ(f.Caption(), "浏览文件夹");
+    EXPECT_EQ(f.BtnOk()->Caption(), "确定");
+    EXPECT_EQ(f.BtnCancel()->Caption(), "取消");
+    EXPECT_EQ(f.BtnNewFolder()->Caption(), "新建文件夹");
+    EXPECT_EQ(f.BtnDeleteFolder()->Caption(), "删除");
     ClickControl(*f.BtnCancel());
   });
   EXPECT_EQ(result, mrCancel);
@@ -333,7 +348,7 @@ TEST_F(SelectFolderDialogTest, OkHandsBackTheChosenFolderAndCancelKeepsTheOldOne
   };
 
   EXPECT_TRUE(Execute(dialog, [&](TRzSelectFolderForm& f) {
-    EXPECT_EQ(f.Caption(), kSelectFolderStrTitle);
+    EXPECT_EQ(f.Caption(), "Browse for Folder");
     EXPECT_EQ(f.ShellTree()->SelectedPathName(), root_ + "alpha\\one");
     EXPECT_EQ(f.StatusBar()->SimpleCaption(), root_ + "alpha\\one");
     Choose(f, ChildNode(f.ShellTree()->RootNode(), "beta"));

@@ -21,6 +21,7 @@
 #include "support/Input.h"
 #include "support/TestForm.h"
 #include "support/TestPaths.h"
+#include "support/UiLanguage.h"
 #include "support/Wait.h"
 #include "support/Windows.h"
 
@@ -442,6 +443,58 @@ TEST_F(OpenDialogTest, InvalidNameIsRefusedWithTheMessageAndTheWindowStays) {
   EXPECT_EQ(caption, "Pick a program");
   EXPECT_TRUE(stillOpen);
   EXPECT_TRUE(dialog_->Files().empty());
+}
+
+// What the window shows, in the order a user reads it: caption, labels, buttons, the check box,
+// the tool hints, the menu.
+std::vector<std::string> VisibleTexts(TRzShellOpenSaveForm& f) {
+  std::vector<std::string> texts{f.Caption()};
+  for (int i = 0; i < f.ComponentCount(); ++i)
+    if (auto* label = dynamic_cast<TLabel*>(f.Components(i))) texts.push_back(label->Caption());
+  texts.insert(texts.end(),
+               {f.OpenButton().Caption(), f.CancelButton().Caption(), f.HelpButton().Caption(),
+                f.ReadOnlyCheck().Caption(), f.ShowTreeButton().Hint(), f.ListButton().Hint()});
+  TMenuItem* view = f.ListPopup().Items().Items(0);
+  texts.insert(texts.end(), {view->Caption(), view->Items(3)->Caption()});
+  return texts;
+}
+
+TEST_F(OpenDialogTest, TextsAndMessagesComeInTheUsersLanguage) {
+  struct Expected {
+    TRzLanguage language;
+    std::vector<std::string> texts;
+    std::string message;
+  };
+  const Expected cases[] = {
+      {TRzLanguage::Chinese,
+       {"打开", "查找范围(&I):", "文件名(&N):", "文件类型(&T):", "打开(&O)", "取消", "帮助(&H)",
+        "以只读方式打开(&R)", "显示文件夹树 (F12)", "以列表形式显示项目。", "查看(&V)",
+        "详细信息(&D)"},
+       "a|b.exe\n上述文件名无效。"},
+      {TRzLanguage::English,
+       {"Open", "Look &in:", "File &name:", "Files of &type:", "&Open", "Cancel", "&Help",
+        "Open as &read-only", "Show Tree (F12)", "Displays items in a list.", "&View", "&Details"},
+       "a|b.exe\nThe above file name is invalid."},
+  };
+  for (const Expected& expected : cases) {
+    test::UiLanguageScope language(expected.language);
+    std::vector<std::string> texts;
+    std::string text, caption;
+    Script script(*dialog_);
+    script.Then("shown", [&] { return ShowsFolder(folder_); })
+        .Then("read",
+              [&] {
+                texts = VisibleTexts(*Form());
+                return true;
+              })
+        .Then("type a|b.exe", TypeAndEnter("a|b.exe"))
+        .Then("message", AnswerBox(text, caption))
+        .Then("cancel", Cancel());
+    EXPECT_FALSE(Run(script));
+    EXPECT_EQ(texts, expected.texts);
+    EXPECT_EQ(text, expected.message);
+    EXPECT_EQ(caption, expected.texts.front());
+  }
 }
 
 TEST_F(OpenDialogTest, RelativeNameInAVirtualFolderIsRefusedNotReadAgainstTheCurrentOne) {

@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 
+#include "controls/RzStrings.h"
 #include "shell/RzShellUtils.h"
 #include "support/Input.h"
 #include "support/Windows.h"
@@ -9,10 +10,12 @@
 namespace kovra::test {
 namespace {
 
-// COM, OLE and the shell's allocator for the whole run, ended after the last test.
+// COM, OLE and the shell's allocator for the whole run, ended after the last test. The texts
+// are English, whatever the prefix's interface language, unless a test picks the Chinese ones.
 class ShellEnvironment : public testing::Environment {
  public:
   void SetUp() override {
+    SetRzUiLanguage(TRzLanguage::English);
     InitializeShellUtils();
     InitializeShellControls();
   }
