@@ -2,15 +2,27 @@
 #include <windows.h>
 
 #include "app/Global.h"
+#include "app/SingleInstance.h"
+#include "app/Version.h"
 #include "bar/UnitMain.h"
 #include "framework/Application.h"
 
-int WINAPI wWinMain(HINSTANCE, HINSTANCE, PWSTR, int) {
+int WINAPI wWinMain(HINSTANCE, HINSTANCE, PWSTR arguments, int) {
   using namespace kovra;
   int exitCode = 0;
   try {
     ExeDir();  // fixed before anything can change the process's view of itself
     IniPath();
+    if (AsksForVersion(arguments ? arguments : L"")) {
+      ReportVersion();
+      return 0;
+    }
+    // Held until the program ends; a second copy from this folder hands over and ends here.
+    TSingleInstance instance(ExeDir());
+    if (!instance.First()) {
+      instance.BringRunningToFront();
+      return 0;
+    }
     Application().Initialize();
     // Freed and cleared when the loop ends, also when an exception leaves it.
     TGlobalStateScope globalState;

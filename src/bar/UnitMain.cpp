@@ -1,8 +1,13 @@
 #include "bar/UnitMain.h"
 
+#include <vector>
+
 #include "app/Configuration.h"
 #include "app/Global.h"
+#include "app/SingleInstance.h"
+#include "app/Version.h"
 #include "bar/BarHotkeys.h"
+#include "bar/BarPlacementLogic.h"
 #include "bar/OrderDriver.h"
 #include "bar/OrderReport.h"
 #include "controls/RzButton.h"
@@ -24,6 +29,17 @@ constexpr int kButtonWidth = 37;
 constexpr int kStockBoxWidth = 77;
 constexpr int kSizingChoice = 6;  // a plain click sizes by the configured amount or shares
 constexpr const char* kRehearsalHint = "演练模式：只填写价格和数量，不下单";
+
+BOOL CALLBACK AddWorkArea(HMONITOR monitor, HDC, LPRECT, LPARAM areas) {
+  MONITORINFO info{};
+  info.cbSize = sizeof info;
+  if (GetMonitorInfoW(monitor, &info)) {
+    const RECT& r = info.rcWork;
+    reinterpret_cast<std::vector<TScreenRect>*>(areas)->push_back(
+        {r.left, r.top, r.right, r.bottom});
+  }
+  return TRUE;
+}
 
 // Keeps a window from the mouse for its lifetime. A disabled window takes no click and opens
 // no menu, its controls' built-in ones included, and is not activated.
@@ -95,6 +111,8 @@ TFormMain::TFormMain(TComponent* owner) : TForm(owner) {
         return RzButton4Click(rzButton4_);
     }
   });
+  rzTrayIcon1_->SetHint(KovraVersionLine());
+  rzTrayIcon1_->OnRestoreApp = [this](TObject*) { KeepOnScreen(); };
   OnCreate = [this](TObject* sender) { FormCreate(sender); };
   OnClose = [this](TObject* sender, TCloseAction& action) { FormClose(sender, action); };
 }
@@ -127,7 +145,13 @@ void TFormMain::WndProc(TMessage& m) {
       return;
     }
   }
+  if (m.Msg == BringToFrontMessage()) {
+    ComeForward();
+    m.Result = 1;
+    return;
+  }
   TForm::WndProc(m);
+  if (m.Msg == WM_DISPLAYCHANGE) KeepOnScreen();
 }
 
 void TFormMain::BuildMenus() {
@@ -248,6 +272,7 @@ void TFormMain::RegisterHotkeys() {
 
 void TFormMain::ApplyConfig(const TBarConfig& config) {
   SetBounds(config.Left, config.Top, kWidth, kHeight);
+  KeepOnScreen();
   SetButtonColor(config.Color);
   const TGlobal& state = *GlobalState;
   n7_->SetChecked(state.MarginByAmount);
@@ -281,6 +306,25 @@ TBarConfig TFormMain::CurrentBarConfig() {
   config.Rehearsal = Rehearsal();
   config.Hotkeys = hotkeyTexts_;
   return config;
+}
+
+void TFormMain::KeepOnScreen() {
+  std::vector<TScreenRect> areas;
+  EnumDisplayMonitors(nullptr, nullptr, AddWorkArea, reinterpret_cast<LPARAM>(&areas));
+  TScreenRect bar{Left(), Top(), Left() + Width(), Top() + Height()};
+  RECT r;
+  if (HandleAllocated() && GetWindowRect(WindowHandle(), &r))
+    bar = {r.left, r.top, r.right, r.bottom};
+  const TScreenPoint place = PlaceOnScreen(bar, areas);
+  if (place.X != bar.Left || place.Y != bar.Top) SetBounds(place.X, place.Y, Width(), Height());
+}
+
+void TFormMain::ComeForward() {
+  KeepOnScreen();
+  SetWindowPos(Handle(), HWND_TOPMOST, 0, 0, 0, 0,
+               SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE | SWP_SHOWWINDOW);
+  // An action in progress types into the client it raised: the foreground stays there.
+  if (!OrderDriver().Busy()) SetForegroundWindow(GetLastActivePopup(Handle()));
 }
 
 TColor TFormMain::ButtonColor() const {

@@ -68,6 +68,11 @@ class TFormMain : public TForm {
 
   // What the close stores: the window's place on screen now and the buttons' colour.
   TBarConfig CurrentBarConfig();
+  // A bar not wholly on the monitors' work areas moves fully inside the nearest one: at start,
+  // when the display changes and on a restore from the tray.
+  void KeepOnScreen();
+  // What a second start from this folder asks for: the bar on screen, on top, in the foreground.
+  void ComeForward();
 
   // Every order and cancel action of the buttons and the sizing items goes through here: the
   // request is made at the click, with the code shown at that moment, and run; its outcome goes

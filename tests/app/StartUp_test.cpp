@@ -15,6 +15,18 @@ TEST(ExePaths, FolderKeepsItsBackslashAndOnlyTheLastExtensionIsReplaced) {
   EXPECT_EQ(ExeDirOf("bar.exe"), "");
 }
 
+TEST(ExePaths, OneFolderHasOneInstanceNameHoweverItsPathEnds) {
+  const std::string name = InstanceNameOf(u"D:\\TOOLS\\KOVRA");
+  EXPECT_EQ(InstanceNameOf(u"D:\\TOOLS\\KOVRA\\"), name);
+  EXPECT_EQ(InstanceNameOf(u"D:/TOOLS/KOVRA/"), name);
+  EXPECT_NE(InstanceNameOf(u"D:\\TOOLS\\KOVRA2"), name);
+  EXPECT_NE(InstanceNameOf(u"D:\\账户二\\KOVRA"), InstanceNameOf(u"D:\\账户一\\KOVRA"));
+  // A kernel object's name: the session's namespace, then no backslash, whatever the path's length.
+  EXPECT_EQ(name.rfind("Local\\Kovra-", 0), 0u);
+  EXPECT_EQ(name.find('\\', 6), std::string::npos);
+  EXPECT_EQ(InstanceNameOf(std::u16string(5000, u'A')).size(), name.size());
+}
+
 TEST(TickElapsed, MeasuresAcrossAWrapOfTheCounter) {
   EXPECT_EQ(TickElapsed(1000, 1500), 500u);
   EXPECT_EQ(TickElapsed(0xFFFFFF00u, 0x100u), 0x200u);
