@@ -9,6 +9,7 @@ packages=(
   fonts-wqy-microhei                             # Chinese text under Wine
   fonts-wine                                     # Wine's own Marlett (caption buttons, arrows)
   locales                                        # zh_CN.UTF-8: Wine opens Chinese file names only with it
+  python3                                        # the release package's zip (scripts/package.sh)
 )
 missing=()
 for p in "${packages[@]}"; do
