@@ -545,8 +545,9 @@ TEST_F(ButtonTest, ImageListImageIsDrawnAndItsRemovalForgotten) {
 }
 
 TEST_F(ButtonTest, StockKindSetsCaptionDefaultAndModalResultUntilOneIsChanged) {
+  // The prefix's user has a Chinese interface (LC_ALL=zh_CN.UTF-8), which picks the column.
+  EXPECT_EQ(RzUiLanguage(), TRzLanguage::Chinese);
   {
-    // In the user's interface language.
     test::UiLanguageScope chinese(TRzLanguage::Chinese);
     auto* cancel = Add<TRzBitBtn>(10, 60, "");
     cancel->SetKind(bkCancel);
