@@ -31,6 +31,10 @@ std::string ModuleBaseName() {
 TApplication::TApplication() : title_(ModuleBaseName()) {
   if (HICON icon = LoadIconW(GetModuleHandleW(nullptr), MAKEINTRESOURCEW(1)))
     icon_.SetHandle(CopyIcon(icon));
+  const int small = GetSystemMetrics(SM_CXSMICON);
+  if (auto* icon = static_cast<HICON>(
+          LoadImageW(GetModuleHandleW(nullptr), MAKEINTRESOURCEW(1), IMAGE_ICON, small, small, 0)))
+    smallIcon_.SetHandle(icon);
 }
 
 TApplication::~TApplication() {
@@ -86,6 +90,7 @@ void TApplication::SetTitle(std::string_view title) {
 
 void TApplication::SetIcon(const TIcon& icon) {
   icon_.Assign(icon);
+  smallIcon_.Assign(icon);
   if (!window_) return;
   SendMessageW(window_->Handle(), WM_SETICON, ICON_BIG, reinterpret_cast<LPARAM>(icon_.Handle()));
   SendMessageW(window_->Handle(), WM_SETICON, ICON_SMALL, reinterpret_cast<LPARAM>(icon_.Handle()));

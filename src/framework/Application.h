@@ -75,6 +75,9 @@ class TApplication : public TObject {
   bool Terminated() const { return terminated_; }
 
   const TIcon& Icon() const { return icon_; }
+  // The icon at the system's small-icon size (the notification area's): the resource's own image
+  // for the screen's resolution rather than the large one shrunk.
+  const TIcon& SmallIcon() const { return smallIcon_; }
   void SetIcon(const TIcon& icon);
   TColor HintColor() const { return hintColor_; }
   void SetHintColor(TColor color) { hintColor_ = color; }
@@ -157,6 +160,7 @@ class TApplication : public TObject {
   bool initialized_ = false;
   int modalLevel_ = 0;
   TIcon icon_;
+  TIcon smallIcon_;
   TColor hintColor_ = clInfoBk;
   UINT hintPause_ = 500;
   UINT hintHidePause_ = 2500;

@@ -89,7 +89,28 @@ void TControl::SetParent(TWinControl* parent) {
     if (p == this) throw EInvalidOperation("A control cannot be its own parent");
   if (parent_) parent_->RemoveControl(this);
   parent_ = parent;
-  if (parent_) parent_->InsertControl(this);
+  if (!parent_) return;
+  ScaleForPPI(parent_->CurrentPPI());
+  parent_->InsertControl(this);
+}
+
+void TControl::ScaleForPPI(int ppi) {
+  if (ppi <= 0 || ppi == currentPPI_) return;
+  const int old = currentPPI_;
+  currentPPI_ = ppi;  // children, reached from ChangeScale, compare against the new value
+  ChangeScale(ppi, old);
+}
+
+void TControl::AdoptPPI(int ppi) {
+  if (ppi > 0) currentPPI_ = ppi;
+}
+
+void TControl::ChangeScale(int m, int d) {
+  const auto scale = [m, d](int v) { return MulDiv(v, m, d); };
+  SetBounds(parent_ ? scale(left_) : left_, parent_ ? scale(top_) : top_, scale(width_),
+            scale(height_));
+  // After the bounds: a control that sizes itself from its font measures the scaled one last.
+  if (!parentFont_) font_.ScaleToPixelsPerInch(m);
 }
 
 RECT TControl::ClientRect() const {

@@ -174,6 +174,17 @@ class TControl : public TComponent {
   TCursor Cursor() const { return cursor_; }
   void SetCursor(TCursor cursor);
 
+  // The resolution this control's bounds and font are at: the design's (96) until it is scaled.
+  int CurrentPPI() const { return currentPPI_; }
+  // Scales bounds, font, designed metrics and children to `ppi`: a form shown on, or moved to, a
+  // monitor of another resolution. A control given a parent at another resolution follows it.
+  void ScaleForPPI(int ppi);
+  // Takes `ppi` as the resolution without scaling anything: what the control holds is already
+  // there (a popup sized from the control it drops from).
+  void AdoptPPI(int ppi);
+  // A designed length at this control's resolution: the one rule for paint metrics.
+  int ScaleValue(int designed) const { return MulDiv(designed, currentPPI_, kDesignPixelsPerInch); }
+
   TControlStyle ControlStyle() const { return controlStyle_; }
   void SetControlStyle(TControlStyle style) { controlStyle_ = style; }
   TControlState ControlState() const { return controlState_; }
@@ -225,6 +236,10 @@ class TControl : public TComponent {
   virtual void MouseMove(TShiftState shift, int x, int y);
   virtual void MouseUp(TMouseButton button, TShiftState shift, int x, int y);
   virtual void Resize();
+  // Scales by m/d, m being the new resolution: bounds (a window without parent keeps its place on
+  // screen) and the control's own font. Controls with designed lengths of their own scale them
+  // too, then call this.
+  virtual void ChangeScale(int m, int d);
   // Windowless controls paint here, on Canvas() (see TGraphicControl).
   virtual void Paint() {}
   void Loaded() override;
@@ -289,6 +304,7 @@ class TControl : public TComponent {
   TControlStyle controlStyle_ = csCaptureMouse | csClickEvents | csSetCaption | csDoubleClicks;
   TControlState controlState_ = 0;
   bool mouseInControl_ = false;
+  int currentPPI_ = kDesignPixelsPerInch;
 };
 
 // A windowless control. Its parent paints it in z-order after its own background, with the
@@ -378,6 +394,8 @@ class TWinControl : public TControl, public TWindowObject {
  protected:
   friend class TControl;
   virtual void CreateParams(TCreateParams& params);
+  // Children follow: each is scaled from its own resolution, after this control's bounds.
+  void ChangeScale(int m, int d) override;
   virtual void CreateWnd();
   virtual void DestroyWnd();
   // The rectangle aligned children share; panels inset it by their frames.

@@ -3,6 +3,7 @@
 
 #include <algorithm>
 #include <unordered_map>
+#include <utility>
 #include <vector>
 
 #include "framework/Application.h"
@@ -120,8 +121,17 @@ void TForm::CreateParams(TCreateParams& params) {
     params.Width = params.Height = CW_USEDEFAULT;
 }
 
+void TForm::ScaleToScreen() {
+  if (scaled_) return;
+  scaled_ = true;
+  ScaleForPPI(ScreenPixelsPerInch());
+}
+
 void TForm::CreateWnd() {
+  ScaleToScreen();
   TWinControl::CreateWnd();
+  // Created on a monitor other than the primary one: follows it before it is ever seen.
+  ScaleForPPI(WindowPixelsPerInch(WindowHandle()));
   if (position_ == poDefault || position_ == poDefaultPosOnly || position_ == poDefaultSizeOnly) {
     RECT r;  // the system chose: learn what
     GetWindowRect(WindowHandle(), &r);
@@ -165,6 +175,13 @@ void TForm::SetMinConstraints(int width, int height) {
 }
 
 void TForm::SetBounds(int left, int top, int width, int height) {
+  if (scaledPlace_) {
+    const RECT r = *std::exchange(scaledPlace_, std::nullopt);
+    left = r.left;
+    top = r.top;
+    width = r.right - r.left;
+    height = r.bottom - r.top;
+  }
   TWinControl::SetBounds(left, top, std::max(width, minWidth_), std::max(height, minHeight_));
 }
 
@@ -177,6 +194,45 @@ void TForm::WMGetMinMaxInfo(TMessage& m) {
   info->ptMinTrackSize.x = std::max<LONG>(info->ptMinTrackSize.x, minWidth_);
   info->ptMinTrackSize.y = std::max<LONG>(info->ptMinTrackSize.y, minHeight_);
   m.Result = 0;
+}
+
+void TForm::ChangeScale(int m, int d) {
+  minWidth_ = MulDiv(minWidth_, m, d);
+  minHeight_ = MulDiv(minHeight_, m, d);
+  minTrackSize_ = SIZE{MulDiv(minTrackSize_.cx, m, d), MulDiv(minTrackSize_.cy, m, d)};
+  TWinControl::ChangeScale(m, d);
+}
+
+void TForm::WMDpiChanged(TMessage& m) {
+  m.Result = 0;
+  const auto* suggested = reinterpret_cast<const RECT*>(m.LParam);
+  const int ppi = LOWORD(m.WParam);
+  if (!suggested || ppi <= 0) return;
+  // The children stop drawing while they move and resize, and the whole form paints once at the
+  // end; the form itself moves once, into the system's rectangle.
+  std::vector<HWND> children;
+  for (int i = 0; i < ControlCount(); ++i)
+    if (auto* child = dynamic_cast<TWinControl*>(Controls(i)); child && child->HandleAllocated()) {
+      children.push_back(child->WindowHandle());
+      SendMessageW(children.back(), WM_SETREDRAW, FALSE, 0);
+    }
+  struct Redraw {
+    HWND form;
+    const std::vector<HWND>& children;
+    ~Redraw() {
+      for (HWND child : children)
+        if (IsWindow(child)) SendMessageW(child, WM_SETREDRAW, TRUE, 0);
+      RedrawWindow(form, nullptr, nullptr,
+                   RDW_ERASE | RDW_FRAME | RDW_INVALIDATE | RDW_ALLCHILDREN | RDW_UPDATENOW);
+    }
+  } redraw{WindowHandle(), children};
+  scaledPlace_ = *suggested;
+  scaled_ = true;
+  if (ppi != CurrentPPI())
+    ScaleForPPI(ppi);
+  else
+    SetBounds(Left(), Top(), Width(), Height());
+  scaledPlace_.reset();
 }
 
 void TForm::WMSize(TMessage& m) {
@@ -258,6 +314,7 @@ void TForm::SetTransparentColorValue(TColor color) {
 
 void TForm::Show() {
   AfterConstruction();
+  ScaleToScreen();
   if (!positioned_) ApplyPosition();
   showingInactive_ = !showActivated_;
   struct Reset {
@@ -463,6 +520,7 @@ void TForm::WndProc(TMessage& m) {
       {WM_SHOWWINDOW, &TForm::WMShowWindow},
       {WM_SYSCOMMAND, &TForm::WMSysCommand},
       {WM_GETMINMAXINFO, &TForm::WMGetMinMaxInfo},
+      {WM_DPICHANGED, &TForm::WMDpiChanged},
   };
   auto it = kHandlers.find(m.Msg);
   if (it != kHandlers.end()) {

@@ -6,6 +6,7 @@
 
 #include <cstdint>
 #include <functional>
+#include <optional>
 
 #include "framework/Controls.h"
 
@@ -101,6 +102,11 @@ class TForm : public TWinControl {
   TColor TransparentColorValue() const { return transparentColorValue_; }
   void SetTransparentColorValue(TColor color);
 
+  // A form is designed at 96 pixels per inch. It is scaled to the screen's resolution once, when
+  // first shown or created (and then to its monitor's); a caller about to give it lengths that
+  // are already on screen (a placement read back from an earlier showing) scales it first.
+  void ScaleToScreen();
+
   // Runs OnCreate once (CreateForm and the first showing call it; derived forms may call it at
   // the end of their constructor). Ends any loading begun with BeginLoading first.
   void AfterConstruction();
@@ -132,7 +138,10 @@ class TForm : public TWinControl {
   virtual void WMShowWindow(TMessage& m);
   virtual void WMSysCommand(TMessage& m);
   virtual void WMGetMinMaxInfo(TMessage& m);
+  // Moved to a monitor of another resolution: rescaled in place, into the system's rectangle.
+  virtual void WMDpiChanged(TMessage& m);
   void WMSize(TMessage& m) override;
+  void ChangeScale(int m, int d) override;
 
  private:
   void ApplyPosition();
@@ -159,6 +168,8 @@ class TForm : public TWinControl {
   TWindowState windowState_ = wsNormal;
   int minWidth_ = 0, minHeight_ = 0;
   SIZE minTrackSize_{0, 0};
+  bool scaled_ = false;
+  std::optional<RECT> scaledPlace_;  // where the next SetBounds puts the window instead
 };
 
 }  // namespace kovra

@@ -43,6 +43,14 @@ int ScreenPixelsPerInch() {
   return ppi;
 }
 
+int WindowPixelsPerInch(HWND wnd) {
+  using GetDpiForWindowFn = UINT(WINAPI*)(HWND);
+  static const auto getDpi = reinterpret_cast<GetDpiForWindowFn>(
+      reinterpret_cast<void*>(GetProcAddress(GetModuleHandleW(L"user32.dll"), "GetDpiForWindow")));
+  const UINT dpi = getDpi && wnd ? getDpi(wnd) : 0;
+  return dpi > 0 ? static_cast<int>(dpi) : ScreenPixelsPerInch();
+}
+
 COLORREF ToColorRef(TColor color) {
   if (color == clNone) return CLR_NONE;
   if (color == clDefault) return CLR_DEFAULT;
@@ -104,6 +112,13 @@ void TFont::SetOrientation(int tenths) {
 
 void TFont::SetPixelsPerInch(int ppi) {
   if (ppi > 0) Store(pixelsPerInch_, ppi);  // changes Size, not the handle
+}
+
+void TFont::ScaleToPixelsPerInch(int ppi) {
+  if (ppi <= 0 || ppi == pixelsPerInch_) return;
+  const int height = MulDiv(height_, ppi, pixelsPerInch_);
+  pixelsPerInch_ = ppi;
+  if (Store(height_, height)) Changed();
 }
 
 LOGFONTW TFont::ToLogFont() const {

@@ -37,8 +37,13 @@ COLORREF ToColorRef(TColor color);
 inline TColor FromColorRef(COLORREF ref) {
   return static_cast<TColor>(ref & 0x00FFFFFF);
 }
-// The screen's logical pixels per inch (LOGPIXELSY), read once.
+// The screen's logical pixels per inch (LOGPIXELSY), read once: the system's resolution.
 int ScreenPixelsPerInch();
+// Every length the program is designed with is a length at this resolution.
+constexpr int kDesignPixelsPerInch = 96;
+// The resolution of the monitor `wnd` is on, as the system scales it for a per-monitor aware
+// program; the screen's where the system cannot tell (before Windows 10).
+int WindowPixelsPerInch(HWND wnd);
 
 enum TFontStyle : std::uint8_t { fsBold, fsItalic, fsUnderline, fsStrikeOut };
 
@@ -137,8 +142,11 @@ class TFont : public TGraphicsObject {
   void SetQuality(TFontQuality quality);
   int Orientation() const { return orientation_; }  // tenths of a degree
   void SetOrientation(int tenths);
+  // The resolution Height is at; Size converts through it.
   int PixelsPerInch() const { return pixelsPerInch_; }
   void SetPixelsPerInch(int ppi);
+  // Moves the font to another resolution: Height follows, Size stays.
+  void ScaleToPixelsPerInch(int ppi);
 
   HFONT Handle() const;
   // Takes the attributes of an existing font handle (for instance the message font).
@@ -156,7 +164,7 @@ class TFont : public TGraphicsObject {
   TFontPitch pitch_ = fpDefault;
   TFontQuality quality_ = fqDefault;
   int orientation_ = 0;
-  int pixelsPerInch_ = ScreenPixelsPerInch();
+  int pixelsPerInch_ = kDesignPixelsPerInch;
 };
 
 enum TPenStyle : std::uint8_t {

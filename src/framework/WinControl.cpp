@@ -75,6 +75,13 @@ void TWinControl::SetParent(TWinControl* parent) {
   }
 }
 
+void TWinControl::ChangeScale(int m, int d) {
+  DisableAlign();
+  TControl::ChangeScale(m, d);
+  for (TControl* c : std::vector<TControl*>(controls_)) c->ScaleForPPI(m);
+  EnableAlign();
+}
+
 void TWinControl::SetParentWindow(HWND wnd) {
   if (wnd == parentWindow_) return;
   parentWindow_ = wnd;

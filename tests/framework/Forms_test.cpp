@@ -10,6 +10,7 @@
 #include "framework/Application.h"
 #include "framework/Timers.h"
 #include "support/Pump.h"
+#include "support/Windows.h"
 
 namespace kovra {
 namespace {
@@ -401,6 +402,114 @@ TEST(FormsScreenCursor, OverridesEveryControlAndTheGuardRestoresOnEveryPath) {
   } catch (const std::runtime_error&) {
   }
   EXPECT_EQ(Screen().Cursor(), crDefault);
+}
+
+}  // namespace
+}  // namespace kovra
+
+// ---- resolution ----
+
+namespace kovra {
+namespace {
+
+using test::Edges;
+
+// A form laid out as the bar is: a client-aligned panel, fixed-width children aligned left, a
+// font of its own and one inherited.
+struct ScaledLayout {
+  std::unique_ptr<TForm> form = NewForm(bsNone);
+  TCustomControl* panel = new TCustomControl(form.get());
+  TCustomControl* button = new TCustomControl(form.get());
+  TCustomControl* box = new TCustomControl(form.get());
+  TCustomControl* placed = new TCustomControl(form.get());
+
+  ScaledLayout() {
+    form->SetBounds(40, 60, 232, 30);
+    form->Font().SetHeight(-12);
+    panel->SetParent(form.get());
+    panel->SetAlign(alClient);
+    button->SetParent(panel);
+    button->SetWidth(37);
+    button->SetAlign(alLeft);
+    box->SetParent(panel);
+    box->SetWidth(77);
+    box->SetAlign(alLeft);
+    box->SetParentFont(false);
+    box->Font().SetHeight(-14);
+    placed->SetParent(panel);
+    placed->SetBounds(150, 4, 20, 10);
+  }
+};
+
+TEST(FormsScale, DesignedLengthsFontsAndConstraintsFollowTheResolutionOnce) {
+  ScaledLayout l;
+  l.form->SetMinTrackSize(100, 20);
+  l.form->ScaleForPPI(144);
+  EXPECT_EQ(l.form->CurrentPPI(), 144);
+  // Halves round up, as MulDiv does.
+  // A window of its own keeps its place on the screen; children scale with their places.
+  EXPECT_EQ(Edges(l.form->BoundsRect()), Edges(RECT{40, 60, 40 + 348, 60 + 45}));
+  EXPECT_EQ(Edges(l.button->BoundsRect()), Edges(RECT{0, 0, 56, 45}));
+  EXPECT_EQ(Edges(l.box->BoundsRect()), Edges(RECT{56, 0, 56 + 116, 45}));
+  EXPECT_EQ(Edges(l.placed->BoundsRect()), Edges(RECT{225, 6, 225 + 30, 6 + 15}));
+  EXPECT_EQ(l.form->Font().Height(), -18);
+  EXPECT_EQ(l.button->Font().Height(), -18);  // inherited
+  EXPECT_TRUE(l.button->ParentFont());
+  EXPECT_EQ(l.box->Font().Height(), -21);
+  EXPECT_EQ(l.box->Font().Size(), 11);  // the same points at the new resolution
+  EXPECT_EQ(l.form->MinTrackSize().cx, 150);
+  EXPECT_EQ(l.box->ScaleValue(4), 6);
+  l.form->ScaleForPPI(144);  // already there: nothing grows twice
+  EXPECT_EQ(l.form->Width(), 348);
+  l.form->ScaleForPPI(96);  // and back
+  EXPECT_EQ(Edges(l.form->BoundsRect()), Edges(RECT{40, 60, 40 + 232, 60 + 30}));
+  EXPECT_EQ(Edges(l.box->BoundsRect()), Edges(RECT{37, 0, 37 + 77, 30}));
+  EXPECT_EQ(l.box->Font().Height(), -14);
+}
+
+TEST(FormsScale, AControlJoiningAParentAtAnotherResolutionFollowsIt) {
+  ScaledLayout l;
+  l.form->ScaleForPPI(192);
+  auto* late = new TCustomControl(l.form.get());
+  late->SetBounds(10, 2, 30, 12);  // designed lengths, given before it has a parent
+  late->SetParentFont(false);
+  late->Font().SetHeight(-12);
+  late->SetParent(l.panel);
+  EXPECT_EQ(late->CurrentPPI(), 192);
+  EXPECT_EQ(Edges(late->BoundsRect()), Edges(RECT{20, 4, 20 + 60, 4 + 24}));
+  EXPECT_EQ(late->Font().Height(), -24);
+  // A window sized from what is already on screen takes the resolution as it is.
+  TForm popup;
+  popup.SetBounds(0, 0, 60, 24);
+  popup.AdoptPPI(192);
+  late->SetParent(&popup);
+  EXPECT_EQ(Edges(late->BoundsRect()), Edges(RECT{20, 4, 20 + 60, 4 + 24}));
+}
+
+TEST(FormsScale, MovingToAMonitorOfAnotherResolutionRescalesIntoTheSuggestedRectangle) {
+  ScaledLayout l;
+  l.form->Show();
+  HWND wnd = l.form->Handle();
+  const RECT suggested{300, 200, 300 + 464, 200 + 60};
+  SendMessageW(wnd, WM_DPICHANGED, MAKEWPARAM(192, 192), reinterpret_cast<LPARAM>(&suggested));
+  RECT r;
+  GetWindowRect(wnd, &r);
+  EXPECT_EQ(Edges(r), Edges(suggested));
+  EXPECT_EQ(Edges(l.form->BoundsRect()), Edges(suggested));
+  EXPECT_EQ(l.form->CurrentPPI(), 192);
+  EXPECT_EQ(Edges(l.box->BoundsRect()), Edges(RECT{74, 0, 74 + 154, 60}));
+  EXPECT_EQ(l.box->Font().Height(), -28);
+  // The children draw again once they are in place.
+  GetWindowRect(l.box->Handle(), &r);
+  EXPECT_EQ(r.right - r.left, 154);
+  EXPECT_TRUE(IsWindowVisible(l.box->Handle()));
+  const LONG style = GetWindowLongW(l.panel->Handle(), GWL_STYLE);
+  EXPECT_TRUE(style & WS_VISIBLE);
+  // The same resolution again, at another place: only moved.
+  const RECT moved{320, 210, 320 + 464, 210 + 60};
+  SendMessageW(wnd, WM_DPICHANGED, MAKEWPARAM(192, 192), reinterpret_cast<LPARAM>(&moved));
+  EXPECT_EQ(Edges(l.form->BoundsRect()), Edges(moved));
+  EXPECT_EQ(l.box->Width(), 154);
 }
 
 }  // namespace

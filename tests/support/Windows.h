@@ -3,10 +3,16 @@
 
 #include <windows.h>
 
+#include <array>
 #include <cwchar>
 #include <vector>
 
 namespace kovra::test {
+
+// A rectangle as left, top, right, bottom: comparable and printable in assertions.
+inline std::array<LONG, 4> Edges(const RECT& r) {
+  return {r.left, r.top, r.right, r.bottom};
+}
 
 // The visible top-level windows of process `pid` with the class `className` (any when null),
 // in z-order.
