@@ -256,7 +256,7 @@ TRzButton* TFormMain::AddButton(const char* name, const char* caption, int width
 // ---- creation and close ----
 
 void TFormMain::FormCreate(TObject*) {
-  SetBounds(Left(), Top(), kWidth, kHeight);
+  SetBounds(Left(), Top(), ScaleValue(kWidth), ScaleValue(kHeight));
   // The windows are created, not shown, while the applications are searched for; the bar shows
   // after any start-up warning, as before.
   LoadConfiguration([this](const TBarConfig& config) { ApplyConfig(config); }, ShowStartupWarning,
@@ -271,7 +271,8 @@ void TFormMain::RegisterHotkeys() {
 }
 
 void TFormMain::ApplyConfig(const TBarConfig& config) {
-  SetBounds(config.Left, config.Top, kWidth, kHeight);
+  // The place is in screen pixels, as stored; the size is designed.
+  SetBounds(config.Left, config.Top, ScaleValue(kWidth), ScaleValue(kHeight));
   KeepOnScreen();
   SetButtonColor(config.Color);
   const TGlobal& state = *GlobalState;

@@ -721,6 +721,11 @@ void TRzBitBtn::ScaleForDpi(int newDpi, int oldDpi) {
   Invalidate();
 }
 
+void TRzBitBtn::ChangeScale(int m, int d) {
+  ScaleForDpi(m, d);
+  TRzButton::ChangeScale(m, d);
+}
+
 bool TRzBitBtn::HasImage() const {
   return images_ && imageIndex_ != -1;
 }

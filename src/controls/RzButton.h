@@ -237,6 +237,7 @@ class TRzBitBtn : public TRzButton {
   int PaintedCell() const { return paintedCell_; }
 
  protected:
+  void ChangeScale(int m, int d) override;
   void PaintContent(TCanvas& canvas) override;
   SIZE GlyphSize() const;
   bool HasImage() const;

@@ -120,7 +120,8 @@ void TRzCalculator::CMFontChanged(TMessage& m) {
 
 void TRzCalculator::Layout() {
   const RECT client = ShrinkByBorders(ClientRect(), false);
-  const int a = (client.right - client.left - 24) / 5;
+  const int gap = ScaleValue(4);
+  const int a = (client.right - client.left - 6 * gap) / 5;
   const int b = a + 1;
   const TFrameStyleEx outer = BorderOuter();
   const int c =
@@ -128,7 +129,7 @@ void TRzCalculator::Layout() {
           ? 2
           : 0;
   int p[5];
-  for (int i = 0; i < 5; ++i) p[i] = c + 4 + i * (b + 4);
+  for (int i = 0; i < 5; ++i) p[i] = c + gap + i * (b + gap);
   auto cell = [&](int col, int row, int cols = 1, int rows = 1) {
     return RECT{p[col], p[row], p[col + cols - 1] + b, p[row + rows - 1] + b};
   };
@@ -453,6 +454,8 @@ TRzCustomPopup::~TRzCustomPopup() {
 
 TRzPopup::TRzPopup(TRzPopupPanel& panel, TWinControl* popupFor)
     : TRzCustomPopup(nullptr), panel_(panel), popupFor_(popupFor) {
+  // Sized and filled from the panel: already at its resolution.
+  AdoptPPI(panel.CurrentPPI());
   SetColor(panel.Color());
   SetFont(panel.Font());
   SetHint(panel.Hint());

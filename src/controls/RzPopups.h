@@ -96,7 +96,7 @@ class TRzCalculator : public TRzCustomPanel {
   int PressedIndex() const { return pressed_; }
   int HotIndex() const { return hot_; }
   // Width = height = 5 x the height of "0" + 84.
-  int NaturalSize() const { return 5 * zeroHeight_ + 84; }
+  int NaturalSize() const { return 5 * zeroHeight_ + ScaleValue(84); }
 
   void SetBounds(int left, int top, int width, int height) override;
 

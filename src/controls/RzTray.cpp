@@ -204,8 +204,8 @@ bool TRzTrayIcon::NotifyBalloon(std::string_view title, std::string_view text, D
 }
 
 void TRzTrayIcon::UseApplicationIcon() {
-  if (Application().Icon().Handle()) {
-    icon_.Assign(Application().Icon());
+  if (Application().SmallIcon().Handle()) {
+    icon_.Assign(Application().SmallIcon());
   } else {
     // A program without an icon resource still shows the system's application icon.
     icon_.SetHandle(CopyIcon(LoadIconW(nullptr, IDI_APPLICATION)));

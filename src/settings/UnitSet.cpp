@@ -111,6 +111,7 @@ void TFormSet::BuildControls() {
   img1_->SetParent(this);
   img1_->SetBounds(14, 172, kPictureSize, kPictureSize);
   img1_->SetBitmap(DrawPicture());
+  img1_->SetStretch(true);  // drawn at the design's size; a scaled window stretches it
 
   rzBitBtn1_ = new TRzBitBtn(this);
   rzBitBtn1_->SetName("RzBitBtn1");

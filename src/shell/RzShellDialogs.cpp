@@ -38,6 +38,7 @@ bool TRzShellDialog::ExecuteDialog() {
     ~ForgetForm() { current = nullptr; }
   } forgetForm{form_};
   form_ = form.get();
+  form->ScaleToScreen();  // the placement read back last time is in screen pixels
   ConfigureDialogForm(*form);
   if (OnInitialized) OnInitialized(this);
   bool ok = false;
