@@ -1,6 +1,7 @@
 #!/usr/bin/env bash
 # Sets up, builds and runs Kovra beside the simulated quote application and trading client.
-# With no display it runs under Xvfb and saves a screenshot to build/demo/.
+# With no display it runs under Xvfb and saves a screenshot to build/demo/. KOVRA_DPI=144 (or any
+# resolution) runs it on a screen of that many pixels per inch, in a prefix made for it.
 set -euo pipefail
 root=$(cd "$(dirname "$0")/.." && pwd)
 bash "$root/scripts/setup.sh"
@@ -12,7 +13,8 @@ mkdir -p "$out"
 source "$root/scripts/xvfb.sh"
 headless=0
 [ -n "${DISPLAY:-}" ] || headless=1
-prefix="$root/build/wineprefix"
+prefix="$root/build/wineprefix${KOVRA_DPI:+-dpi$KOVRA_DPI}"
+shot="$out/screen${KOVRA_DPI:+-$KOVRA_DPI}.png"
 cleanup() {
   bash "$root/scripts/wine-session.sh" stop "$prefix"
   kovra_xvfb_stop
@@ -25,8 +27,8 @@ export WINEPREFIX=$prefix WINEDEBUG=-all WINEDLLOVERRIDES="mscoree,mshtml=" LC_A
 source "$root/scripts/demo-run.sh"
 
 if [ "$headless" = 1 ]; then
-  import -window root "$out/screen.png"
-  echo "screenshot: $out/screen.png"
+  import -window root "$shot"
+  echo "screenshot: $shot"
 else
   echo "Kovra is running; choose 退出 on its stock box's menu to end the demo."
   wait "$kovra_pid"

@@ -1,9 +1,12 @@
 #!/usr/bin/env bash
 # Creates (once) the Wine prefix used by tests and the demo, tuned for running headless:
-# no window manager wait, no crash debugger, a desktop process that stays up.
-# Usage: wine-prefix.sh PREFIX
+# no window manager wait, no crash debugger, a desktop process that stays up. With a DPI (or
+# KOVRA_DPI set), the prefix's screen has that many pixels per inch (Wine's default is 96); Wine
+# reads it when a session starts, so a prefix keeps the one it was made with.
+# Usage: wine-prefix.sh PREFIX [DPI]
 set -euo pipefail
 prefix=$1
+dpi=${2:-${KOVRA_DPI:-}}
 mkdir -p "$(dirname "$prefix")"
 exec 9>"$prefix.lock"
 flock 9
@@ -38,6 +41,17 @@ REGEDIT4
 [HKEY_CURRENT_USER\Software\Wine\WineDbg]
 "ShowCrashDialog"=dword:00000000
 REG
+if [ -n "$dpi" ]; then
+  hex=$(printf '%08x' "$dpi")
+  cat >>"$reg" <<REG
+
+[HKEY_CURRENT_USER\Control Panel\Desktop]
+"LogPixels"=dword:$hex
+
+[HKEY_LOCAL_MACHINE\System\CurrentControlSet\Hardware Profiles\Current\Software\Fonts]
+"LogPixels"=dword:$hex
+REG
+fi
 wine reg import "$(winepath -w "$reg")" </dev/null >/dev/null 2>&1
 wineserver -w
 touch "$prefix/.kovra-ready"
