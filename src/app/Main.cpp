@@ -6,6 +6,7 @@
 #include "app/Version.h"
 #include "bar/UnitMain.h"
 #include "framework/Application.h"
+#include "shell/RzShellUtils.h"
 
 int WINAPI wWinMain(HINSTANCE, HINSTANCE, PWSTR arguments, int) {
   using namespace kovra;
@@ -24,6 +25,8 @@ int WINAPI wWinMain(HINSTANCE, HINSTANCE, PWSTR arguments, int) {
       return 0;
     }
     Application().Initialize();
+    // COM and OLE start with the first dialog and end here, after the loop.
+    TRzShellLayerScope shellLayer;
     // Freed and cleared when the loop ends, also when an exception leaves it.
     TGlobalStateScope globalState;
     Application().SetTitle("Kovra");

@@ -7,6 +7,7 @@
 
 #include "framework/Controls.h"
 #include "shell/RzShellOpenForm.h"
+#include "shell/RzShellUtils.h"
 
 namespace kovra {
 
@@ -32,6 +33,7 @@ bool TRzShellDialog::ExecuteDialog() {
   if (form_) throw EInvalidOperation(WindowExistsMessage());
 
   TScreenCursor hourglass(crHourGlass);
+  EnsureShellLayer();  // before the window: its controls register drop targets as they appear
   std::unique_ptr<TForm> form = CreateDialogForm();
   struct ForgetForm {
     TForm*& current;
@@ -192,6 +194,10 @@ void TRzFileDialog::ConfigureDialogForm(TForm& baseForm) {
   form.SetSplitterPos(formSplitterPos_);
   form.ApplyAppearance(*this);
   form.SetHelpContext(helpContext_);
+  if (OnHelp)
+    form.HelpHook = [this](UINT command, ULONG_PTR data, bool& callHelp) {
+      return OnHelp(command, data, callHelp);
+    };
 }
 
 void TRzFileDialog::ReadBackDialogForm(TForm& baseForm, bool ok) {

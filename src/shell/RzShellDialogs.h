@@ -17,6 +17,7 @@
 #include <vector>
 
 #include "controls/RzCommonTypes.h"
+#include "framework/Application.h"
 #include "framework/Forms.h"
 #include "framework/runtime/Colors.h"
 #include "shell/RzShellDialogsLogic.h"
@@ -190,6 +191,8 @@ class TRzFileDialog : public TRzShellDialog {
   TNotifyEvent OnFolderChanged;
   TNotifyEvent OnSelectionChanged;
   TNotifyEvent OnTypeChanged;
+  // The window's help requests, before the application's: clearing callHelp answers them here.
+  THelpEvent OnHelp;
 
   void WriteLayout(std::vector<std::uint8_t>& out) const override;
   bool ReadLayout(std::span<const std::uint8_t> data, std::size_t& pos) override;

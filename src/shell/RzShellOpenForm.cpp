@@ -207,6 +207,7 @@ void TRzShellOpenSaveForm::BuildControls() {
   shellTree_->SetParent(&splitter_->UpperLeftPane());
   shellTree_->SetAlign(alClient);
   shellTree_->SetOptions(stoAutoFill | stoDefaultKeyHandling | stoContextMenus | stoDynamicRefresh);
+  shellTree_->SetHideSelection(false);  // the folder shown stays marked while the list works
   shellTree_->SetTabStop(false);
   shellList_ = new TRzShellList(this);
   shellList_->SetParent(&splitter_->LowerRightPane());
@@ -851,7 +852,9 @@ void TRzShellOpenSaveForm::CreateNewFolder() {
 }
 
 void TRzShellOpenSaveForm::HelpClick() {
-  Application().HelpContext(helpContext_);
+  bool callHelp = true;
+  if (HelpHook) HelpHook(HELP_CONTEXT, static_cast<ULONG_PTR>(helpContext_), callHelp);
+  if (callHelp) Application().HelpContext(helpContext_);
 }
 
 void TRzShellOpenSaveForm::TypeChanged() {
@@ -978,11 +981,7 @@ bool TRzShellOpenSaveForm::EvaluateName(const std::string& typed, const std::str
     edtFileName_->SelectAll();
     return false;
   }
-  if (!(options_ & osoNoDereferenceLinks) && SameTextAscii(ExtensionPart(full), ".lnk")) {
-    TRzShortcutInfo info;
-    if (SUCCEEDED(ResolveShortcut(full, info, false)) && !info.TargetPath.empty())
-      full = info.TargetPath;
-  }
+  DereferenceShortcut(full);
   if (single) {
     TRzShellListData* selected = shellList_->SelectedItemData();
     if (lastInput_ == liList && selected) {
@@ -992,7 +991,9 @@ bool TRzShellOpenSaveForm::EvaluateName(const std::string& typed, const std::str
         shellList_->SetFolderIdList(selected->Absolute());
         return false;
       }
+      // A shortcut chosen in the list gives its target, as a typed one does.
       full = selected->Path();
+      DereferenceShortcut(full);
     } else if (!MatchTypedName(full, base)) {
       return false;
     }
@@ -1005,6 +1006,13 @@ bool TRzShellOpenSaveForm::EvaluateName(const std::string& typed, const std::str
   if (!ExistenceCheck(full)) return false;
   selectionList_.push_back(full);
   return true;
+}
+
+void TRzShellOpenSaveForm::DereferenceShortcut(std::string& full) const {
+  if ((options_ & osoNoDereferenceLinks) || !SameTextAscii(ExtensionPart(full), ".lnk")) return;
+  TRzShortcutInfo info;
+  if (SUCCEEDED(ResolveShortcut(full, info, false)) && !info.TargetPath.empty())
+    full = info.TargetPath;
 }
 
 // The default extension, the move to a typed directory, and the list's items of that name.

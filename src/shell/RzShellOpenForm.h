@@ -21,6 +21,7 @@
 #include "controls/RzSplit.h"
 #include "controls/RzStrings.h"
 #include "controls/RzToolButton.h"
+#include "framework/Application.h"
 #include "framework/Dialogs.h"
 #include "framework/Forms.h"
 #include "framework/ImgList.h"
@@ -81,6 +82,7 @@ class TRzShellOpenSaveForm : public TForm {
   TNotifyEvent FolderChangedHook;
   TNotifyEvent SelectionChangedHook;
   TNotifyEvent TypeChangedHook;
+  THelpEvent HelpHook;  // the dialog's OnHelp
 
   // ---- Results ----
   // The full paths the last successful evaluation accepted.
@@ -151,6 +153,8 @@ class TRzShellOpenSaveForm : public TForm {
   bool EvaluateName(const std::string& typed, const std::string& name, bool single,
                     const std::string& base);
   bool MatchTypedName(std::string& full, const std::string& base);
+  // The target of a shortcut path, unless shortcuts are to be returned as they are.
+  void DereferenceShortcut(std::string& full) const;
   bool ExistenceCheck(const std::string& path);
   bool IsShellFolder(const std::string& path);
   bool MoveToFolder(const std::string& path);

@@ -38,6 +38,8 @@ struct TLayerState {
   decltype(&NetApiBufferFree) netApiBufferFree = nullptr;
   int driveRefreshSuspended = 0;
   bool overlaysAdded = false;
+  bool started = false;
+  DWORD thread = 0;
 
   // A program that never finalised the layer is exiting: its window and the framework behind it
   // may already be gone, so the handler is left to the process's end rather than destroyed.
@@ -112,6 +114,33 @@ const TRzShellPlatform& ShellPlatform() {
   return platform;
 }
 
+void EnsureShellLayer() {
+  auto& s = Layer();
+  if (s.started) return;
+  // The change-handler threads free identifier lists too; only the first user's thread owns COM.
+  if (s.thread && s.thread != GetCurrentThreadId()) return;
+  s.thread = GetCurrentThreadId();
+  s.started = true;  // before the start, which itself uses the allocator
+  InitializeShellUtils();
+  InitializeShellControls();
+}
+
+bool ShellLayerStarted() {
+  return Layer().started;
+}
+
+bool ShellOleInitialized() {
+  return Layer().oleInitialized;
+}
+
+TRzShellLayerScope::~TRzShellLayerScope() {
+  auto& s = Layer();
+  if (!s.started || s.thread != GetCurrentThreadId()) return;
+  FinalizeShellControls();
+  FinalizeShellUtils();
+  s.started = false;
+}
+
 void InitializeShellUtils() {
   ShellPlatform();
   ShellMalloc();
@@ -171,6 +200,7 @@ const TRzDragHoverMetrics& DragHoverMetrics() {
 // ---- Identifier lists ----
 
 IMalloc* ShellMalloc() {
+  EnsureShellLayer();
   auto& s = Layer();
   if (!s.malloc && FAILED(SHGetMalloc(&s.malloc))) s.malloc = nullptr;
   return s.malloc;
@@ -263,6 +293,7 @@ int IdListCompare(LPCITEMIDLIST a, LPCITEMIDLIST b) {
 // ---- Folders, paths and special folders ----
 
 TShellFolderPtr DesktopFolder() {
+  EnsureShellLayer();
   TShellFolderPtr desktop;
   if (FAILED(SHGetDesktopFolder(desktop.Put()))) desktop.Reset();
   return desktop;
@@ -556,6 +587,7 @@ bool IsFolderItem(SFGAOF attributes, bool filesCanBeFolders) {
 // ---- Shortcuts ----
 
 HRESULT ResolveShortcut(std::string_view shortcutPath, TRzShortcutInfo& info, bool wantIdList) {
+  EnsureShellLayer();
   ComPtr<IShellLinkW> link;
   HRESULT hr = CoCreateInstance(CLSID_ShellLink, nullptr, CLSCTX_INPROC_SERVER, IID_IShellLinkW,
                                 link.PutVoid());

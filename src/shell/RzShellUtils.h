@@ -56,6 +56,24 @@ inline bool Shell32Before6() {
   return ShellPlatform().Shell32VersionMS < 0x00060000;
 }
 
+// The layer's lifetime in a program: it starts at its first use on the user-interface thread
+// (COM as a single-threaded apartment, then OLE, the clipboard format and the hover metrics), so
+// that a run that never opens a dialog loads none of COM; the scope, held around the message
+// loop, ends what was started in the reverse order.
+class TRzShellLayerScope {
+ public:
+  TRzShellLayerScope() = default;
+  ~TRzShellLayerScope();
+  TRzShellLayerScope(const TRzShellLayerScope&) = delete;
+  TRzShellLayerScope& operator=(const TRzShellLayerScope&) = delete;
+};
+// Starts the layer on the calling thread when it has not started yet; a call from any other
+// thread than the one it started on does nothing.
+void EnsureShellLayer();
+bool ShellLayerStarted();
+// Whether OLE is running on the layer's thread (the drop targets and the clipboard need it).
+bool ShellOleInitialized();
+
 // COM for this thread (remembered, so that the finalisation undoes only what succeeded).
 void InitializeShellUtils();
 // Frees the device-change handler, unloads the network library and releases the allocator.

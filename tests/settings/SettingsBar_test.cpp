@@ -1,6 +1,13 @@
 // "设置" on the real Kovra.exe beside the simulators: the window opens modally over the bar, its
 // values take effect when it closes (the applications are searched for again, quietly), and
-// they are stored, the colour too, when the bar exits.
+// they are stored, the colour too, when the bar exits. A shortcut chosen in its open dialog
+// gives the path it leads to.
+#include <windows.h>
+
+#include <commctrl.h>
+#include <objbase.h>
+#include <shlobj.h>
+
 #include <gtest/gtest.h>
 
 #include <memory>
@@ -9,9 +16,11 @@
 
 #include "../bar/BarProcess.h"
 #include "controls/RzColorPickerLogic.h"
+#include "framework/ComObj.h"
 #include "support/Input.h"
 #include "support/Sim.h"
 #include "support/Wait.h"
+#include "support/Windows.h"
 
 namespace kovra::test {
 namespace {
@@ -127,6 +136,68 @@ TEST_F(SettingsFromTheBarTest, AChosenColourReachesTheBarAndIsStoredAtExit) {
   ASSERT_EQ(bar_->Exit(), 0);
   const TColor chosen = ColorPickerPalette()[13].color;
   EXPECT_EQ(folder_.ReadIni("MainWindow", "COLOR"), std::to_string(chosen));
+}
+
+// A shortcut in the folder the open dialog starts in (the program's own), to the quote
+// application: the program resolves it with its own shell layer.
+void MakeShortcut(const std::wstring& at, const std::wstring& target) {
+  ASSERT_HRESULT_SUCCEEDED(CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED));
+  struct Uninitialize {
+    ~Uninitialize() { CoUninitialize(); }
+  } uninitialize;
+  ComPtr<IShellLinkW> link;
+  ASSERT_HRESULT_SUCCEEDED(CoCreateInstance(CLSID_ShellLink, nullptr, CLSCTX_INPROC_SERVER,
+                                            IID_IShellLinkW, link.PutVoid()));
+  link->SetPath(target.c_str());
+  ComPtr<IPersistFile> file = link.As<IPersistFile>(IID_IPersistFile);
+  ASSERT_TRUE(file);
+  ASSERT_HRESULT_SUCCEEDED(file->Save(at.c_str(), TRUE));
+}
+
+// The program's open dialog (a window of its own holding the shell list), or null.
+HWND OpenDialogList(const TestProcess& process, HWND settings) {
+  for (HWND window : VisibleWindowsOf(process.Pid())) {
+    if (window == settings) continue;
+    for (HWND child : Descendants(window)) {
+      wchar_t name[32] = {};
+      GetClassNameW(child, name, 32);
+      if (wcscmp(name, WC_LISTVIEWW) == 0 && IsWindowVisible(child)) return child;
+    }
+  }
+  return nullptr;
+}
+
+TEST_F(SettingsFromTheBarTest, AShortcutPickedInTheOpenDialogGivesTheSettingsItsTarget) {
+  const std::wstring target = SimPath(L"QuoteSim.exe");
+  ASSERT_NO_FATAL_FAILURE(MakeShortcut(folder_.Path() + L"a交易软件.lnk", target));
+  HWND settings = OpenSettings();
+  ASSERT_NE(settings, nullptr);
+  HWND path = TradePathEdit(settings);
+  ASSERT_NE(path, nullptr);
+  bar_->Click(path);
+  BarProcess::PressKey(VK_F4);  // the browse button's key
+
+  // The dialog starts in the program's folder: the shortcut, sorted first, and Kovra.exe.
+  HWND list = nullptr;
+  ASSERT_TRUE(WaitUntil([&] {
+    list = OpenDialogList(bar_->Process(), settings);
+    return list && SendMessageW(list, LVM_GETITEMCOUNT, 0, 0) == 2;
+  }));
+  HWND dialog = GetAncestor(list, GA_ROOT);
+  POINT first{30, 8};
+  ClientToScreen(list, &first);
+  ClickScreen(first);
+  ASSERT_TRUE(WaitUntil([&] {
+    return SendMessageW(list, LVM_GETNEXTITEM, static_cast<WPARAM>(-1), LVNI_SELECTED) == 0;
+  }));
+  BarProcess::PressKey(VK_RETURN);
+  ASSERT_TRUE(WaitUntil([&] { return !IsWindow(dialog); }));
+
+  EXPECT_EQ(CompareStringOrdinal(Wide(WindowTextUtf8(path)).c_str(), -1, target.c_str(), -1, TRUE),
+            CSTR_EQUAL)
+      << WindowTextUtf8(path);
+  CloseSettings(settings);
+  ASSERT_EQ(bar_->Exit(), 0);
 }
 
 }  // namespace

@@ -70,6 +70,7 @@ class ShellDragDrop : public testing::Test {
   void SetUp() override {
     ASSERT_NE(window_.wnd, nullptr);
     target_ = TDropTarget::Create(&owner_);
+    EnsureShellLayer();  // OLE for the test's own registration, as the controls' first use
     ASSERT_HRESULT_SUCCEEDED(RegisterDragDrop(window_.wnd, target_.Get()));
     registered_ = true;
     test::PutCursorOver(window_.wnd, 50, 50);

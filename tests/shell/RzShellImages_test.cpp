@@ -106,6 +106,7 @@ std::wstring Shell32Path() {
 }
 
 void MakeShortcut(const std::wstring& at, const std::wstring& target, int iconResource) {
+  EnsureShellLayer();  // the test's own use of COM, started as the program's first use does
   ComPtr<IShellLinkW> link;
   ASSERT_HRESULT_SUCCEEDED(CoCreateInstance(CLSID_ShellLink, nullptr, CLSCTX_INPROC_SERVER,
                                             IID_IShellLinkW, link.PutVoid()));

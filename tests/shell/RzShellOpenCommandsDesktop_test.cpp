@@ -540,10 +540,16 @@ TEST_F(OpenCommandsTest, PropertiesShowTheShownFoldersSheetAndTheWindowGoesOn) {
 
 // ---- Help ----
 
-TEST_F(OpenCommandsTest, HelpAsksTheApplicationForTheDialogsContextAndTheWindowGoesOn) {
+TEST_F(OpenCommandsTest, HelpAsksTheDialogThenTheApplicationForItsContextAndTheWindowGoesOn) {
   dialog_->SetOptions(dialog_->Options() | osoShowHelp);
   dialog_->SetHelpContext(4711);
-  std::vector<std::pair<UINT, ULONG_PTR>> requests;
+  std::vector<std::pair<UINT, ULONG_PTR>> requests, dialogRequests;
+  // The dialog's handler sees each request first and lets only the first one go on.
+  dialog_->OnHelp = [&](UINT command, ULONG_PTR data, bool& callHelp) {
+    dialogRequests.emplace_back(command, data);
+    callHelp = dialogRequests.size() == 1;
+    return !callHelp;
+  };
   Application().OnHelp = [&](UINT command, ULONG_PTR data, bool& callHelp) {
     requests.emplace_back(command, data);
     callHelp = false;
@@ -552,23 +558,25 @@ TEST_F(OpenCommandsTest, HelpAsksTheApplicationForTheDialogsContextAndTheWindowG
   struct Unhook {
     ~Unhook() { Application().OnHelp = nullptr; }
   } unhook;
+  const auto clickHelp = [this] {
+    for (int i = 0; i < Form()->ComponentCount(); ++i) {
+      auto* button = dynamic_cast<TRzBitBtn*>(Form()->Components(i));
+      if (!button || button->Caption() != "&Help") continue;
+      EXPECT_TRUE(button->Visible());
+      SetForegroundWindow(Form()->Handle());
+      test::ClickControl(*button);
+      return true;
+    }
+    ADD_FAILURE() << "no Help button";
+    return true;
+  };
   bool stillShown = false;
   test::ModalScript script = Script();
   script.Then("shown", Shown())
-      .Then("click Help",
-            [this] {
-              for (int i = 0; i < Form()->ComponentCount(); ++i) {
-                auto* button = dynamic_cast<TRzBitBtn*>(Form()->Components(i));
-                if (!button || button->Caption() != "&Help") continue;
-                EXPECT_TRUE(button->Visible());
-                SetForegroundWindow(Form()->Handle());
-                test::ClickControl(*button);
-                return true;
-              }
-              ADD_FAILURE() << "no Help button";
-              return true;
-            })
+      .Then("click Help", clickHelp)
       .Then("asked", [&] { return !requests.empty(); })
+      .Then("click Help again", clickHelp)
+      .Then("asked the dialog again", [&] { return dialogRequests.size() == 2; })
       .Then("window goes on",
             [&] {
               stillShown = Form()->DialogActive();
@@ -579,6 +587,9 @@ TEST_F(OpenCommandsTest, HelpAsksTheApplicationForTheDialogsContextAndTheWindowG
   ASSERT_EQ(requests.size(), 1u);
   EXPECT_EQ(requests[0].first, static_cast<UINT>(HELP_CONTEXT));
   EXPECT_EQ(requests[0].second, 4711u);
+  ASSERT_EQ(dialogRequests.size(), 2u);
+  EXPECT_EQ(dialogRequests[0], requests[0]);
+  EXPECT_EQ(dialogRequests[1], requests[0]);
   EXPECT_TRUE(stillShown);
 }
 

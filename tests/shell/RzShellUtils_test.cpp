@@ -310,6 +310,7 @@ TEST_F(ShellFolderTest, PidlListSortsFindsAndHonoursItsDuplicatePolicy) {
 
 TEST_F(ShellFolderTest, ShortcutResolvesToItsTarget) {
   const std::string lnk = Path("a.lnk");
+  EnsureShellLayer();  // the test's own use of COM, started as the program's first use does
   {
     ComPtr<IShellLinkW> link;
     ASSERT_HRESULT_SUCCEEDED(CoCreateInstance(CLSID_ShellLink, nullptr, CLSCTX_INPROC_SERVER,

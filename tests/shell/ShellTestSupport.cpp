@@ -2,6 +2,10 @@
 
 #include <gtest/gtest.h>
 
+#include <objbase.h>
+
+#include <optional>
+
 #include "controls/RzStrings.h"
 #include "shell/RzShellUtils.h"
 #include "support/Input.h"
@@ -10,21 +14,50 @@
 namespace kovra::test {
 namespace {
 
-// COM, OLE and the shell's allocator for the whole run, ended after the last test. The texts
-// are English, whatever the prefix's interface language, unless a test picks the Chinese ones.
+// The apartment of this thread: CO_E_NOTINITIALIZED while COM is not running on it.
+HRESULT Apartment(APTTYPE& type) {
+  APTTYPEQUALIFIER qualifier{};
+  return CoGetApartmentType(&type, &qualifier);
+}
+
+// The test programs hold the shell layer's scope as Kovra.exe does and leave its start to the
+// code under test; they only check it. Nothing may start COM ahead of the layer, or a missing
+// start-up would pass unseen, and the layer's end must leave the thread as it found it. The
+// texts are English, whatever the prefix's interface language, unless a test picks Chinese.
 class ShellEnvironment : public testing::Environment {
  public:
   void SetUp() override {
+    APTTYPE type{};
+    EXPECT_EQ(Apartment(type), CO_E_NOTINITIALIZED) << "COM runs before the shell layer started";
     SetRzUiLanguage(TRzLanguage::English);
-    InitializeShellUtils();
-    InitializeShellControls();
+    scope_.emplace();
   }
   void TearDown() override {
-    FinalizeShellControls();
-    FinalizeShellUtils();
+    scope_.reset();
+    APTTYPE type{};
+    EXPECT_EQ(Apartment(type), CO_E_NOTINITIALIZED) << "the shell layer's end left COM running";
   }
+
+ private:
+  std::optional<TRzShellLayerScope> scope_;
 };
 const auto* const kShellEnvironment = testing::AddGlobalTestEnvironment(new ShellEnvironment);
+
+// After each test: a started layer runs COM as a single-threaded apartment, with OLE.
+class ShellLayerCheck : public testing::EmptyTestEventListener {
+  void OnTestEnd(const testing::TestInfo&) override {
+    if (!ShellLayerStarted()) return;
+    APTTYPE type{};
+    const HRESULT hr = Apartment(type);
+    EXPECT_TRUE(SUCCEEDED(hr) && (type == APTTYPE_STA || type == APTTYPE_MAINSTA))
+        << "the shell layer's thread is no single-threaded apartment";
+    EXPECT_TRUE(ShellOleInitialized()) << "the shell layer started without OLE";
+  }
+};
+const bool kShellLayerCheck = [] {
+  testing::UnitTest::GetInstance()->listeners().Append(new ShellLayerCheck);
+  return true;
+}();
 
 }  // namespace
 

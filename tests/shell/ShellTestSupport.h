@@ -1,6 +1,6 @@
-// What the shell test programs share besides the shell layer's state, which
-// ShellTestSupport.cpp sets up once for the whole run: finding and clicking a shell tree's nodes,
-// and scripts of user actions inside a modal window's loop.
+// What the shell test programs share besides the shell layer's scope, which ShellTestSupport.cpp
+// holds for the whole run as the program does (checking, not doing, the layer's start): finding
+// and clicking a shell tree's nodes, and scripts of user actions inside a modal window's loop.
 #pragma once
 
 #include <windows.h>
