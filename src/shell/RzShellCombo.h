@@ -104,6 +104,7 @@ class TRzCustomShellCombo : public TRzCustomImageComboBox,
 
   // IRzShellTreeFollower
   void ShellTreeFolderChanged(TRzCustomShellTree* tree, LPCITEMIDLIST folder) override;
+  void ShellTreeLinked(TRzCustomShellTree* tree) override { SetShellTree(tree); }
   void ShellTreeUnlinked(TRzCustomShellTree* tree) override;
   // IRzShellFolderLink
   void LinkShowFolder(LPCITEMIDLIST absolute) override;

@@ -403,9 +403,23 @@ void TRzCustomShellList::FillItems() {
     return;
   }
   HourglassScope hourglass;
+  // The new folder is bound and read before anything is cleared: one that cannot be read leaves
+  // the list on the folder it showed, with its items and identifiers.
+  TShellFolderPtr folder;
+  std::vector<TRzPidl> ids;
+  bool listed = false;
+  try {
+    ErrorModeScope quiet;
+    const HRESULT hr = BindToFolder(folder_.IdList(), folder);
+    if (FAILED(hr) || !folder) throw EOSError(static_cast<DWORD>(FAILED(hr) ? hr : E_FAIL));
+    listed = EnumerateIds(folder.Get(), ids);
+  } catch (...) {
+    ShowPreviousFolder();
+    throw;
+  }
   ClearSelection();
   Items().Clear();
-  Enumerate();
+  Enumerate(std::move(folder), ids, listed);
   SortItems();
   if (Items().Count() > 0) Items()[0]->SetFocused(true);
   if (ViewStyle() == vsIcon || ViewStyle() == vsSmallIcon) {
@@ -415,12 +429,23 @@ void TRzCustomShellList::FillItems() {
   if (options_ & sloDynamicRefresh) Watch();
 }
 
-bool TRzCustomShellList::EnumerateIds(std::vector<TRzPidl>& out) {
-  if (!shellFolder_) return false;
+void TRzCustomShellList::ShowPreviousFolder() {
+  if (!folderIdList_ && !shellFolder_) return;  // nothing was shown yet
+  if (IdListEqual(folder_.IdList(), folderIdList_.Get())) return;
+  ++ignoreChanges_;
+  struct Restore {
+    int& n;
+    ~Restore() { --n; }
+  } restore{ignoreChanges_};
+  folder_.SetIdList(folderIdList_.Get());
+}
+
+bool TRzCustomShellList::EnumerateIds(IShellFolder* folder, std::vector<TRzPidl>& out) {
+  if (!folder) return false;
   SHCONTF flags = SHCONTF_FOLDERS | SHCONTF_NONFOLDERS;
   if (options_ & sloShowHidden) flags |= SHCONTF_INCLUDEHIDDEN;
   ComPtr<IEnumIDList> items;
-  HRESULT hr = shellFolder_->EnumObjects(WindowHandle(), flags, items.Put());
+  HRESULT hr = folder->EnumObjects(WindowHandle(), flags, items.Put());
   if (FAILED(hr) || !items) return false;
   out.reserve(500);
   for (;;) {
@@ -437,7 +462,7 @@ bool TRzCustomShellList::EnumerateIds(std::vector<TRzPidl>& out) {
   throw EOSError(static_cast<DWORD>(hr));
 }
 
-void TRzCustomShellList::Enumerate() {
+void TRzCustomShellList::Enumerate(TShellFolderPtr folder, std::vector<TRzPidl>& ids, bool listed) {
   BeginUpdate();
   ErrorModeScope quiet;
   if (OnFillStart) OnFillStart(this);
@@ -450,12 +475,7 @@ void TRzCustomShellList::Enumerate() {
     }
   } finish{this};
 
-  // Take the new folder; the previous one stays when the new one cannot be bound.
-  TShellFolderPtr folder;
-  LPCITEMIDLIST target = folder_.IdList();
-  if (HRESULT hr = BindToFolder(target, folder); FAILED(hr) || !folder)
-    throw EOSError(static_cast<DWORD>(FAILED(hr) ? hr : E_FAIL));
-  TRzPidl targetCopy = IdListCopy(target);
+  TRzPidl targetCopy = IdListCopy(folder_.IdList());
   if (folderIdList_ && !IdListToPath(folderIdList_.Get()).empty()) RememberColumnWidths();
   shellFolder_ = std::move(folder);
   folderIdList_ = std::move(targetCopy);
@@ -463,8 +483,7 @@ void TRzCustomShellList::Enumerate() {
   BuildColumns();
   BuildFilterTable();
 
-  std::vector<TRzPidl> ids;
-  if (!EnumerateIds(ids)) return;
+  if (!listed) return;
   Items().SetCapacity(static_cast<int>(ids.size()));
   for (TRzPidl& id : ids) {
     auto data = std::make_unique<TRzShellListData>(this, std::move(id));
@@ -504,7 +523,9 @@ bool TRzCustomShellList::PassesAddTest(TRzShellListData& data) {
     return false;
   const bool folder = IsFolderItem(attributes, (options_ & sloFilesCanBeFolders) != 0);
   if ((options_ & sloHideFoldersWhenLinkedToTree) && tree_ && folder) return false;
-  if (filterTable_ && !folder) {
+  // Shortcuts show whatever the filter, as in the system's own dialog: what they lead to is
+  // known only once they are resolved, on choosing.
+  if (filterTable_ && !folder && !(attributes & SFGAO_LINK)) {
     const std::string parsing = ItemDisplayName(shellFolder_.Get(), data.Relative(), snkForParsing);
     if (!filterTable_->Contains(PathFileName(parsing))) return false;
   }
@@ -592,14 +613,9 @@ void TRzCustomShellList::SortItems() {
     TRzShellListData* da = ListData(a);
     TRzShellListData* db = ListData(b);
     if (!da || !db) return 0;
-    const bool fa = da->IsFolder(), fb = db->IsFolder();
-    if (fa != fb) return fa ? -1 : 1;
     const HRESULT byColumn = folder->CompareIDs(
         static_cast<LPARAM>(column), AsRelative(da->Relative()), AsRelative(db->Relative()));
-    HRESULT byName = 0;
-    if (CompareIdsResult(byColumn) == 0 && column != 0)
-      byName = folder->CompareIDs(0, AsRelative(da->Relative()), AsRelative(db->Relative()));
-    return ShellListOrder(fa, fb, byColumn, byName, sortColumn);
+    return ShellListOrder(byColumn, sortColumn);
   });
 }
 
@@ -702,43 +718,45 @@ void TRzCustomShellList::DblClick() {
 bool TRzCustomShellList::DoKeyDown(WORD& key, TShiftState shift) {
   if (TRzCustomListView::DoKeyDown(key, shift)) return true;
   if (!(options_ & sloDefaultKeyHandling) || IsEditing()) return false;
-  const bool ctrl = (shift & ssCtrl) != 0;
-  switch (key) {
-    case 'A':
-      if (!ctrl) return false;
+  static const TRzShellKeys keys = ShellKeysFromTexts();
+  const TShortCut pressed = MakeShortCut(static_cast<std::uint8_t>(key), (shift & ssShift) != 0,
+                                         (shift & ssCtrl) != 0, (shift & ssAlt) != 0);
+  switch (ShellListKeyCommand(pressed, keys)) {
+    case skSelectAll:
       BeginUpdate();
       SelectAll();
       EndUpdate();
       return true;
-    case VK_F5:
+    case skRefresh:
       FillItems();
       return true;
-    case 'C':
-    case 'X':
-      if (!ctrl) return false;
-      DoCommandForSelected(key == 'C' ? "copy" : "cut");
+    case skCopy:
+      DoCommandForSelected("copy");
       return true;
-    case 'V':
-      if (!ctrl) return false;
+    case skCut:
+      DoCommandForSelected("cut");
+      return true;
+    case skPaste:
       DoCommandForFolder("paste");
       RefreshItems();
       return true;
-    case VK_F2:
+    case skRename:
       if (TListItem* item = ItemFocused()) item->EditCaption();
       return true;
-    case VK_DELETE:
+    case skDelete:
       DoCommandForSelected("delete");
       RefreshItems();
       return true;
-    case VK_BACK:
+    case skGoUp:
       GoUp(1);
       return true;
-    case VK_RETURN:
+    case skOpen:
       OpenSelectedItems();
       return true;
-    default:
-      return false;
+    case skNone:
+      break;
   }
+  return false;
 }
 
 // ---- Messages ----
@@ -855,7 +873,7 @@ void TRzCustomShellList::RefreshItems() {
   std::vector<TRzPidl> ids;
   {
     ErrorModeScope quiet;
-    if (!EnumerateIds(ids)) return;
+    if (!EnumerateIds(shellFolder_.Get(), ids)) return;
   }
   TRzPidlList fresh;
   fresh.SetDuplicates(dupAccept);

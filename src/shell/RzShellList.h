@@ -181,6 +181,7 @@ class TRzCustomShellList : public TRzCustomListView,
 
   // IRzShellTreeFollower
   void ShellTreeFolderChanged(TRzCustomShellTree* tree, LPCITEMIDLIST folder) override;
+  void ShellTreeLinked(TRzCustomShellTree* tree) override { SetShellTree(tree); }
   void ShellTreeUnlinked(TRzCustomShellTree* tree) override;
   bool ShowsFolders() const override;
 
@@ -232,11 +233,14 @@ class TRzCustomShellList : public TRzCustomListView,
 
  private:
   void FolderChanged(TObject* sender);
-  void Enumerate();
+  // Shows `folder`, already bound, with the identifiers read from it (none when not `listed`).
+  void Enumerate(TShellFolderPtr folder, std::vector<TRzPidl>& ids, bool listed);
+  // After a folder that could not be read: the locator goes back to the folder still shown.
+  void ShowPreviousFolder();
   void BuildColumns();
   void RememberColumnWidths();
   void BuildFilterTable();
-  bool EnumerateIds(std::vector<TRzPidl>& out);
+  bool EnumerateIds(IShellFolder* folder, std::vector<TRzPidl>& out);
   bool PassesAddTest(TRzShellListData& data);
   void InsertItem(std::unique_ptr<TRzShellListData> data);
   void SortItems();

@@ -65,11 +65,8 @@ int CompareIdsResult(std::int32_t hresult) {
   return static_cast<std::int16_t>(static_cast<std::uint16_t>(hresult & 0xFFFF));
 }
 
-int ShellListOrder(bool folderA, bool folderB, std::int32_t columnResult, std::int32_t nameResult,
-                   int sortColumn) {
-  if (folderA != folderB) return folderA ? -1 : 1;
-  int result = CompareIdsResult(columnResult);
-  if (result == 0) return CompareIdsResult(nameResult);
+int ShellListOrder(std::int32_t columnResult, int sortColumn) {
+  const int result = CompareIdsResult(columnResult);
   return sortColumn < 0 ? -result : result;
 }
 
@@ -81,6 +78,33 @@ int NextSortColumn(int sortColumn, int clicked) {
 int SortColumnIndex(int sortColumn, int columnCount) {
   const int index = (sortColumn < 0 ? -sortColumn : sortColumn) - 1;
   return index >= 0 && index < columnCount ? index : 0;
+}
+
+TRzShellKeys ShellKeysFromTexts() {
+  TRzShellKeys keys;
+  keys.selectAll = TextToShortCut(kRzStrSelectAllKey);
+  keys.del = TextToShortCut(kRzStrDeleteKey);
+  keys.copy = TextToShortCut(kRzStrCopyKey);
+  keys.cut = TextToShortCut(kRzStrCutKey);
+  keys.paste = TextToShortCut(kRzStrPasteKey);
+  keys.refresh = TextToShortCut(kRzStrRefreshKey);
+  keys.rename = TextToShortCut(kRzStrRenameKey);
+  return keys;
+}
+
+TRzShellKeyCommand ShellListKeyCommand(TShortCut pressed, const TRzShellKeys& keys) {
+  constexpr TShortCut kBack = 0x08, kReturn = 0x0D;
+  if (pressed == 0) return skNone;  // a text that named no key matches nothing
+  if (pressed == keys.selectAll) return skSelectAll;
+  if (pressed == keys.refresh) return skRefresh;
+  if (pressed == keys.copy) return skCopy;
+  if (pressed == keys.cut) return skCut;
+  if (pressed == keys.paste) return skPaste;
+  if (pressed == keys.rename) return skRename;
+  if (pressed == keys.del || (keys.del && pressed == (keys.del | scShift))) return skDelete;
+  if (pressed == kBack) return skGoUp;
+  if (pressed == kReturn) return skOpen;
+  return skNone;
 }
 
 std::optional<std::array<int, 4>> ParseDirectoryCols(std::span<const std::uint8_t> bytes) {

@@ -11,6 +11,8 @@
 #include <string_view>
 #include <vector>
 
+#include "shell/RzShellTreeLogic.h"
+
 namespace kovra {
 
 // ---- File filter ----
@@ -42,12 +44,11 @@ std::string FormatKilobytes(std::uint64_t bytes);
 
 // ---- Order ----
 
-// The order of two items for a sort column (1-based, negative for descending): folders always
-// before files; then the folder's comparison of that column (a CompareIDs result: failures
-// count as equal, the low 16 bits signed), reversed when descending; ties fall back to the
-// name comparison, ascending, so that the order never depends on the enumeration.
-int ShellListOrder(bool folderA, bool folderB, std::int32_t columnResult, std::int32_t nameResult,
-                   int sortColumn);
+// The order of two items for a sort column (1-based, negative for descending): the folder's
+// comparison of that column (a CompareIDs result: failures count as equal, the low 16 bits
+// signed), negated as a whole when descending, so that the folder alone decides where its
+// folders go.
+int ShellListOrder(std::int32_t columnResult, int sortColumn);
 // The low 16 bits of a successful CompareIDs result, signed; 0 for a failure.
 int CompareIdsResult(std::int32_t hresult);
 // The sort column after a click on column `clicked` (0-based): that column ascending, or the
@@ -55,6 +56,31 @@ int CompareIdsResult(std::int32_t hresult);
 int NextSortColumn(int sortColumn, int clicked);
 // |sortColumn| - 1 when it names one of `columnCount` columns, else 0.
 int SortColumnIndex(int sortColumn, int columnCount);
+
+// ---- Keys ----
+
+// What a key of the list does. The shortcuts come from their texts (so that they follow the
+// texts' translation); a key with other modifiers than its text names does nothing.
+enum TRzShellKeyCommand : std::uint8_t {
+  skNone,
+  skSelectAll,
+  skRefresh,
+  skCopy,
+  skCut,
+  skPaste,
+  skRename,
+  skDelete,
+  skGoUp,
+  skOpen
+};
+struct TRzShellKeys {
+  TShortCut selectAll = 0, del = 0, copy = 0, cut = 0, paste = 0, refresh = 0, rename = 0;
+};
+// The shortcuts read from the texts of RzShellTreeLogic.h.
+TRzShellKeys ShellKeysFromTexts();
+// Delete also with Shift (the shell's delete verb decides itself whether to use the recycle
+// bin); Backspace and Enter only alone.
+TRzShellKeyCommand ShellListKeyCommand(TShortCut pressed, const TRzShellKeys& keys);
 
 // ---- Stored column widths ----
 

@@ -264,14 +264,18 @@ void TRzCustomShellTree::SetShellList(IRzShellTreeFollower* list) {
   if (list == shellList_) return;
   if (shellList_) shellList_->ShellTreeUnlinked(this);
   shellList_ = list;
-  if (shellList_) shellList_->ShellTreeFolderChanged(this, selectedFolder_.IdList());
+  if (!shellList_) return;
+  shellList_->ShellTreeLinked(this);
+  shellList_->ShellTreeFolderChanged(this, selectedFolder_.IdList());
 }
 
 void TRzCustomShellTree::SetShellCombo(IRzShellTreeFollower* combo) {
   if (combo == shellCombo_) return;
   if (shellCombo_) shellCombo_->ShellTreeUnlinked(this);
   shellCombo_ = combo;
-  if (shellCombo_) shellCombo_->ShellTreeFolderChanged(this, selectedFolder_.IdList());
+  if (!shellCombo_) return;
+  shellCombo_->ShellTreeLinked(this);
+  shellCombo_->ShellTreeFolderChanged(this, selectedFolder_.IdList());
 }
 
 // ---- window ----

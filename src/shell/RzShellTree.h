@@ -68,6 +68,8 @@ class IRzShellTreeFollower {
  public:
   // The tree's selection now shows this folder (absolute; null is the desktop).
   virtual void ShellTreeFolderChanged(TRzCustomShellTree* tree, LPCITEMIDLIST folder) = 0;
+  // The tree was linked from its side: follow it, as when linked from the follower's side.
+  virtual void ShellTreeLinked(TRzCustomShellTree* tree) = 0;
   // The tree goes away or links another follower: forget it.
   virtual void ShellTreeUnlinked(TRzCustomShellTree* tree) = 0;
   // A follower that lists no folders makes the tree open the folder it selects.

@@ -202,6 +202,28 @@ TEST_F(ShellComboTest, FollowsTheFolderTheLinkedListOpens) {
   EXPECT_EQ(SelectedCaption(), "B");
 }
 
+TEST_F(ShellComboTest, LinkingFromTheTreesSideTellsTheListAndTheComboWhichTreeTheyFollow) {
+  auto* tree = test::Place<TRzShellTree>(*form_, 8, 40, 480, 250);
+  tree->SetShellList(list_);
+  EXPECT_EQ(list_->ShellTree(), tree);
+  tree->SetShellCombo(combo_);
+  EXPECT_EQ(combo_->ShellTree(), tree);
+
+  TRzPidl a;
+  ASSERT_TRUE(SUCCEEDED(PathToIdList(a_, a)));
+  tree->SelectIdList(a.Get());
+  ASSERT_TRUE(WaitUntil([&] { return list_->FolderPath() == a_; }));
+  EXPECT_EQ(combo_->SelectedPathName(), a_);
+  // Going up in the list moves the tree it follows.
+  list_->GoUp(1);
+  EXPECT_EQ(tree->SelectedFolder().Path(), root_);
+
+  tree->SetShellList(nullptr);
+  EXPECT_EQ(list_->ShellTree(), nullptr);
+  tree->SetShellCombo(nullptr);
+  EXPECT_EQ(combo_->ShellTree(), nullptr);
+}
+
 TEST_F(ShellComboTest, LinksEitherATreeOrAListAndForgetsThemWhenTheyGo) {
   auto* tree = test::Place<TRzShellTree>(*form_, 8, 40, 480, 250);
   combo_->SetShellList(list_);

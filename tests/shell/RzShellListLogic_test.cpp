@@ -47,22 +47,48 @@ TEST(ShellListTextTest, KilobytesRoundUpWithThousandsSeparators) {
   EXPECT_EQ(FormatKilobytes(UINT64_MAX), "18,014,398,509,481,984KB");
 }
 
-TEST(ShellListOrderTest, FoldersLeadInBothDirectionsAndTiesFallBackToTheName) {
-  // Folders first whatever the column result and direction.
-  EXPECT_LT(ShellListOrder(true, false, 5, 5, 1), 0);
-  EXPECT_LT(ShellListOrder(true, false, 5, 5, -1), 0);
-  EXPECT_GT(ShellListOrder(false, true, -5, -5, -2), 0);
-  // Same kind: the column decides, reversed when descending.
-  EXPECT_LT(ShellListOrder(false, false, 0xFFFF, 1, 2), 0);  // low 16 bits: -1
-  EXPECT_GT(ShellListOrder(false, false, 0xFFFF, 1, -2), 0);
-  EXPECT_GT(ShellListOrder(false, false, 0x00010001, -1, 2), 0);
-  // Equal column values keep the names ascending in both directions.
-  EXPECT_LT(ShellListOrder(false, false, 0, 0xFFFF, 2), 0);
-  EXPECT_LT(ShellListOrder(false, false, 0, 0xFFFF, -2), 0);
+TEST(ShellListOrderTest, TheFoldersComparisonDecidesNegatedWholeWhenDescending) {
+  EXPECT_LT(ShellListOrder(0xFFFF, 2), 0);  // low 16 bits: -1
+  EXPECT_GT(ShellListOrder(0xFFFF, -2), 0);
+  EXPECT_GT(ShellListOrder(0x00010001, 2), 0);
+  EXPECT_LT(ShellListOrder(0x00010001, -1), 0);
+  EXPECT_EQ(ShellListOrder(0, -2), 0);  // equal stays equal
   // A failed comparison counts as equal.
   EXPECT_EQ(CompareIdsResult(static_cast<std::int32_t>(0x80004005)), 0);
+  EXPECT_EQ(ShellListOrder(static_cast<std::int32_t>(0x80004005), -1), 0);
   EXPECT_EQ(CompareIdsResult(0x8000), -32768);
-  EXPECT_EQ(ShellListOrder(false, false, 0x8000, 0, -1), 32768);  // negating never overflows
+  EXPECT_EQ(ShellListOrder(0x8000, -1), 32768);  // negating never overflows
+}
+
+TEST(ShellListKeysTest, KeysDoWhatTheirTextsSayWithExactlyTheirModifiers) {
+  const TRzShellKeys keys = ShellKeysFromTexts();
+  const auto command = [&](std::uint8_t key, bool shift, bool ctrl, bool alt) {
+    return ShellListKeyCommand(MakeShortCut(key, shift, ctrl, alt), keys);
+  };
+  EXPECT_EQ(command('A', false, true, false), skSelectAll);
+  EXPECT_EQ(command('C', false, true, false), skCopy);
+  EXPECT_EQ(command('X', false, true, false), skCut);
+  EXPECT_EQ(command('V', false, true, false), skPaste);
+  EXPECT_EQ(command(0x74, false, false, false), skRefresh);  // F5
+  EXPECT_EQ(command(0x71, false, false, false), skRename);   // F2
+  EXPECT_EQ(command(0x2E, false, false, false), skDelete);
+  EXPECT_EQ(command(0x2E, true, false, false), skDelete);  // Shift+Del deletes too
+  EXPECT_EQ(command(0x08, false, false, false), skGoUp);
+  EXPECT_EQ(command(0x0D, false, false, false), skOpen);
+  // Other modifiers: nothing fires.
+  EXPECT_EQ(command('C', false, false, false), skNone);
+  EXPECT_EQ(command('C', true, true, false), skNone);
+  EXPECT_EQ(command('V', false, true, true), skNone);
+  EXPECT_EQ(command(0x0D, false, false, true), skNone);  // Alt+Enter
+  EXPECT_EQ(command(0x2E, false, true, false), skNone);  // Ctrl+Del
+  EXPECT_EQ(command(0x08, true, false, false), skNone);
+  EXPECT_EQ(command(0x74, false, true, false), skNone);
+  // Translated texts move the keys.
+  TRzShellKeys moved = keys;
+  moved.refresh = TextToShortCut("Ctrl+R");
+  EXPECT_EQ(ShellListKeyCommand(MakeShortCut('R', false, true, false), moved), skRefresh);
+  EXPECT_EQ(ShellListKeyCommand(MakeShortCut(0x74, false, false, false), moved), skNone);
+  EXPECT_EQ(ShellListKeyCommand(0, TRzShellKeys{}), skNone);
 }
 
 TEST(ShellListOrderTest, ColumnClicksSortThenReverse) {

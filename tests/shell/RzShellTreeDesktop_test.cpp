@@ -33,7 +33,9 @@ class RecordingFollower : public IRzShellTreeFollower {
   void ShellTreeFolderChanged(TRzCustomShellTree*, LPCITEMIDLIST folder) override {
     paths.push_back(IdListToPath(folder));
   }
+  void ShellTreeLinked(TRzCustomShellTree*) override { linked = true; }
   void ShellTreeUnlinked(TRzCustomShellTree*) override { unlinked = true; }
+  bool linked = false;
   std::vector<std::string> paths;
   bool unlinked = false;
 };
@@ -115,6 +117,7 @@ TEST_F(ShellTreeTest, AnEmptyBaseFolderGivesTheDesktopAsRoot) {
 TEST_F(ShellTreeTest, SelectingAPathBuildsTheWayAndTheFollowersComeAlong) {
   RecordingFollower list;
   tree_->SetShellList(&list);
+  EXPECT_TRUE(list.linked);
   ASSERT_EQ(list.paths.size(), 1u);  // told the current folder when linked
   tree_->SelectedFolder().SetPath(root_ + "alpha\\one\\deep");
   TTreeNode* selected = tree_->Selected();
