@@ -5,9 +5,8 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
-#include <chrono>
-#include <climits>
 #include <cstdlib>
+#include <climits>
 #include <memory>
 #include <string>
 
@@ -164,24 +163,6 @@ TEST_F(ShellImagesTest, ListShowsEachFoldersLargeIcon) {
     ASSERT_GE(index, 0);
     EXPECT_LE(ListIconMatch(index, root_ + "\\" + name), 4);
   }
-}
-
-// Saves the form as the screen shows it when KOVRA_ICONS_SHOT names a .bmp file; with
-// KOVRA_ICONS_HOLD_MS the form then stays up that long for a capture from outside.
-TEST_F(ShellImagesTest, FormCapture) {
-  const char* shot = std::getenv("KOVRA_ICONS_SHOT");
-  if (!shot) GTEST_SKIP() << "no capture asked for";
-  struct Hold {
-    ~Hold() {
-      const char* ms = std::getenv("KOVRA_ICONS_HOLD_MS");
-      if (!ms) return;
-      const auto until =
-          std::chrono::steady_clock::now() + std::chrono::milliseconds(std::atoi(ms));
-      test::PumpUntil([&] { return std::chrono::steady_clock::now() >= until; },
-                      std::chrono::milliseconds(std::atoi(ms)) + std::chrono::seconds(1));
-    }
-  } hold;
-  EXPECT_NO_THROW(test::CaptureOnScreen(form_->Handle()).SaveToFile(shot));
 }
 
 }  // namespace
