@@ -91,6 +91,7 @@ struct TRzCustomShellCombo::TFillState {
 };
 
 TRzCustomShellCombo::TRzCustomShellCombo(TComponent* owner) : TRzCustomImageComboBox(owner) {
+  EnsureShellLayer();  // a shell control is the layer's first use
   selectedFolder_.OnChange = [this](TObject*) { SelectedFolderChanged(); };
   images_.SetShareImages(true);
   if (HIMAGELIST system = SystemImageList(sisSmall)) {

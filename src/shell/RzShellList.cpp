@@ -254,6 +254,7 @@ void TRzShellListData::SetRelative(TRzPidl relative) {
 // ---- TRzCustomShellList: lifetime ----
 
 TRzCustomShellList::TRzCustomShellList(TComponent* owner) : TRzCustomListView(owner) {
+  EnsureShellLayer();  // before the window registers its drop target, which needs OLE
   folder_.OnChange = [this](TObject* sender) { FolderChanged(sender); };
   refreshTimer_ = std::make_unique<TTimer>();
   refreshTimer_->SetEnabled(false);

@@ -193,6 +193,7 @@ class TRzCustomShellTree::TIgnoreChanges {
 TRzCustomShellTree::TRzCustomShellTree(TComponent* owner)
     : TRzCustomTreeView(owner),
       hoverTracker_(DragHoverMetrics().Width, DragHoverMetrics().Height, DragHoverMetrics().Time) {
+  EnsureShellLayer();  // before the window registers its drop target, which needs OLE
   SetBounds(Left(), Top(), 150, 150);
   SetShowRoot(false);
   SetImageListHandle(SystemImageList(sisSmall));

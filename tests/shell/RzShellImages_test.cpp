@@ -198,6 +198,7 @@ TEST(SystemImageListTest, OverlaysOneAndTwoAreTheShareHandAndShortcutArrow) {
 // Where the shell has no icon cache to add through, the overlay icons go into every list at one
 // index, each at its list's size, or into none of them.
 TEST(SystemImageListTest, IconsAddedInStepGoEverywhereAtOneIndexOrNowhere) {
+  EnsureShellLayer();  // its start loads shell32, whose icons are added
   HMODULE shell32 = GetModuleHandleW(L"shell32.dll");
   ASSERT_NE(shell32, nullptr);
   ImageListHandle owned[] = {
