@@ -116,6 +116,7 @@ void OpenDialogShots(const SampleFolder& folder, const std::string& out) {
   TRzOpenDialog dialog(nullptr);
   dialog.SetFilter("Programs (*.exe)|*.exe|All files (*.*)|*.*");
   dialog.SetInitialDir(folder.Path());
+  dialog.SetOptions(dialog.Options() | osoNoChangeDir);  // or the folder could not be removed
   auto window = [&] { return static_cast<TRzShellOpenSaveForm*>(dialog.Form()); };
   int step = 0;
   bool busy = false;
