@@ -148,6 +148,8 @@ TEST_F(BarDeskTest, CopiesInDifferentFoldersRunSideBySide) {
   BarFolder other;
   other.UseSimulators();
   other.WriteIni("MainWindow", "strTop", "300");
+  // A second account's bar would find the first one's hotkeys taken and say so at start.
+  for (const char* key : {"融买", "买", "卖", "撤单"}) other.WriteIni("Hotkeys", key, "");
   auto one = StartBar(folder_);
   auto two = StartBar(other);
   EXPECT_NE(one->Bar(), two->Bar());

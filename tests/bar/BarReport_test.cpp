@@ -163,7 +163,20 @@ TEST_F(BarReportTest, EachRefusalLeavesOneRowWithItsReason) {
 
 TEST_F(BarReportTest, RehearsalFillsTheFieldsPressesNothingAndSurvivesARestart) {
   StartAll();
-  const TBitmap live = CaptureOnScreen(bar_->Control(kStockBox));
+  // The stock box's text changes colour: yellow pixels live, none in rehearsal. Painting
+  // follows the text and the switch, so the captures wait for it.
+  constexpr std::uint32_t kYellow = 0xFFFF00, kAqua = 0x00FFFF;  // as a DIB holds them
+  auto count = [](const TBitmap& shot, std::uint32_t rgb) {
+    int n = 0;
+    for (int y = 0; y < shot.Height(); ++y)
+      for (int x = 0; x < shot.Width(); ++x) n += (shot.ScanLine(y)[x] & 0xFFFFFF) == rgb;
+    return n;
+  };
+  int liveYellow = 0;
+  WaitUntil([&] {
+    liveYellow = count(CaptureOnScreen(bar_->Control(kStockBox)), kYellow);
+    return liveYellow > 10;
+  });
   bar_->ChooseMenuItem(kStockBox, "演练模式");
   bar_->ChooseMenuItem(kStockBox, "提示消息");  // off
   bar_->Click(bar_->Control(kMarginButton));
@@ -178,18 +191,16 @@ TEST_F(BarReportTest, RehearsalFillsTheFieldsPressesNothingAndSurvivesARestart) 
   EXPECT_GE(written, 2u);  // price and quantity
   EXPECT_EQ(Orders(), 0u);
 
-  // The stock box's text changes colour: yellow pixels live, none in rehearsal.
-  constexpr std::uint32_t kYellow = 0xFFFF00, kAqua = 0x00FFFF;  // as a DIB holds them
-  auto count = [](const TBitmap& shot, std::uint32_t rgb) {
-    int n = 0;
-    for (int y = 0; y < shot.Height(); ++y)
-      for (int x = 0; x < shot.Width(); ++x) n += (shot.ScanLine(y)[x] & 0xFFFFFF) == rgb;
-    return n;
-  };
-  const TBitmap rehearsal = CaptureOnScreen(bar_->Control(kStockBox));
-  EXPECT_GT(count(live, kYellow), 10);
-  EXPECT_EQ(count(rehearsal, kYellow), 0);
-  EXPECT_GT(count(rehearsal, kAqua), 10);
+  int rehearsalYellow = 0, rehearsalAqua = 0;
+  WaitUntil([&] {
+    const TBitmap rehearsal = CaptureOnScreen(bar_->Control(kStockBox));
+    rehearsalYellow = count(rehearsal, kYellow);
+    rehearsalAqua = count(rehearsal, kAqua);
+    return rehearsalYellow == 0 && rehearsalAqua > 10;
+  });
+  EXPECT_GT(liveYellow, 10);
+  EXPECT_EQ(rehearsalYellow, 0);
+  EXPECT_GT(rehearsalAqua, 10);
   // And resting the mouse on it brings up its tooltip.
   RECT box{};
   GetWindowRect(bar_->Control(kStockBox), &box);
