@@ -105,7 +105,7 @@ TEST_F(BarDpiTest, BarAndControlsScaleFromTheDesignWhileTheStoredPlaceKeepsItsUn
 }
 
 TEST_F(BarDpiTest, SettingsWindowAndItsControlsScaleWithTheBar) {
-  bar_->ChooseMenuItem(kStockBox, 0);  // "设置"
+  bar_->ChooseMenuItem(kStockBox, "设置");
   HWND settings = nullptr;
   ASSERT_TRUE(WaitUntil([&] {
     settings = FindWindowW(nullptr, L"Kovra设置");

@@ -33,6 +33,8 @@ TEST(QuoteSim, ASecondInstanceSetsTheRunningOnesTitleAndExits) {
   EXPECT_EQ(quote.Title(), "大智慧 - [000001 平安]");
   EXPECT_TRUE(quote.Process().Running());
   quote.Process().Kill();
+  // The server takes the windows of an ended process down a moment after the process.
+  ASSERT_TRUE(WaitUntil([] { return FindWindowW(L"KovraQuoteSim", nullptr) == nullptr; }));
   TestProcess lonely(SimPath(L"QuoteSim.exe"), {L"--set-title", L"x"});
   EXPECT_EQ(lonely.WaitExit(), 1);
 }
