@@ -209,6 +209,7 @@ void BarProcess::ChooseMenuItem(int control, std::string_view caption) const {
 
 void BarProcess::Drag(HWND control, int dx, int dy) const {
   const POINT start = Centre(control);
+  const RECT origin = BarRect();
   Send({MouseAt(MOUSEEVENTF_LEFTDOWN, start)});
   // Moves made before the system's move loop runs would not count.
   WaitUntil([&] { return InMoveLoop(bar_); }, std::chrono::seconds(5));
@@ -221,6 +222,14 @@ void BarProcess::Drag(HWND control, int dx, int dy) const {
       return GetCursorPos(&now) && now.x == at.x && now.y == at.y;
     });
   }
+  // A release while the loop still holds the last move would end the drag short of it; where
+  // the system moves the window along, the release waits until it is there.
+  WaitUntil(
+      [&] {
+        const RECT now = BarRect();
+        return now.left == origin.left + dx && now.top == origin.top + dy;
+      },
+      std::chrono::seconds(2));
   Send({MouseAt(MOUSEEVENTF_LEFTUP, POINT{start.x + dx, start.y + dy})});
   WaitUntil([&] { return !InMoveLoop(bar_); }, std::chrono::seconds(5));
   // Then the bar hides, which hands the foreground to another window and lets the answer to
