@@ -270,6 +270,35 @@ TOrderOutcome TOrderDriver::CancelOrders() {
   return Run(request);
 }
 
+// Finds and raises the client, posts `key` and waits until its page holds the focus. False once
+// the outcome is settled: a page that does not come is refused as `notReady`.
+bool TOrderDriver::OpenPage(Steps& s, int key, OutcomeReason notReady, HWND& focus) {
+  TOrderOutcome& out = s.out;
+  s.Begin("client");
+  if (!FindClient()) {
+    Refuse(out, OutcomeReason::NoClient);
+    return false;
+  }
+  s.Begin("raise");
+  TFocusSample before;
+  if (!s.Raise(before)) {
+    Fail(out, "raise", OutcomeReason::ClientHung);
+    return false;
+  }
+  if (!PostMessageW(GlobalState->TradeWnd, WM_KEYDOWN, static_cast<WPARAM>(key), 0)) {
+    Fail(out, "raise", OutcomeReason::NoClient);
+    return false;
+  }
+  s.Begin("page");
+  const OutcomeReason why = s.WaitForPage(before, focus);
+  if (why == OutcomeReason::None) return true;
+  if (why == OutcomeReason::NoClient || why == OutcomeReason::ClientHung)
+    Fail(out, "page", why);
+  else
+    Refuse(out, why == OutcomeReason::FocusElsewhere ? why : notReady);
+  return false;
+}
+
 void TOrderDriver::RunOrder(Steps& s) {
   TOrderOutcome& out = s.out;
   const std::string& code = out.Request.Code;
@@ -277,21 +306,8 @@ void TOrderDriver::RunOrder(Steps& s) {
   const TOrderPage page = OrderPage(kind);
   if (!TradableCode(code)) return Refuse(out, OutcomeReason::NoCode);
 
-  s.Begin("client");
-  if (!FindClient()) return Refuse(out, OutcomeReason::NoClient);
-  s.Begin("raise");
-  TFocusSample before;
-  if (!s.Raise(before)) return Fail(out, "raise", OutcomeReason::ClientHung);
-  if (!PostMessageW(GlobalState->TradeWnd, WM_KEYDOWN, static_cast<WPARAM>(page.Key), 0))
-    return Fail(out, "raise", OutcomeReason::NoClient);
-
-  s.Begin("page");
   HWND focus = nullptr;
-  if (const OutcomeReason why = s.WaitForPage(before, focus); why != OutcomeReason::None) {
-    if (why == OutcomeReason::NoClient || why == OutcomeReason::ClientHung)
-      return Fail(out, "page", why);
-    return Refuse(out, why);
-  }
+  if (!OpenPage(s, page.Key, OutcomeReason::PageNotReady, focus)) return;
 
   s.Begin("code");
   // Only figures shown after the code went in can belong to it.
@@ -354,21 +370,8 @@ void TOrderDriver::RunOrder(Steps& s) {
 
 void TOrderDriver::RunCancel(Steps& s) {
   TOrderOutcome& out = s.out;
-  s.Begin("client");
-  if (!FindClient()) return Refuse(out, OutcomeReason::NoClient);
-  s.Begin("raise");
-  TFocusSample before;
-  if (!s.Raise(before)) return Fail(out, "raise", OutcomeReason::ClientHung);
-  if (!PostMessageW(GlobalState->TradeWnd, WM_KEYDOWN, kCancelKey, 0))
-    return Fail(out, "raise", OutcomeReason::NoClient);
-
-  s.Begin("page");
   HWND focus = nullptr;
-  if (const OutcomeReason why = s.WaitForPage(before, focus); why != OutcomeReason::None) {
-    if (why == OutcomeReason::NoClient || why == OutcomeReason::ClientHung)
-      return Fail(out, "page", why);
-    return Refuse(out, why == OutcomeReason::FocusElsewhere ? why : OutcomeReason::NoCancelPage);
-  }
+  if (!OpenPage(s, kCancelKey, OutcomeReason::NoCancelPage, focus)) return;
   // "Withdraw" alone would act on whatever happens to be selected: both buttons, or neither.
   const HWND selectAll = ChildWnd(kCancelFirstPos);
   const HWND withdraw = ChildWnd(kCancelSecondPos);

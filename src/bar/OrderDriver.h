@@ -66,6 +66,7 @@ class TOrderDriver {
   class Guard;
   class Steps;
 
+  bool OpenPage(Steps& steps, int key, OutcomeReason notReady, HWND& focus);
   void RunOrder(Steps& steps);
   void RunCancel(Steps& steps);
 
