@@ -12,14 +12,8 @@ cmake -S "$root" -B "$build" -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo \
 cmake --build "$build" --target "${benches[@]}" KeepAlive
 
 source "$root/scripts/xvfb.sh"
-prefix="$build/wineprefix"
-cleanup() {
-  bash "$root/scripts/wine-session.sh" stop "$prefix"
-  kovra_xvfb_stop
-}
-trap cleanup EXIT
-kovra_xvfb_start
-bash "$root/scripts/wine-session.sh" start "$prefix" "$build/bin/KeepAlive.exe"
+trap kovra_desktop_stop EXIT
+kovra_desktop_start "$build"
 
 status=0
 for bench in "${benches[@]}"; do

@@ -11,14 +11,8 @@ cmake -S "$root" -B "$build" -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo \
 cmake --build "$build" --target ShellShots KeepAlive
 
 source "$root/scripts/xvfb.sh"
-prefix="$build/wineprefix"
-cleanup() {
-  bash "$root/scripts/wine-session.sh" stop "$prefix"
-  kovra_xvfb_stop
-}
-trap cleanup EXIT
-kovra_xvfb_start
-bash "$root/scripts/wine-session.sh" start "$prefix" "$build/bin/KeepAlive.exe"
+trap kovra_desktop_stop EXIT
+kovra_desktop_start "$build"
 
 (cd "$build/bin" && "$build/wine-run.sh" ./ShellShots.exe "Z:$out" </dev/null)
 for bmp in "$out"/*.bmp; do

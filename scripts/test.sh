@@ -15,14 +15,8 @@ ctest --test-dir "$build/native" --output-on-failure -j "$(nproc)" </dev/null ||
 
 echo "== Windows tests under Wine"
 source "$root/scripts/xvfb.sh"
-prefix="$build/wineprefix"
-cleanup() {
-  bash "$root/scripts/wine-session.sh" stop "$prefix"
-  kovra_xvfb_stop
-}
-trap cleanup EXIT
-kovra_xvfb_start
-bash "$root/scripts/wine-session.sh" start "$prefix" "$build/bin/KeepAlive.exe"
+trap kovra_desktop_stop EXIT
+kovra_desktop_start "$build"
 if ! ctest --test-dir "$build" --output-on-failure -j 2 ${KOVRA_CTEST_ARGS:-} </dev/null; then
   # Very rarely a Wine process dies while starting, before the test program prints anything.
   # Tests that failed that way, and only those, get one more run; any other failure stands.

@@ -1,5 +1,6 @@
 # Sourced by the test and demo scripts: gives the run an X display, starting Xvfb when there is none.
-# Defines kovra_xvfb_start (sets DISPLAY) and kovra_xvfb_stop.
+# Defines kovra_xvfb_start (sets DISPLAY) and kovra_xvfb_stop, and kovra_desktop_start/stop for a
+# display with a warm Wine session.
 kovra_xvfb_pid=""
 kovra_xvfb_start() {
   if [ -n "${DISPLAY:-}" ] && xdpyinfo >/dev/null 2>&1; then return 0; fi
@@ -22,4 +23,18 @@ kovra_xvfb_stop() {
     wait "$kovra_xvfb_pid" 2>/dev/null || true
     kovra_xvfb_pid=""
   fi
+}
+
+# A display and the warm Wine session of build folder $1 for the rest of the calling script;
+# kovra_desktop_stop ends both (for the script's EXIT trap).
+kovra_scripts=$(cd "$(dirname "${BASH_SOURCE[0]}")" && pwd)
+kovra_desktop_prefix=""
+kovra_desktop_start() {
+  kovra_desktop_prefix="$1/wineprefix"
+  kovra_xvfb_start
+  bash "$kovra_scripts/wine-session.sh" start "$kovra_desktop_prefix" "$1/bin/KeepAlive.exe"
+}
+kovra_desktop_stop() {
+  [ -z "$kovra_desktop_prefix" ] || bash "$kovra_scripts/wine-session.sh" stop "$kovra_desktop_prefix"
+  kovra_xvfb_stop
 }
