@@ -91,16 +91,6 @@ int ColumnFormatAlignment(int fmt) {
   }
 }
 
-void PumpFor(DWORD ms) {
-  const DWORD start = GetTickCount();
-  for (;;) {
-    const DWORD elapsed = GetTickCount() - start;
-    if (elapsed >= ms) return;
-    MsgWaitForMultipleObjects(0, nullptr, FALSE, ms - elapsed, QS_ALLINPUT);
-    Application().ProcessMessages();
-  }
-}
-
 }  // namespace
 
 // ---- TRzCustomListView ----
@@ -764,6 +754,7 @@ bool TRzCustomShellList::DoKeyDown(WORD& key, TShiftState shift) {
 
 bool TRzCustomShellList::HandleMenuMessage(TMessage& m) {
   if (!openMenu_) return false;
+  if (sendTo_ && sendTo_->HandleMessage(m)) return true;
   switch (m.Msg) {
     case WM_MENUSELECT: {
       if (!OnPopupHint) return false;
@@ -787,7 +778,15 @@ bool TRzCustomShellList::HandleMenuMessage(TMessage& m) {
         }
       }
       return false;
-    case WM_INITMENUPOPUP:
+    case WM_INITMENUPOPUP: {
+      // The shell's handler fills its submenus; a Send To it leaves empty (one greyed item) is
+      // filled here.
+      auto menu2 = ComPtr<IContextMenu>::AddRefOf(openMenu_).As<IContextMenu2>(IID_IContextMenu2);
+      if (menu2) menu2->HandleMenuMsg(m.Msg, m.WParam, m.LParam);
+      if (sendTo_) sendTo_->InitPopup(reinterpret_cast<HMENU>(m.WParam));
+      m.Result = 0;
+      return true;
+    }
     case WM_DRAWITEM:
     case WM_MEASUREITEM: {
       if (m.Msg != WM_INITMENUPOPUP && m.WParam != 0) return false;  // a control's, not the menu's
@@ -968,10 +967,13 @@ bool TRzCustomShellList::CreateNewFolder(bool editName) {
     ignoreNextNotification_ = false;
     return false;
   }
-  if (IdListItemCount(folderIdList_.Get()) == 0) {
-    // The desktop lists a new folder only after a moment.
+  if (IdListItemCount(folderIdList_.Get()) == 0 && shellFolder_) {
+    // The desktop lists a new folder only after a moment: wait for it, refreshes held.
     HourglassScope hourglass;
-    PumpFor(2100);
+    deferRefresh_ = true;
+    WaitForShellItem(shellFolder_.Get(), name, SHCONTF_FOLDERS, kNewFolderDesktopWaitMs);
+    deferRefresh_ = false;
+    refreshDeferred_ = false;  // the refresh below shows it all
   }
   RefreshItems();
   if (editName && HandleAllocated()) {
@@ -1114,12 +1116,17 @@ void TRzCustomShellList::ShowShellContextMenu(POINT screen) {
     return;
   menuOpen_ = true;
   openMenu_ = menu.Get();
+  sendTo_ = std::make_unique<TRzSendToMenu>(*this);
   const UINT command =
       static_cast<UINT>(TrackPopupMenu(popup.Get(), TPM_RETURNCMD | TPM_RIGHTBUTTON, screen.x,
                                        screen.y, 0, WindowHandle(), nullptr));
+  const std::unique_ptr<TRzSendToMenu> sendTo = std::move(sendTo_);
   openMenu_ = nullptr;
   menuOpen_ = false;
-  if (command == kRenameCommand) {
+  if (sendTo->IsCommand(command)) {
+    if (ComPtr<IDataObject> data = SelectionDataObject())
+      sendTo->Send(command, data.Get(), WindowHandle());
+  } else if (command == kRenameCommand) {
     if (TListItem* item = ItemFocused()) item->EditCaption();
   } else if (command >= kMenuFirstCommand) {
     char verb[64] = {};
@@ -1143,13 +1150,19 @@ void TRzCustomShellList::ShowShellContextMenu(POINT screen) {
 
 // ---- Drag and drop ----
 
+ComPtr<IDataObject> TRzCustomShellList::SelectionDataObject() {
+  std::vector<LPCITEMIDLIST> items;
+  for (TListItem* item : SelectedItems())
+    if (TRzShellListData* data = ListData(item)) items.push_back(data->Relative());
+  if (items.empty() || !shellFolder_) return {};
+  return TDataObject::CreateForItems(folderIdList_.Get(), shellFolder_.Get(), items);
+}
+
 void TRzCustomShellList::BeginOleDrag(bool rightButton) {
   std::vector<LPCITEMIDLIST> items;
   for (TListItem* item : SelectedItems())
     if (TRzShellListData* data = ListData(item)) items.push_back(data->Relative());
-  if (items.empty() || !shellFolder_) return;
-  ComPtr<IDataObject> data =
-      TDataObject::CreateForItems(folderIdList_.Get(), shellFolder_.Get(), items);
+  ComPtr<IDataObject> data = SelectionDataObject();
   if (!data) return;
   const DWORD effects = DragEffectsOfItems(shellFolder_.Get(), items);
   dragging_ = true;
@@ -1222,6 +1235,7 @@ HRESULT TRzCustomShellList::OleDragEnter(IDataObject* data, DWORD keyState, POIN
   dragData_ = ComPtr<IDataObject>::AddRefOf(data);
   dragKeyState_ = keyState;
   deferRefresh_ = true;
+  scrollTimer_.Reset();
   TListItem* item = nullptr;
   shellTarget_ = DropTargetAt(point, item);
   SetDropItem(item);
@@ -1229,27 +1243,48 @@ HRESULT TRzCustomShellList::OleDragEnter(IDataObject* data, DWORD keyState, POIN
     *effect = DROPEFFECT_NONE;
     return S_OK;
   }
-  return shellTarget_->DragEnter(data, keyState, point, effect);
+  const HRESULT hr = shellTarget_->DragEnter(data, keyState, point, effect);
+  if (FAILED(hr)) {
+    shellTarget_.Reset();  // it never entered: nothing more goes to it
+    *effect = DROPEFFECT_NONE;
+  }
+  return S_OK;
 }
 
+void TRzCustomShellList::DragAutoScroll(POINT client) {
+  const TRzDragScroll scroll =
+      ::kovra::DragAutoScroll(client.x, client.y, ClientWidth(), ClientHeight());
+  if (!(scroll.Horizontal || scroll.Vertical) || !scrollTimer_.Due(GetTickCount())) return;
+  if (scroll.Vertical) SendList(WM_VSCROLL, scroll.Vertical < 0 ? SB_LINEUP : SB_LINEDOWN, 0);
+  if (scroll.Horizontal)
+    SendList(WM_HSCROLL, scroll.Horizontal < 0 ? SB_LINELEFT : SB_LINERIGHT, 0);
+}
+
+// Inner targets are the shell's: each one that is told of a drag over or a drop has first been
+// told that the drag entered it.
 HRESULT TRzCustomShellList::OleDragOver(DWORD keyState, POINTL point, DWORD* effect) {
-  TListItem* item = nullptr;
+  DragAutoScroll(ScreenToClient(POINT{point.x, point.y}));
+  const DWORD allowed = *effect;
   const POINT client = ScreenToClient(POINT{point.x, point.y});
   TListItem* under = ItemAt(client.x, client.y);
   if (under != dropItem_ || !shellTarget_) {
     if (shellTarget_) shellTarget_->DragLeave();
-    shellTarget_ = DropTargetAt(point, item);
+    TListItem* item = nullptr;
+    shellTarget_ = dragData_ ? DropTargetAt(point, item) : ComPtr<IDropTarget>();
     SetDropItem(item);
-    if (shellTarget_ && dragData_) {
-      DWORD entered = *effect;
-      shellTarget_->DragEnter(dragData_.Get(), keyState, point, &entered);
+    if (shellTarget_) {
+      DWORD entered = allowed;
+      if (FAILED(shellTarget_->DragEnter(dragData_.Get(), keyState, point, &entered)))
+        shellTarget_.Reset();
     }
   }
-  if (!shellTarget_) {
-    *effect = DROPEFFECT_NONE;
-    return S_OK;
+  DWORD answer = DROPEFFECT_NONE;
+  if (shellTarget_) {
+    answer = allowed;
+    if (FAILED(shellTarget_->DragOver(keyState, point, &answer))) answer = DROPEFFECT_NONE;
   }
-  return shellTarget_->DragOver(keyState, point, effect);
+  *effect = answer | DROPEFFECT_SCROLL;
+  return S_OK;
 }
 
 HRESULT TRzCustomShellList::OleDragLeave() {
@@ -1266,9 +1301,23 @@ HRESULT TRzCustomShellList::OleDrop(IDataObject* data, DWORD keyState, POINTL po
                                     DWORD* effect) {
   // The drop's key state lacks the button that has just been released.
   keyState |= dragKeyState_ & (MK_LBUTTON | MK_RBUTTON);
-  TListItem* item = nullptr;
-  if (!shellTarget_) shellTarget_ = DropTargetAt(point, item);
   ComPtr<IDropTarget> target = std::move(shellTarget_);
+  const DWORD allowed = *effect & SharedDropEffects(data);
+  if (!target) {
+    // No target saw this drag enter (the point found none before): one found here is entered
+    // first, as it would have been on the way.
+    TListItem* item = nullptr;
+    target = DropTargetAt(point, item);
+    if (target) {
+      DWORD answer = allowed;
+      if (FAILED(target->DragEnter(data, keyState, point, &answer))) {
+        target.Reset();
+      } else {
+        answer = allowed;
+        target->DragOver(keyState, point, &answer);
+      }
+    }
+  }
   SetDropItem(nullptr);
   dragData_.Reset();
   deferRefresh_ = dragging_;
@@ -1276,7 +1325,7 @@ HRESULT TRzCustomShellList::OleDrop(IDataObject* data, DWORD keyState, POINTL po
     *effect = DROPEFFECT_NONE;
     return S_OK;
   }
-  *effect &= SharedDropEffects(data);
+  *effect = allowed;
   HRESULT hr;
   {
     HourglassScope hourglass;

@@ -24,6 +24,7 @@
 #include "framework/ComCtrlsList.h"
 #include "shell/RzShellIntf.h"
 #include "shell/RzShellListLogic.h"
+#include "shell/RzShellSendTo.h"
 #include "shell/RzShellTree.h"
 #include "shell/RzShellUtils.h"
 
@@ -144,7 +145,7 @@ using TRzShListDeleteItemEvent =
 // TRzShAddItemEvent and TRzShPopupHintEvent are the tree's (RzShellTree.h).
 class TRzCustomShellList : public TRzCustomListView,
                            public IRzShellTreeFollower,
-                           private IRzDropTargetOwner {
+                           public IRzDropTargetOwner {
  public:
   static constexpr UINT kChangeMessage = TChangeHandlerThread::kDefaultMessage;  // 0x0465
   static constexpr UINT kEditNewFolderMessage = 0x0466;
@@ -153,6 +154,8 @@ class TRzCustomShellList : public TRzCustomListView,
   static constexpr int kMenuFirstCommand = kShellMenuFirstCommand;
   static constexpr int kMenuLastCommand = kShellMenuLastCommand;
   static constexpr int kRenameCommand = 1018;
+  // The longest a new folder on the desktop is waited for before the list refreshes.
+  static constexpr DWORD kNewFolderDesktopWaitMs = 2100;
 
   explicit TRzCustomShellList(TComponent* owner);
   ~TRzCustomShellList() override;
@@ -211,6 +214,12 @@ class TRzCustomShellList : public TRzCustomListView,
   TNotifyEvent OnFolderChanged;
   TRzShPopupHintEvent OnPopupHint;
 
+  // IRzDropTargetOwner: what the window's registered drop target passes on.
+  HRESULT OleDragEnter(IDataObject* data, DWORD keyState, POINTL point, DWORD* effect) override;
+  HRESULT OleDragOver(DWORD keyState, POINTL point, DWORD* effect) override;
+  HRESULT OleDragLeave() override;
+  HRESULT OleDrop(IDataObject* data, DWORD keyState, POINTL point, DWORD* effect) override;
+
  protected:
   friend class TRzShellListData;
   void CreateWnd() override;
@@ -257,17 +266,16 @@ class TRzCustomShellList : public TRzCustomListView,
   void ShowShellContextMenu(POINT screen);
   // Owner-drawn and delay-filled submenus (Send To, Open With) of the open shell menu.
   bool HandleMenuMessage(TMessage& m);
+  // The selected items as a data object, as a drag of them carries.
+  ComPtr<IDataObject> SelectionDataObject();
   void BeginOleDrag(bool rightButton);
   void RegisterDropTarget();
   void RevokeDropTarget();
 
-  // IRzDropTargetOwner
-  HRESULT OleDragEnter(IDataObject* data, DWORD keyState, POINTL point, DWORD* effect) override;
-  HRESULT OleDragOver(DWORD keyState, POINTL point, DWORD* effect) override;
-  HRESULT OleDragLeave() override;
-  HRESULT OleDrop(IDataObject* data, DWORD keyState, POINTL point, DWORD* effect) override;
   void SetDropItem(TListItem* item);
   ComPtr<IDropTarget> DropTargetAt(POINTL point, TListItem*& item);
+  // A step towards the edge the point of a drag over is near, at most every 100 ms.
+  void DragAutoScroll(POINT client);
 
   TRzShellLocator folder_;
   std::unique_ptr<TTimer> refreshTimer_;
@@ -297,11 +305,13 @@ class TRzCustomShellList : public TRzCustomListView,
   bool dragging_ = false;
   bool menuOpen_ = false;
   IContextMenu* openMenu_ = nullptr;  // borrowed while the shell's menu is tracked
+  std::unique_ptr<TRzSendToMenu> sendTo_;
   ComPtr<IDataObject> dragData_;
   DWORD dragKeyState_ = 0;
   ComPtr<IDropTarget> shellTarget_;
   TListItem* dropItem_ = nullptr;
   bool dropOnFolder_ = false;
+  TRzDragScrollTimer scrollTimer_;
 };
 
 class TRzShellList : public TRzCustomShellList {

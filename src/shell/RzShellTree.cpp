@@ -867,6 +867,7 @@ bool TRzCustomShellTree::ShowShellMenu(TTreeNode* node, POINT screen) {
   if (FAILED(menu->QueryContextMenu(popup.Get(), 0, kMenuFirstCommand, kMenuLastCommand, flags)))
     return false;
   int command = 0;
+  std::unique_ptr<TRzSendToMenu> sendTo;
   {
     deferRefresh_ = true;
     struct Restore {
@@ -875,15 +876,21 @@ bool TRzCustomShellTree::ShowShellMenu(TTreeNode* node, POINT screen) {
         tree->deferRefresh_ = false;
         tree->openMenu_.Reset();
         tree->openMenu2_.Reset();
+        tree->sendTo_.reset();
       }
     } restore{this};
     openMenu2_ = menu.As<IContextMenu2>(IID_IContextMenu2);
     openMenu_ = std::move(menu);
+    sendTo_ = std::make_unique<TRzSendToMenu>(*this);
     command = TrackPopupMenu(popup.Get(), TPM_RETURNCMD | TPM_RIGHTBUTTON, screen.x, screen.y, 0,
                              WindowHandle(), nullptr);
     menu = openMenu_.Clone();
+    sendTo = std::move(sendTo_);
   }
-  if (command == kMenuFirstCommand + kMenuRenameOffset) {
+  if (sendTo && sendTo->IsCommand(static_cast<UINT>(command))) {
+    if (ComPtr<IDataObject> object = NodeDataObject(data))
+      sendTo->Send(static_cast<UINT>(command), object.Get(), WindowHandle());
+  } else if (command == kMenuFirstCommand + kMenuRenameOffset) {
     node->EditText();
   } else if (command >= kMenuFirstCommand) {
     CMINVOKECOMMANDINFO info{};
@@ -899,15 +906,20 @@ bool TRzCustomShellTree::ShowShellMenu(TTreeNode* node, POINT screen) {
 }
 
 bool TRzCustomShellTree::MenuMessage(TMessage& m) {
+  if (sendTo_ && sendTo_->HandleMessage(m)) return true;
   switch (m.Msg) {
     case WM_INITMENUPOPUP:
+      // The shell's handler fills its submenus; a Send To it leaves empty (one greyed item, as
+      // when the menu object has no handler or its handler declines) is filled here.
+      if (openMenu2_) openMenu2_->HandleMenuMsg(m.Msg, m.WParam, m.LParam);
+      if (sendTo_) sendTo_->InitPopup(reinterpret_cast<HMENU>(m.WParam));
+      m.Result = 0;
+      return true;
     case WM_MEASUREITEM:
     case WM_DRAWITEM:
-      if (m.Msg != WM_INITMENUPOPUP && m.WParam != 0) return false;  // a control's, not the menu's
+      if (m.WParam != 0) return false;  // a control's, not the menu's
       if (!openMenu2_) return false;
-      m.Result = SUCCEEDED(openMenu2_->HandleMenuMsg(m.Msg, m.WParam, m.LParam))
-                     ? (m.Msg == WM_INITMENUPOPUP ? 0 : TRUE)
-                     : 0;
+      m.Result = SUCCEEDED(openMenu2_->HandleMenuMsg(m.Msg, m.WParam, m.LParam)) ? TRUE : 0;
       return true;
     case WM_MENUCHAR:
       if (auto menu3 = openMenu_.As<IContextMenu3>(IID_IContextMenu3)) {
@@ -1010,7 +1022,12 @@ bool TRzCustomShellTree::CreateNewFolder() {
     return false;
   }
   {
+    // Until the shell lists the new folder (the desktop takes longest), with refreshes held.
     THourglass hourglass;
+    const DWORD limit = data->IsDesktop() ? kNewFolderDesktopWaitMs : kNewFolderWaitMs;
+    deferRefresh_ = true;
+    WaitForShellItem(data->ShellFolder(), name, EnumFlags(), limit);
+    deferRefresh_ = false;
     RefreshTree();
   }
   if (!node->GetFirstChild()) EnumerateChildren(node);
@@ -1026,19 +1043,23 @@ bool TRzCustomShellTree::CreateNewFolder() {
 
 // ---- drag and drop ----
 
+ComPtr<IDataObject> TRzCustomShellTree::NodeDataObject(TRzShellTreeData* data) {
+  if (!data || data->IsDesktop()) return {};
+  IShellFolder* parent = data->ParentShellFolder();
+  if (!parent) return {};
+  TRzIdListArray parts(data->AbsoluteIdList());
+  TRzPidl parentList = IdListCopy(parts.Ancestor(1));
+  return TDataObject::CreateForItems(parentList.Get(), parent, {data->ChildIdList()});
+}
+
 void TRzCustomShellTree::StartDrag(TTreeNode* node, bool rightButton) {
   TRzCustomTreeView::StartDrag(node, rightButton);
   if (!(options_ & stoOleDrag)) return;
   TRzShellTreeData* data = NodeData(node);
   if (!data || data->IsDesktop()) return;
-  IShellFolder* parent = data->ParentShellFolder();
-  if (!parent) return;
-  TRzIdListArray parts(data->AbsoluteIdList());
-  TRzPidl parentList = IdListCopy(parts.Ancestor(1));
-  const std::vector<LPCITEMIDLIST> items{data->ChildIdList()};
-  ComPtr<IDataObject> object = TDataObject::CreateForItems(parentList.Get(), parent, items);
+  ComPtr<IDataObject> object = NodeDataObject(data);
   if (!object) return;
-  const DWORD effects = DragEffectsOfItems(parent, items);
+  const DWORD effects = DragEffectsOfItems(data->ParentShellFolder(), {data->ChildIdList()});
   dragging_ = true;
   refreshDeferred_ = false;
   DWORD effect = DROPEFFECT_NONE;

@@ -24,6 +24,7 @@
 #include "framework/Timers.h"
 #include "shell/RzShellDragLogic.h"
 #include "shell/RzShellIntf.h"
+#include "shell/RzShellSendTo.h"
 #include "shell/RzShellTreeLogic.h"
 #include "shell/RzShellUtils.h"
 
@@ -141,6 +142,9 @@ class TRzCustomShellTree : public TRzCustomTreeView, public IRzDropTargetOwner {
   static constexpr int kMenuFirstCommand = kShellMenuFirstCommand;
   static constexpr int kMenuLastCommand = kShellMenuLastCommand;
   static constexpr int kMenuRenameOffset = 18;
+  // The longest a new folder is waited for before the tree refreshes to show it.
+  static constexpr DWORD kNewFolderWaitMs = 1000;
+  static constexpr DWORD kNewFolderDesktopWaitMs = 2100;
 
   explicit TRzCustomShellTree(TComponent* owner);
   ~TRzCustomShellTree() override;
@@ -238,6 +242,8 @@ class TRzCustomShellTree : public TRzCustomTreeView, public IRzDropTargetOwner {
   // The shell's context menu for the node's item; null when the item has none.
   ComPtr<IContextMenu> NodeContextMenu(TRzShellTreeData* data);
   bool MenuMessage(TMessage& m);
+  // The node's item as a data object, as a drag of it carries.
+  ComPtr<IDataObject> NodeDataObject(TRzShellTreeData* data);
   TTreeNode* DropNodeAt(POINTL screen);
   ComPtr<IDropTarget> NodeDropTarget(TTreeNode* node);
   void SetDropNode(TTreeNode* node);
@@ -270,6 +276,7 @@ class TRzCustomShellTree : public TRzCustomTreeView, public IRzDropTargetOwner {
   // The shell menu open now.
   ComPtr<IContextMenu> openMenu_;
   ComPtr<IContextMenu2> openMenu2_;
+  std::unique_ptr<TRzSendToMenu> sendTo_;
   struct Keys {
     TShortCut del = 0, copy = 0, cut = 0, paste = 0, refresh = 0, rename = 0;
   } keys_;

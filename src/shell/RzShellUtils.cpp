@@ -628,6 +628,38 @@ HRESULT ResolveShortcut(std::string_view shortcutPath, TRzShortcutInfo& info, bo
 
 // ---- New folders ----
 
+namespace {
+
+bool FolderListsItem(IShellFolder* folder, std::string_view name, DWORD enumFlags) {
+  ComPtr<IEnumIDList> items;
+  const HRESULT hr = folder->EnumObjects(nullptr, enumFlags, items.Put());
+  if (FAILED(hr) || hr == S_FALSE || !items) return false;
+  for (;;) {
+    TRzPidl item;
+    ULONG fetched = 0;
+    if (items->Next(1, item.Put<ITEMID_CHILD>(), &fetched) != S_OK || fetched == 0) return false;
+    if (ItemDisplayName(folder, item.Get(), snkInFolder) == name) return true;
+  }
+}
+
+}  // namespace
+
+bool WaitForShellItem(IShellFolder* folder, std::string_view name, DWORD enumFlags,
+                      DWORD timeoutMs) {
+  if (!folder || name.empty()) return false;
+  constexpr DWORD kPollMs = 50;
+  const ULONGLONG deadline = GetTickCount64() + timeoutMs;
+  for (;;) {
+    if (FolderListsItem(folder, name, enumFlags)) return true;
+    const ULONGLONG now = GetTickCount64();
+    if (now >= deadline) return false;
+    const DWORD wait = static_cast<DWORD>(std::min<ULONGLONG>(kPollMs, deadline - now));
+    // Wakes early for input, so the window stays responsive; the poll then comes round again.
+    MsgWaitForMultipleObjects(0, nullptr, FALSE, wait, QS_ALLINPUT);
+    Application().ProcessMessages();
+  }
+}
+
 TRzCreateFolderResult CreateNewFolder(std::string_view parentPath, std::string& newName,
                                       const TRzCreateFolderErrorSink& onError) {
   std::string parent(parentPath);

@@ -249,6 +249,12 @@ using TRzCreateFolderErrorSink = std::function<void(const std::string& message)>
 TRzCreateFolderResult CreateNewFolder(std::string_view parentPath, std::string& newName,
                                       const TRzCreateFolderErrorSink& onError = {});
 
+// Pumps this thread's messages until `folder`'s enumeration (with `enumFlags`) holds an item
+// whose in-folder name is `name`, for at most `timeoutMs`; whether it came. The shell may list a
+// folder just made only after a moment (the desktop merges several folders into one view).
+bool WaitForShellItem(IShellFolder* folder, std::string_view name, DWORD enumFlags,
+                      DWORD timeoutMs);
+
 // ---- Context-menu verbs ----
 
 // The command range the shell controls give a context menu's handler.
