@@ -26,7 +26,7 @@ class THourglass {
   HCURSOR old_;
 };
 
-constexpr int kIconLeft = 8;   // from the item's left edge, at 96 pixels per inch
+constexpr int kIconLeft = 8;  // from the item's left edge, at 96 pixels per inch
 constexpr int kTextLeft = 32;
 constexpr int kTextRightGap = 8;
 constexpr int kVerticalGap = 4;
@@ -153,14 +153,13 @@ void TRzSendToMenu::Measure(MEASUREITEMSTRUCT& item) const {
   WindowDC screen(nullptr);
   SIZE text{};
   if (screen.Get()) {
-    SelectObjectScope select(screen.Get(),
-                             font_ ? font_.Get() : GetStockObject(DEFAULT_GUI_FONT));
+    SelectObjectScope select(screen.Get(), font_ ? font_.Get() : GetStockObject(DEFAULT_GUI_FONT));
     const std::wstring caption = Wide(entry.Caption);
     GetTextExtentPoint32W(screen.Get(), caption.c_str(), static_cast<int>(caption.size()), &text);
   }
   const SIZE icon = SmallIconSize();
-  item.itemWidth =
-      static_cast<UINT>(control_.ScaleValue(kTextLeft) + text.cx + control_.ScaleValue(kTextRightGap));
+  item.itemWidth = static_cast<UINT>(control_.ScaleValue(kTextLeft) + text.cx +
+                                     control_.ScaleValue(kTextRightGap));
   item.itemHeight =
       static_cast<UINT>(std::max(icon.cy, text.cy) + control_.ScaleValue(kVerticalGap));
 }
@@ -181,8 +180,8 @@ void TRzSendToMenu::Draw(const DRAWITEMSTRUCT& item) const {
                    r.top + (r.bottom - r.top - icon.cy) / 2, ILD_TRANSPARENT);
   SelectObject(dc, font_ ? font_.Get() : GetStockObject(DEFAULT_GUI_FONT));
   SetBkMode(dc, TRANSPARENT);
-  SetTextColor(dc, GetSysColor(selected ? COLOR_HIGHLIGHTTEXT
-                                        : (greyed ? COLOR_GRAYTEXT : COLOR_MENUTEXT)));
+  SetTextColor(
+      dc, GetSysColor(selected ? COLOR_HIGHLIGHTTEXT : (greyed ? COLOR_GRAYTEXT : COLOR_MENUTEXT)));
   RECT text = r;
   text.left += control_.ScaleValue(kTextLeft);
   std::wstring caption = Wide(entry.Caption);
@@ -216,8 +215,8 @@ bool TRzSendToMenu::Send(UINT command, IDataObject* data, HWND owner) const {
     return false;
   ComPtr<IDropTarget> target;
   PCUITEMID_CHILD children[] = {AsChild(child.Get())};
-  if (FAILED(folder->GetUIObjectOf(owner, 1, children, IID_IDropTarget, nullptr,
-                                   target.PutVoid())) ||
+  if (FAILED(
+          folder->GetUIObjectOf(owner, 1, children, IID_IDropTarget, nullptr, target.PutVoid())) ||
       !target)
     return false;
   DropDataOn(target.Get(), data);
