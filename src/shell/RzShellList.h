@@ -237,6 +237,10 @@ class TRzCustomShellList : public TRzCustomListView,
   void ColumnClicked(TListColumn* column) override;
   void Deletion(TListItem* item) override;
 
+  // The shell's drop target under the screen point (`item` gets the item it belongs to, null for
+  // the shown folder's); null where nothing may be dropped.
+  virtual ComPtr<IDropTarget> DropTargetAt(POINTL point, TListItem*& item);
+
   IShellDetails* Details() const { return details_.Get(); }
   bool HasDetails() const { return details_.Get() != nullptr; }
 
@@ -273,7 +277,6 @@ class TRzCustomShellList : public TRzCustomListView,
   void RevokeDropTarget();
 
   void SetDropItem(TListItem* item);
-  ComPtr<IDropTarget> DropTargetAt(POINTL point, TListItem*& item);
   // A step towards the edge the point of a drag over is near, at most every 100 ms.
   void DragAutoScroll(POINT client);
 

@@ -10,9 +10,11 @@
 
 #include "framework/Application.h"
 #include "framework/Forms.h"
+#include "shell/RzShellIntf.h"
 #include "support/TestForm.h"
 #include "support/TestPaths.h"
 #include "support/Wait.h"
+#include "ShellTestSupport.h"
 
 namespace kovra {
 namespace {
@@ -401,6 +403,88 @@ TEST_F(ShellListTest, FilesDroppedOnTheListGoToItsFolderAndAreListed) {
   if (GetFileAttributesW(Wide(Path("dropped.txt")).c_str()) == INVALID_FILE_ATTRIBUTES)
     GTEST_SKIP() << "the shell's folder drop target accepted the drop without copying (Wine)";
   ASSERT_TRUE(WaitUntil([&] { return Find("dropped.txt") != nullptr; }));
+}
+
+// A data object of one file of the list's folder, as a drag of it carries.
+ComPtr<IDataObject> DataOfFile(const std::string& path) {
+  TRzPidl file;
+  if (FAILED(PathToIdList(path, file))) return {};
+  TRzIdListArray parts(file.Get());
+  TRzPidl parent = IdListCopy(parts.Ancestor(1));
+  return TDataObject::CreateForItems(parent.Get(), nullptr, {IdListLastItem(file.Get())});
+}
+
+TEST_F(ShellListTest, ADragOverAnswersScrollAndScrollsTheListNearItsEdge) {
+  for (int i = 0; i < 60; ++i) Make("f" + std::to_string(100 + i) + ".txt", 10, 1);
+  list_->FillItems();
+  ASSERT_EQ(list_->Items().Count(), 66);
+  ComPtr<IDataObject> data = DataOfFile(Path("c.txt"));
+  ASSERT_TRUE(data);
+  ComPtr<TDropTarget> target = TDropTarget::Create(list_);
+  auto screen = [&](int x, int y) {
+    POINT p{x, y};
+    ClientToScreen(list_->Handle(), &p);
+    return POINTL{p.x, p.y};
+  };
+  auto topIndex = [&] { return SendMessageW(list_->Handle(), LVM_GETTOPINDEX, 0, 0); };
+  DWORD effect = DROPEFFECT_COPY;
+  ASSERT_HRESULT_SUCCEEDED(
+      target->DragEnter(data.Get(), MK_LBUTTON, screen(300, list_->ClientHeight() / 2), &effect));
+  EXPECT_EQ(topIndex(), 0);
+  effect = DROPEFFECT_COPY;
+  ASSERT_HRESULT_SUCCEEDED(
+      target->DragOver(MK_LBUTTON, screen(300, list_->ClientHeight() / 2), &effect));
+  EXPECT_TRUE(effect & DROPEFFECT_SCROLL);
+  EXPECT_EQ(topIndex(), 0);  // away from the edges nothing moves
+  effect = DROPEFFECT_COPY;
+  ASSERT_HRESULT_SUCCEEDED(
+      target->DragOver(MK_LBUTTON, screen(300, list_->ClientHeight() - 5), &effect));
+  EXPECT_TRUE(effect & DROPEFFECT_SCROLL);
+  EXPECT_GT(topIndex(), 0);
+  target->DragLeave();
+}
+
+// A list whose drop targets are one recorder of the test's, over every item, once offered.
+class RecordedDropList : public TRzShellList {
+ public:
+  using TRzShellList::TRzShellList;
+  ComPtr<IDropTarget> DropTargetAt(POINTL point, TListItem*& item) override {
+    const POINT client = ScreenToClient(POINT{point.x, point.y});
+    item = offered ? ItemAt(client.x, client.y) : nullptr;
+    return item ? ComPtr<IDropTarget>::AddRefOf(&recorder) : ComPtr<IDropTarget>();
+  }
+  bool offered = false;
+  test::RecordingDropTarget recorder{DROPEFFECT_COPY};
+};
+
+TEST_F(ShellListTest, NoInnerTargetHearsOfADragItNeverSawEnter) {
+  auto* list = test::Place<RecordedDropList>(*form_, 8, 8, 610, 300);
+  list->SetViewStyle(vsReport);
+  list->SetFolderPath(folder_);
+  ASSERT_TRUE(WaitUntil([&] { return list->Items().Count() == 6; }));
+  ComPtr<IDataObject> data = DataOfFile(Path("c.txt"));
+  ComPtr<TDropTarget> target = TDropTarget::Create(list);
+  const RECT r = list->Items()[0]->DisplayRect(LVIR_LABEL);
+  POINT p{(r.left + r.right) / 2, (r.top + r.bottom) / 2};
+  ClientToScreen(list->Handle(), &p);
+  const POINTL over{p.x, p.y};
+
+  // The drag entered where no target was; the item's target appears only for the drop.
+  DWORD effect = DROPEFFECT_COPY;
+  target->DragEnter(data.Get(), MK_LBUTTON, over, &effect);
+  EXPECT_TRUE(list->recorder.calls.empty());
+  list->offered = true;
+  effect = DROPEFFECT_COPY;
+  target->Drop(data.Get(), 0, over, &effect);
+  EXPECT_EQ(list->recorder.calls, (std::vector<std::string>{"enter", "over", "drop"}));
+  EXPECT_EQ(list->recorder.keys.back(), static_cast<DWORD>(MK_LBUTTON));  // the entering button
+
+  // Over without a drag that entered the list: nothing is passed on.
+  list->recorder.calls.clear();
+  effect = DROPEFFECT_COPY;
+  target->DragOver(MK_LBUTTON, over, &effect);
+  EXPECT_TRUE(list->recorder.calls.empty());
+  EXPECT_EQ(effect, static_cast<DWORD>(DROPEFFECT_SCROLL));
 }
 
 TEST_F(ShellListTest, CustomFrameAndFocusColourFollowTheSettings) {

@@ -69,61 +69,12 @@ HWND OpenMenuWindow() {
   return menus.empty() ? nullptr : menus.front();
 }
 
-// An IDropTarget that records what it is told and answers `answer` to the drag over.
-class RecordingTarget final : public IDropTarget {
- public:
-  explicit RecordingTarget(DWORD answer) : answer_(answer) {}
-  HRESULT STDMETHODCALLTYPE QueryInterface(REFIID iid, void** out) override {
-    if (iid != IID_IUnknown && iid != IID_IDropTarget) {
-      *out = nullptr;
-      return E_NOINTERFACE;
-    }
-    *out = this;
-    AddRef();
-    return S_OK;
-  }
-  ULONG STDMETHODCALLTYPE AddRef() override { return ++refs_; }
-  ULONG STDMETHODCALLTYPE Release() override { return --refs_; }  // lives on the test's stack
-  HRESULT STDMETHODCALLTYPE DragEnter(IDataObject*, DWORD keys, POINTL point,
-                                      DWORD* effect) override {
-    Record("enter", keys, point, *effect);
-    return S_OK;
-  }
-  HRESULT STDMETHODCALLTYPE DragOver(DWORD keys, POINTL point, DWORD* effect) override {
-    Record("over", keys, point, *effect);
-    *effect &= answer_;
-    return S_OK;
-  }
-  HRESULT STDMETHODCALLTYPE DragLeave() override {
-    calls.push_back("leave");
-    return S_OK;
-  }
-  HRESULT STDMETHODCALLTYPE Drop(IDataObject*, DWORD keys, POINTL point, DWORD* effect) override {
-    Record("drop", keys, point, *effect);
-    return S_OK;
-  }
-
-  std::vector<std::string> calls;
-  std::vector<DWORD> keys, effects;
-  std::vector<POINTL> points;
-
- private:
-  void Record(const char* call, DWORD key, POINTL point, DWORD effect) {
-    calls.push_back(call);
-    keys.push_back(key);
-    points.push_back(point);
-    effects.push_back(effect);
-  }
-  DWORD answer_;
-  ULONG refs_ = 1;
-};
-
 TEST(DropDataOn, EntersGoesOverAndDropsAtTheOriginWithTheLeftButtonAndCopy) {
   TRzPidl drives;
   ASSERT_HRESULT_SUCCEEDED(SpecialFolderLocation(nullptr, CSIDL_DRIVES, drives));
   ComPtr<IDataObject> data = TDataObject::CreateForItems(nullptr, nullptr, {drives.Get()});
   ASSERT_TRUE(data);
-  RecordingTarget target(DROPEFFECT_COPY);
+  test::RecordingDropTarget target(DROPEFFECT_COPY);
   EXPECT_HRESULT_SUCCEEDED(DropDataOn(&target, data.Get()));
   EXPECT_EQ(target.calls, (std::vector<std::string>{"enter", "over", "drop"}));
   for (std::size_t i = 0; i < target.keys.size(); ++i) {
@@ -134,7 +85,7 @@ TEST(DropDataOn, EntersGoesOverAndDropsAtTheOriginWithTheLeftButtonAndCopy) {
   }
 
   // A target that will not copy is left, not dropped on.
-  RecordingTarget refusing(DROPEFFECT_NONE);
+  test::RecordingDropTarget refusing(DROPEFFECT_NONE);
   EXPECT_EQ(DropDataOn(&refusing, data.Get()), S_FALSE);
   EXPECT_EQ(refusing.calls, (std::vector<std::string>{"enter", "over", "leave"}));
 }

@@ -76,6 +76,44 @@ void ClickNode(TRzCustomShellTree& tree, TTreeNode* node, bool right) {
   ClickAt(tree.Handle(), (r.left + r.right) / 2, (r.top + r.bottom) / 2, right);
 }
 
+HRESULT RecordingDropTarget::QueryInterface(REFIID iid, void** out) {
+  if (iid != IID_IUnknown && iid != IID_IDropTarget) {
+    *out = nullptr;
+    return E_NOINTERFACE;
+  }
+  *out = this;
+  AddRef();
+  return S_OK;
+}
+
+HRESULT RecordingDropTarget::DragEnter(IDataObject*, DWORD keys, POINTL point, DWORD* effect) {
+  Record("enter", keys, point, *effect);
+  return S_OK;
+}
+
+HRESULT RecordingDropTarget::DragOver(DWORD keys, POINTL point, DWORD* effect) {
+  Record("over", keys, point, *effect);
+  *effect &= answer_;
+  return S_OK;
+}
+
+HRESULT RecordingDropTarget::DragLeave() {
+  calls.push_back("leave");
+  return S_OK;
+}
+
+HRESULT RecordingDropTarget::Drop(IDataObject*, DWORD keys, POINTL point, DWORD* effect) {
+  Record("drop", keys, point, *effect);
+  return S_OK;
+}
+
+void RecordingDropTarget::Record(const char* call, DWORD key, POINTL point, DWORD effect) {
+  calls.push_back(call);
+  keys.push_back(key);
+  points.push_back(point);
+  effects.push_back(effect);
+}
+
 ModalScript::ModalScript(std::function<HWND()> target, std::chrono::milliseconds timeout)
     : target_(std::move(target)), timeout_(timeout), timer_(nullptr) {
   timer_.SetInterval(20);

@@ -1,9 +1,11 @@
 // What the shell test programs share besides the shell layer's scope, which ShellTestSupport.cpp
 // holds for the whole run as the program does (checking, not doing, the layer's start): finding
-// and clicking a shell tree's nodes, and scripts of user actions inside a modal window's loop.
+// and clicking a shell tree's nodes, a drop target that records what it is told, and scripts of
+// user actions inside a modal window's loop.
 #pragma once
 
 #include <windows.h>
+#include <ole2.h>
 
 #include <chrono>
 #include <cstddef>
@@ -24,6 +26,34 @@ TTreeNode* ChildNode(TTreeNode* parent, std::string_view text);
 std::vector<std::string> ChildTexts(TTreeNode* parent);
 // A real click in the middle of `node`'s text.
 void ClickNode(TRzCustomShellTree& tree, TTreeNode* node, bool right = false);
+
+// A drop target of the test's own: records each call with its key state, point and offered
+// effect, and answers `answer` (masked by what was offered) to every drag over.
+class RecordingDropTarget final : public IDropTarget {
+ public:
+  explicit RecordingDropTarget(DWORD answer) : answer_(answer) {}
+  RecordingDropTarget(const RecordingDropTarget&) = delete;
+  RecordingDropTarget& operator=(const RecordingDropTarget&) = delete;
+
+  HRESULT STDMETHODCALLTYPE QueryInterface(REFIID iid, void** out) override;
+  // It lives in the test's scope: counting keeps the calls honest, not its life.
+  ULONG STDMETHODCALLTYPE AddRef() override { return ++refs_; }
+  ULONG STDMETHODCALLTYPE Release() override { return --refs_; }
+  HRESULT STDMETHODCALLTYPE DragEnter(IDataObject*, DWORD keys, POINTL point,
+                                      DWORD* effect) override;
+  HRESULT STDMETHODCALLTYPE DragOver(DWORD keys, POINTL point, DWORD* effect) override;
+  HRESULT STDMETHODCALLTYPE DragLeave() override;
+  HRESULT STDMETHODCALLTYPE Drop(IDataObject*, DWORD keys, POINTL point, DWORD* effect) override;
+
+  std::vector<std::string> calls;  // "enter", "over", "leave", "drop"
+  std::vector<DWORD> keys, effects;
+  std::vector<POINTL> points;
+
+ private:
+  void Record(const char* call, DWORD key, POINTL point, DWORD effect);
+  DWORD answer_;
+  ULONG refs_ = 1;
+};
 
 // Steps run one after the other from a timer while a modal loop runs (a window's, a menu's, a
 // message box's); a step returns true once it is done and never blocks. After the deadline the
