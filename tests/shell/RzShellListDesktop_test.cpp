@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <functional>
 #include <memory>
 #include <stdexcept>
 #include <string>
@@ -361,6 +362,36 @@ TEST_F(ShellListTest, RenamingAndNewFoldersGoThroughTheShell) {
   ASSERT_TRUE(WaitUntil([&] { return list_->IsEditing(); }));
   EXPECT_EQ(list_->ListData(list_->ItemFocused())->FileName(), "New Folder");
   list_->EndEditing(true);
+}
+
+TEST_F(ShellListTest, NewFoldersOnTheDesktopShowOnceTheShellListsThemAndTheLastIsEdited) {
+  const std::string desktop = SpecialFolderPath(nullptr, CSIDL_DESKTOPDIRECTORY);
+  ASSERT_FALSE(desktop.empty());
+  const std::vector<std::string> names{"New Folder", "New Folder (2)", "New Folder (3)"};
+  auto removeAll = [&] {
+    for (const std::string& name : names) RemoveDirectoryW(Wide(desktop + "\\" + name).c_str());
+  };
+  removeAll();
+  struct Cleanup {
+    std::function<void()> run;
+    ~Cleanup() { run(); }
+  } cleanup{removeAll};
+  list_->SetFolderIdList(nullptr);
+  ASSERT_TRUE(WaitUntil([&] { return list_->Items().Count() > 0; }));
+  ASSERT_EQ(IdListItemCount(list_->FolderIdList()), 0);
+  for (std::size_t i = 0; i < names.size(); ++i) {
+    ASSERT_TRUE(list_->CreateNewFolder(true)) << names[i];
+    ASSERT_TRUE(WaitUntil([&] { return list_->IsEditing(); })) << names[i];
+    EXPECT_EQ(list_->ListData(list_->ItemFocused())->DisplayName(), names[i]);
+    if (i + 1 < names.size()) list_->EndEditing(true);
+  }
+  list_->EndEditing(true);
+  for (const std::string& name : names) {
+    bool listed = false;
+    for (int i = 0; i < list_->Items().Count(); ++i)
+      listed |= list_->ListData(list_->Items()[i])->DisplayName() == name;
+    EXPECT_TRUE(listed) << name;
+  }
 }
 
 TEST_F(ShellListTest, ShowHiddenDecidesWhetherHiddenFilesAppearAndTheyAreDrawnCut) {

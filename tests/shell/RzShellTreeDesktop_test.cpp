@@ -299,6 +299,46 @@ TEST_F(ShellTreeTest, NewFoldersTakeTheNextFreeNameAndOpenForEditing) {
   ASSERT_TRUE(PumpUntil([&] { return !tree_->IsEditing(); }));
 }
 
+// The user's desktop folder without the new folders a test makes there, before and after.
+class DesktopNewFolders {
+ public:
+  DesktopNewFolders() : desktop_(SpecialFolderPath(nullptr, CSIDL_DESKTOPDIRECTORY)) { Remove(); }
+  ~DesktopNewFolders() { Remove(); }
+  DesktopNewFolders(const DesktopNewFolders&) = delete;
+  DesktopNewFolders& operator=(const DesktopNewFolders&) = delete;
+  const std::string& Path() const { return desktop_; }
+
+ private:
+  void Remove() {
+    for (const char* name : {"New Folder", "New Folder (2)", "New Folder (3)"})
+      RemoveDirectoryW(Wide(desktop_ + "\\" + name).c_str());
+  }
+  std::string desktop_;
+};
+
+TEST_F(ShellTreeTest, NewFoldersOnTheDesktopShowOnceTheShellListsThemAndTheLastIsEdited) {
+  DesktopNewFolders made;
+  ASSERT_FALSE(made.Path().empty());
+  tree_->BaseFolder().SetIdList(nullptr);
+  TTreeNode* root = tree_->RootNode();
+  ASSERT_TRUE(TRzCustomShellTree::NodeData(root)->IsDesktop());
+  tree_->SetSelected(root);
+  const std::vector<std::string> names{"New Folder", "New Folder (2)", "New Folder (3)"};
+  for (std::size_t i = 0; i < names.size(); ++i) {
+    ASSERT_TRUE(tree_->CreateNewFolder());
+    ASSERT_TRUE(tree_->IsEditing()) << names[i];
+    wchar_t text[64] = {};
+    GetWindowTextW(tree_->EditHandle(), text, 64);
+    EXPECT_EQ(Narrow(text), names[i]);
+    if (i + 1 == names.size()) break;
+    root->EndEdit(true);
+    tree_->SetSelected(root);
+  }
+  for (const std::string& name : names) EXPECT_NE(ChildNode(root, name), nullptr) << name;
+  SendKeys({VK_ESCAPE});
+  ASSERT_TRUE(PumpUntil([&] { return !tree_->IsEditing(); }));
+}
+
 TEST_F(ShellTreeTest, DroppingAFileOnAFolderNodeHandsItToTheShell) {
   std::ofstream(Wide(root_ + "dropped.txt").c_str()) << "payload";
   TRzPidl rootList, file;

@@ -383,6 +383,30 @@ TEST_F(ShellFolderTest, NewFolderTakesTheFirstFreeName) {
   EXPECT_NE(GetFileAttributesW(Wide(Path("sub\\New Folder")).c_str()), INVALID_FILE_ATTRIBUTES);
 }
 
+// The folder `name`, made from a timer: by whichever loop pumps this thread's messages.
+std::string& LateFolder() {
+  static std::string path;
+  return path;
+}
+void CALLBACK MakeLateFolder(HWND, UINT, UINT_PTR id, DWORD) {
+  KillTimer(nullptr, id);
+  CreateDirectoryW(Wide(LateFolder()).c_str(), nullptr);
+}
+
+TEST_F(ShellFolderTest, WaitingForANewItemPumpsMessagesAndEndsWhenTheShellListsIt) {
+  TShellFolderPtr folder;
+  ASSERT_HRESULT_SUCCEEDED(BindToFolder(Parse(folder_).Get(), folder));
+  EXPECT_TRUE(WaitForShellItem(folder.Get(), "sub", SHCONTF_FOLDERS, 0));       // there already
+  EXPECT_FALSE(WaitForShellItem(folder.Get(), "a.txt", SHCONTF_FOLDERS, 100));  // not listed so
+
+  // Made while the wait runs: only a wait that pumps messages lets the timer make it.
+  LateFolder() = Path("late");
+  SetTimer(nullptr, 0, 50, MakeLateFolder);
+  EXPECT_TRUE(WaitForShellItem(folder.Get(), "late", SHCONTF_FOLDERS, 10000));
+  EXPECT_FALSE(WaitForShellItem(folder.Get(), "never", SHCONTF_FOLDERS, 100));
+  EXPECT_FALSE(WaitForShellItem(nullptr, "sub", SHCONTF_FOLDERS, 0));
+}
+
 TEST(FormatStrPos, FillsPositionalInsertsWithinItsLimit) {
   const std::string two[] = {"one", "二"};
   EXPECT_EQ(FormatStrPos("%2 then %1", two), "二 then one");
