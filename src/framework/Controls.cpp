@@ -5,6 +5,7 @@
 
 #include "framework/Application.h"
 #include "framework/CanvasScope.h"
+#include "framework/Docking.h"
 #include "framework/Forms.h"
 #include "framework/Menus.h"
 
@@ -398,7 +399,12 @@ void TControl::MouseButtonUp(TMessage& m, TMouseButton button) {
   MouseUp(button, MouseShiftState(m.WParam), MessageX(m.LParam), MessageY(m.LParam));
 }
 
+bool TControl::BeginDrag(bool immediate) {
+  return dragKind_ == dkDock && DragDockControl(*this, immediate);
+}
+
 void TControl::WMLButtonDown(TMessage& m) {
+  if (dragMode_ == dmAutomatic && BeginDrag(false)) return;
   if (controlStyle_ & csCaptureMouse) SetMouseCapture(true);
   if (controlStyle_ & csClickEvents) controlState_ |= csClicked;
   controlState_ |= csLButtonDown;

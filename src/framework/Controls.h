@@ -36,6 +36,9 @@ class TForm;
 enum TAlign : std::uint8_t { alNone, alTop, alBottom, alLeft, alRight, alClient };
 enum TAlignment : std::uint8_t { taLeftJustify, taRightJustify, taCenter };
 enum TMouseButton : std::uint8_t { mbLeft, mbRight, mbMiddle };
+// Only docking drags exist (Docking.h): a plain drag kind starts nothing.
+enum TDragKind : std::uint8_t { dkDrag, dkDock };
+enum TDragMode : std::uint8_t { dmManual, dmAutomatic };
 
 using TShiftState = std::uint8_t;
 constexpr TShiftState ssShift = 0x01, ssAlt = 0x02, ssCtrl = 0x04, ssLeft = 0x08, ssRight = 0x10,
@@ -174,6 +177,16 @@ class TControl : public TComponent {
   TCursor Cursor() const { return cursor_; }
   void SetCursor(TCursor cursor);
 
+  TDragKind DragKind() const { return dragKind_; }
+  void SetDragKind(TDragKind value) { dragKind_ = value; }
+  // Automatic: a left press starts BeginDrag(false) by itself.
+  TDragMode DragMode() const { return dragMode_; }
+  void SetDragMode(TDragMode value) { dragMode_ = value; }
+  // From a left press: drags a dock-kind control onto dock sites at once or, unless
+  // `immediate`, once the mouse has moved a few pixels. False when no drag took place (the
+  // button went up in place, or there is nothing to drag); the press then goes on as usual.
+  bool BeginDrag(bool immediate);
+
   // The resolution this control's bounds and font are at: the design's (96) until it is scaled.
   int CurrentPPI() const { return currentPPI_; }
   // Scales bounds, font, designed metrics and children to `ppi`: a form shown on, or moved to, a
@@ -301,6 +314,8 @@ class TControl : public TComponent {
   std::string hint_;
   bool showHint_ = false;
   TCursor cursor_ = crDefault;
+  TDragKind dragKind_ = dkDrag;
+  TDragMode dragMode_ = dmManual;
   TControlStyle controlStyle_ = csCaptureMouse | csClickEvents | csSetCaption | csDoubleClicks;
   TControlState controlState_ = 0;
   bool mouseInControl_ = false;

@@ -3,6 +3,8 @@
 #include <algorithm>
 #include <utility>
 
+#include "framework/Handles.h"
+
 namespace kovra {
 
 TDockTree::TDockTree(TWinControl& site) : site_(site) {}
@@ -144,21 +146,247 @@ bool TDockTree::WindowProcHook(TMessage& m) {
   return true;
 }
 
-bool DockControl(TControl& control, TWinControl& site) {
-  auto* dockSite = dynamic_cast<IDockSite*>(&site);
-  TDockTree* manager = dockSite ? dockSite->DockManager() : nullptr;
-  if (!manager) return false;
-  UndockControl(control);
+// ---- docking a control ----
+
+namespace {
+
+// A site that takes docked controls now.
+IDockSite* ActiveDockSite(TWinControl* control) {
+  auto* site = dynamic_cast<IDockSite*>(control);
+  return site && site->DockSite() && site->DockManager() ? site : nullptr;
+}
+
+bool Within(const TControl* control, const TControl& ancestor) {
+  for (const TControl* c = control; c; c = c->Parent())
+    if (c == &ancestor) return true;
+  return false;
+}
+
+// The site's client area in screen coordinates.
+RECT ScreenClientRect(const TWinControl& site) {
+  RECT r = site.ClientRect();
+  const POINT origin = site.ClientToScreen(POINT{0, 0});
+  OffsetRect(&r, origin.x, origin.y);
+  return r;
+}
+
+bool SiteTakes(TWinControl& site, IDockSite& dock, TControl& control, POINT at) {
+  RECT influence = ScreenClientRect(site);
+  bool canDock = true;
+  dock.GetSiteInfo(&control, influence, at, canDock);
+  return canDock && PtInRect(&influence, at);
+}
+
+bool AcceptsOver(TWinControl& site, IDockSite& dock, TDragDockObject& source, TDragState state) {
+  const POINT local = site.ScreenToClient(source.DragPos);
+  bool accept = true;
+  dock.DockOver(source, local.x, local.y, state, accept);
+  return accept;
+}
+
+// The last step of every docking: the old site lets the control go, the new one takes it.
+bool DropInto(TWinControl& site, IDockSite& dock, TDragDockObject& source) {
+  TControl& control = *source.Control;
+  if (TWinControl* from = HostDockSite(control)) {
+    auto* old = dynamic_cast<IDockSite*>(from);
+    if (!old->DoUnDock(&site, &control)) return false;
+    old->DockManager()->RemoveControl(&control);
+  }
   control.SetAlign(alNone);
   control.SetParent(&site);
-  manager->InsertControl(&control);
+  dock.DockManager()->InsertControl(&control);
+  const POINT local = site.ScreenToClient(source.DragPos);
+  dock.DockDrop(source, local.x, local.y);
   return true;
 }
 
-void UndockControl(TControl& control) {
-  auto* dockSite = dynamic_cast<IDockSite*>(control.Parent());
-  if (TDockTree* manager = dockSite ? dockSite->DockManager() : nullptr)
-    manager->RemoveControl(&control);
+}  // namespace
+
+TWinControl* HostDockSite(const TControl& control) {
+  TWinControl* parent = control.Parent();
+  auto* site = dynamic_cast<IDockSite*>(parent);
+  TDockTree* manager = site ? site->DockManager() : nullptr;
+  return manager && manager->Contains(&control) ? parent : nullptr;
+}
+
+bool DockControl(TControl& control, TWinControl& site) {
+  const RECT r = ScreenClientRect(site);
+  return DockControl(control, site, POINT{(r.left + r.right) / 2, (r.top + r.bottom) / 2});
+}
+
+bool DockControl(TControl& control, TWinControl& site, POINT at) {
+  IDockSite* dock = ActiveDockSite(&site);
+  if (!dock || Within(&site, control)) return false;
+  if (HostDockSite(control) == &site) return true;
+  if (!SiteTakes(site, *dock, control, at)) return false;
+  TDragDockObject source{&control, at, ScreenClientRect(site)};
+  return AcceptsOver(site, *dock, source, dsDragMove) && DropInto(site, *dock, source);
+}
+
+bool UndockControl(TControl& control) {
+  TWinControl* from = HostDockSite(control);
+  if (!from) return true;
+  auto* site = dynamic_cast<IDockSite*>(from);
+  if (!site->DoUnDock(nullptr, &control)) return false;
+  site->DockManager()->RemoveControl(&control);
+  return true;
+}
+
+// ---- dragging a control onto a site ----
+
+namespace {
+
+// One drag: the site under the cursor, its answers, and the rectangle on the screen. Sites
+// freed meanwhile (a timer's doing) are forgotten through free notification.
+class TDockDrag : public TComponent {
+ public:
+  TDockDrag(TControl& control, POINT start) : control_(control) {
+    const POINT origin = control.ClientToScreen(POINT{0, 0});
+    grab_ = POINT{start.x - origin.x, start.y - origin.y};
+    source_.Control = &control;
+  }
+  ~TDockDrag() override { ShowRect(false); }
+
+  void MoveTo(POINT at) {
+    source_.DragPos = at;
+    TWinControl* site = SiteAt(at);
+    TDragState state = dsDragMove;
+    if (site != target_) {
+      Leave();
+      target_ = site;
+      if (target_) FreeNotification(target_);
+      state = dsDragEnter;
+    }
+    RECT rect{at.x - grab_.x, at.y - grab_.y, 0, 0};
+    rect.right = rect.left + control_.Width();
+    rect.bottom = rect.top + control_.Height();
+    accepted_ = false;
+    if (IDockSite* dock = ActiveDockSite(target_)) {
+      source_.DockRect = ScreenClientRect(*target_);
+      accepted_ = AcceptsOver(*target_, *dock, source_, state);
+    }
+    if (!accepted_) source_.DockRect = rect;
+    if (shown_ && EqualRect(&drawn_, &source_.DockRect)) return;
+    ShowRect(false);
+    ShowRect(true);
+  }
+
+  void Drop() {
+    ShowRect(false);
+    IDockSite* dock = ActiveDockSite(target_);
+    if (!dock || !accepted_ || !DropInto(*target_, *dock, source_)) Leave();
+  }
+
+  void Cancel() {
+    ShowRect(false);
+    Leave();
+  }
+
+  // Around messages that may paint under the rectangle.
+  void ShowRect(bool show) {
+    if (show == shown_) return;
+    if (show) drawn_ = source_.DockRect;
+    WindowDC screen(nullptr);
+    DrawFocusRect(screen.Get(), &drawn_);
+    shown_ = show;
+  }
+  bool Shown() const { return shown_; }
+
+ protected:
+  void Notification(TComponent* component, TOperation operation) override {
+    TComponent::Notification(component, operation);
+    if (operation == opRemove && component == target_) target_ = nullptr;
+  }
+
+ private:
+  // From the window under the cursor outward, the first site that says it takes the control;
+  // never the site that holds it now, nor anything inside the control.
+  TWinControl* SiteAt(POINT at) {
+    HWND wnd = WindowFromPoint(at);
+    TWinControl* own = HostDockSite(control_);
+    for (TWinControl* c = wnd ? TWinControl::FindControl(wnd) : nullptr; c; c = c->Parent()) {
+      if (c == own || Within(c, control_)) continue;
+      if (IDockSite* dock = ActiveDockSite(c); dock && SiteTakes(*c, *dock, control_, at)) return c;
+    }
+    return nullptr;
+  }
+
+  void Leave() {
+    if (!target_) return;
+    TWinControl* site = std::exchange(target_, nullptr);
+    RemoveFreeNotification(site);
+    if (IDockSite* dock = ActiveDockSite(site)) AcceptsOver(*site, *dock, source_, dsDragLeave);
+  }
+
+  TControl& control_;
+  POINT grab_{};  // the cursor's offset inside the control
+  TDragDockObject source_;
+  TWinControl* target_ = nullptr;
+  bool accepted_ = false;
+  RECT drawn_{};
+  bool shown_ = false;
+};
+
+bool BeyondDragDistance(POINT start, POINT p) {
+  RECT still{start.x, start.y, start.x, start.y};
+  InflateRect(&still, GetSystemMetrics(SM_CXDRAG) / 2, GetSystemMetrics(SM_CYDRAG) / 2);
+  still.right++;
+  still.bottom++;
+  return !PtInRect(&still, p);
+}
+
+bool IsInput(UINT msg) {
+  return (msg >= WM_MOUSEFIRST && msg <= WM_MOUSELAST) || (msg >= WM_KEYFIRST && msg <= WM_KEYLAST);
+}
+
+}  // namespace
+
+bool DragDockControl(TControl& control, bool immediate) {
+  TWinControl* holder =
+      control.IsWindowed() ? static_cast<TWinControl*>(&control) : control.Parent();
+  if (!holder || !holder->HandleAllocated() || GetKeyState(VK_LBUTTON) >= 0) return false;
+  const HWND capture = holder->WindowHandle();
+  POINT start;
+  GetCursorPos(&start);
+  TDockDrag drag(control, start);
+  bool started = immediate;
+  if (started) drag.MoveTo(start);
+  SetCapture(capture);
+  // The mouse and keys are the drag's until it ends; everything else is dispatched as usual,
+  // with the rectangle lifted so that painting cannot smear it.
+  for (;;) {
+    MSG msg;
+    if (GetCapture() != capture) {
+      drag.Cancel();
+      break;
+    }
+    const BOOL got = GetMessageW(&msg, nullptr, 0, 0);
+    if (got <= 0) {
+      if (got == 0) PostQuitMessage(static_cast<int>(msg.wParam));
+      drag.Cancel();
+      break;
+    }
+    if (msg.message == WM_MOUSEMOVE) {
+      started = started || BeyondDragDistance(start, msg.pt);
+      if (started) drag.MoveTo(msg.pt);
+    } else if (msg.message == WM_LBUTTONUP) {
+      // Released in place: the press goes on as a click, so the release must reach it.
+      if (!started) PostMessageW(msg.hwnd, msg.message, msg.wParam, msg.lParam);
+      if (started) drag.Drop();
+      break;
+    } else if (msg.message == WM_KEYDOWN && msg.wParam == VK_ESCAPE) {
+      drag.Cancel();
+      break;
+    } else if (!IsInput(msg.message)) {
+      const bool shown = drag.Shown();
+      drag.ShowRect(false);
+      TranslateMessage(&msg);
+      DispatchMessageW(&msg);
+      drag.ShowRect(shown);
+    }
+  }
+  if (GetCapture() == capture) ReleaseCapture();
+  return started;
 }
 
 }  // namespace kovra

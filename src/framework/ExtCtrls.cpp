@@ -129,6 +129,25 @@ void TCustomPanel::SetUseDockManager(bool value) {
   UpdateDockManager();
 }
 
+void TCustomPanel::GetSiteInfo(TControl* client, RECT& influenceRect, POINT mousePos,
+                               bool& canDock) {
+  if (OnGetSiteInfo) OnGetSiteInfo(this, client, influenceRect, mousePos, canDock);
+}
+
+void TCustomPanel::DockOver(TDragDockObject& source, int x, int y, TDragState state, bool& accept) {
+  if (OnDockOver) OnDockOver(this, source, x, y, state, accept);
+}
+
+void TCustomPanel::DockDrop(TDragDockObject& source, int x, int y) {
+  if (OnDockDrop) OnDockDrop(this, source, x, y);
+}
+
+bool TCustomPanel::DoUnDock(TWinControl* newTarget, TControl* client) {
+  bool allow = true;
+  if (OnUnDock) OnUnDock(this, client, newTarget, allow);
+  return allow;
+}
+
 std::unique_ptr<TDockTree> TCustomPanel::CreateDockManager() {
   return std::make_unique<TDockTree>(*this);
 }

@@ -38,11 +38,22 @@ class TCustomPanel : public TCustomControl, public IDockSite {
   bool Locked() const { return locked_; }
   void SetLocked(bool value) { locked_ = value; }
 
-  bool DockSite() const { return dockSite_; }
+  bool DockSite() const override { return dockSite_; }
   void SetDockSite(bool value);
   bool UseDockManager() const { return useDockManager_; }
   void SetUseDockManager(bool value);
   TDockTree* DockManager() const override { return dockManager_.get(); }
+
+  // Each fires its event (Docking.h says when they are asked).
+  void GetSiteInfo(TControl* client, RECT& influenceRect, POINT mousePos, bool& canDock) override;
+  void DockOver(TDragDockObject& source, int x, int y, TDragState state, bool& accept) override;
+  void DockDrop(TDragDockObject& source, int x, int y) override;
+  bool DoUnDock(TWinControl* newTarget, TControl* client) override;
+
+  TGetSiteInfoEvent OnGetSiteInfo;
+  TDockOverEvent OnDockOver;
+  TDockDropEvent OnDockDrop;
+  TUnDockEvent OnUnDock;
 
  protected:
   using TCustomControl::Canvas;
