@@ -45,6 +45,29 @@ void TRzSplitterPane::CMVisibleChanged(TMessage& m) {
   if (!splitter_.IsDestroying()) splitter_.PaneVisibilityChanged();
 }
 
+void TRzSplitterPane::GetSiteInfo(TControl* client, RECT& influenceRect, POINT mousePos,
+                                  bool& canDock) {
+  TRzCustomPanel::GetSiteInfo(client, influenceRect, mousePos, canDock);
+  splitter_.PaneGetSiteInfo(*this, client, influenceRect, mousePos, canDock);
+}
+
+void TRzSplitterPane::DockOver(TDragDockObject& source, int x, int y, TDragState state,
+                               bool& accept) {
+  TRzCustomPanel::DockOver(source, x, y, state, accept);
+  splitter_.PaneDockOver(*this, source, x, y, state, accept);
+}
+
+void TRzSplitterPane::DockDrop(TDragDockObject& source, int x, int y) {
+  TRzCustomPanel::DockDrop(source, x, y);
+  splitter_.PaneDockDrop(*this, source, x, y);
+}
+
+bool TRzSplitterPane::DoUnDock(TWinControl* newTarget, TControl* client) {
+  bool allow = TRzCustomPanel::DoUnDock(newTarget, client);
+  splitter_.PaneUnDock(*this, client, newTarget, allow);
+  return allow;
+}
+
 // ---- TRzSplitter ----
 
 TRzSplitter::TRzSplitter(TComponent* owner)
@@ -294,6 +317,31 @@ void TRzSplitter::ReparentNamed(const std::vector<std::string>& names, TRzSplitt
     auto* control = dynamic_cast<TControl*>(owner->FindComponent(name));
     if (control && control != this && control != &pane) control->SetParent(&pane);
   }
+}
+
+// ---- the panes' docking ----
+
+void TRzSplitter::PaneGetSiteInfo(const TRzSplitterPane& pane, TControl* client,
+                                  RECT& influenceRect, POINT mousePos, bool& canDock) {
+  auto& event = &pane == upperLeft_ ? OnULGetSiteInfo : OnLRGetSiteInfo;
+  if (event) event(this, client, influenceRect, mousePos, canDock);
+}
+
+void TRzSplitter::PaneDockOver(const TRzSplitterPane& pane, TDragDockObject& source, int x, int y,
+                               TDragState state, bool& accept) {
+  auto& event = &pane == upperLeft_ ? OnULDockOver : OnLRDockOver;
+  if (event) event(this, source, x, y, state, accept);
+}
+
+void TRzSplitter::PaneDockDrop(const TRzSplitterPane& pane, TDragDockObject& source, int x, int y) {
+  auto& event = &pane == upperLeft_ ? OnULDockDrop : OnLRDockDrop;
+  if (event) event(this, source, x, y);
+}
+
+void TRzSplitter::PaneUnDock(const TRzSplitterPane& pane, TControl* client, TWinControl* newTarget,
+                             bool& allow) {
+  auto& event = &pane == upperLeft_ ? OnULUnDock : OnLRUnDock;
+  if (event) event(this, client, newTarget, allow);
 }
 
 // ---- hot spot ----

@@ -1,6 +1,7 @@
 // The splitter: a framed panel divided into two panes by a bar that can be dragged, kept at a
 // percentage, and collapsed and restored by clicking its hot spot.
-//   TRzSplitterPane  one side; its visibility changes lay the splitter out again
+//   TRzSplitterPane  one side; its visibility changes lay the splitter out again, and its
+//                    docking questions go on to the splitter's events for that side
 //   TRzPaneData      a view of one pane's appearance (UpperLeft, LowerRight)
 //   TRzSplitter      orientation, position and its limits, dragging, hot spot, events
 // The arithmetic is in RzSplitLogic.h.
@@ -30,6 +31,11 @@ class TRzSplitterPane : public TRzCustomPanel {
  public:
   TRzSplitterPane(TRzSplitter& splitter, TComponent* owner);
   ~TRzSplitterPane() override;
+
+  void GetSiteInfo(TControl* client, RECT& influenceRect, POINT mousePos, bool& canDock) override;
+  void DockOver(TDragDockObject& source, int x, int y, TDragState state, bool& accept) override;
+  void DockDrop(TDragDockObject& source, int x, int y) override;
+  bool DoUnDock(TWinControl* newTarget, TControl* client) override;
 
  protected:
   void CMVisibleChanged(TMessage& m) override;
@@ -161,10 +167,27 @@ class TRzSplitter : public TRzCustomPanel {
   std::function<void(TObject* sender)> OnChange;
   TPositionChangingEvent OnChanging;
   std::function<void(TObject* sender)> OnHotSpotClick;
+  // The panes' docking, per side, with the splitter as sender; x, y are in the pane's client
+  // coordinates.
+  TGetSiteInfoEvent OnULGetSiteInfo;
+  TDockOverEvent OnULDockOver;
+  TDockDropEvent OnULDockDrop;
+  TUnDockEvent OnULUnDock;
+  TGetSiteInfoEvent OnLRGetSiteInfo;
+  TDockOverEvent OnLRDockOver;
+  TDockDropEvent OnLRDockDrop;
+  TUnDockEvent OnLRUnDock;
 
  protected:
   friend class TRzSplitterPane;
   void PaneVisibilityChanged();
+  void PaneGetSiteInfo(const TRzSplitterPane& pane, TControl* client, RECT& influenceRect,
+                       POINT mousePos, bool& canDock);
+  void PaneDockOver(const TRzSplitterPane& pane, TDragDockObject& source, int x, int y,
+                    TDragState state, bool& accept);
+  void PaneDockDrop(const TRzSplitterPane& pane, TDragDockObject& source, int x, int y);
+  void PaneUnDock(const TRzSplitterPane& pane, TControl* client, TWinControl* newTarget,
+                  bool& allow);
 
   void Paint() override;
   void Loaded() override;
