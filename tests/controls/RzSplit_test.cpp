@@ -1,10 +1,13 @@
 #include <gtest/gtest.h>
 
 #include <memory>
+#include <string>
+#include <vector>
 
 #include "controls/RzSplit.h"
 #include "framework/Application.h"
 #include "framework/Forms.h"
+#include "support/Input.h"
 #include "support/Pump.h"
 #include "support/TestForm.h"
 
@@ -198,9 +201,7 @@ TEST_F(SplitterTest, VerticalBarDragsAlongY) {
 // ---- cursor ----
 
 TEST_F(SplitterTest, TheBarAndTheHotSpotShowTheProgramsOwnCursors) {
-  const auto own = [](const wchar_t* name) {
-    return LoadCursorW(GetModuleHandleW(nullptr), name);
-  };
+  const auto own = [](const wchar_t* name) { return LoadCursorW(GetModuleHandleW(nullptr), name); };
   ASSERT_NE(own(L"RZSPLIT_HORZ"), nullptr);  // this program carries them, as Kovra.exe does
   const auto cursorAt = [&](POINT client) {
     const POINT screen = split_->ClientToScreen(client);
@@ -330,6 +331,132 @@ TEST_F(SplitterTest, BarAndHotSpotArePainted) {
   EXPECT_EQ(BitmapPixel(shot, bar.left + 1, 5), clBlue);
   EXPECT_EQ(BitmapPixel(shot, hot.left, hot.top + 5), clRed);
   EXPECT_EQ(BitmapPixel(shot, hot.right - 1, hot.top + 5), clRed);
+}
+
+// ---- docking into the panes ----
+
+class SplitterDockingTest : public SplitterTest {
+ protected:
+  void SetUp() override {
+    SplitterTest::SetUp();
+    split_->UpperLeft().SetDockSite(true);
+    split_->LowerRight().SetDockSite(true);
+    client_ = test::Place<TRzPanel>(*form_, 250, 10, 40, 40);
+    client_->SetName("client");
+    Listen("ul", split_->OnULGetSiteInfo, split_->OnULDockOver, split_->OnULDockDrop,
+           split_->OnULUnDock);
+    Listen("lr", split_->OnLRGetSiteInfo, split_->OnLRDockOver, split_->OnLRDockDrop,
+           split_->OnLRUnDock);
+  }
+
+  std::string PaneName(const TWinControl* pane) const {
+    return pane == &split_->UpperLeftPane()    ? "ul"
+           : pane == &split_->LowerRightPane() ? "lr"
+                                               : "nowhere";
+  }
+  // Each event writes itself into the log, with the pane's client coordinates.
+  void Listen(const std::string& side, TGetSiteInfoEvent& siteInfo, TDockOverEvent& over,
+              TDockDropEvent& drop, TUnDockEvent& undock) {
+    const TRzSplitterPane* pane =
+        side == "ul" ? &split_->UpperLeftPane() : &split_->LowerRightPane();
+    const auto where = [pane](POINT screen) {
+      const POINT p = pane->ScreenToClient(screen);
+      return std::to_string(p.x) + "," + std::to_string(p.y);
+    };
+    const auto from = [this](TObject* sender) { return sender == split_ ? "" : " (wrong sender)"; };
+    siteInfo = [=, this](TObject* sender, TControl* client, RECT& influence, POINT mouse, bool&) {
+      log_.push_back(side + " site " + client->Name() + " " +
+                     where(POINT{influence.right, influence.bottom}) + " mouse " + where(mouse) +
+                     from(sender));
+    };
+    over = [=, this](TObject* sender, TDragDockObject& source, int x, int y, TDragState state,
+                     bool&) {
+      static const char* kStates[] = {"enter", "leave", "move"};
+      log_.push_back(side + " over " + source.Control->Name() + " " + std::to_string(x) + "," +
+                     std::to_string(y) + " " + kStates[state] + from(sender));
+    };
+    drop = [=, this](TObject* sender, TDragDockObject& source, int x, int y) {
+      log_.push_back(side + " drop " + source.Control->Name() + " " + std::to_string(x) + "," +
+                     std::to_string(y) + from(sender));
+    };
+    undock = [=, this](TObject* sender, TControl* client, TWinControl* target, bool&) {
+      log_.push_back(side + " undock " + client->Name() + " to " + PaneName(target) + from(sender));
+    };
+  }
+
+  TRzPanel* client_ = nullptr;
+  std::vector<std::string> log_;
+};
+
+TEST_F(SplitterDockingTest, EachPaneFiresItsOwnSidesEvents) {
+  ASSERT_TRUE(DockControl(*client_, split_->UpperLeftPane()));
+  EXPECT_EQ(client_->Parent(), &split_->UpperLeftPane());
+  // The influence rectangle is the pane's client area; the drop its centre.
+  EXPECT_EQ(log_, (std::vector<std::string>{"ul site client 100,100 mouse 50,50",
+                                            "ul over client 50,50 move", "ul drop client 50,50"}));
+  log_.clear();
+  ASSERT_TRUE(DockControl(*client_, split_->LowerRightPane()));
+  EXPECT_EQ(client_->Parent(), &split_->LowerRightPane());
+  EXPECT_EQ(log_, (std::vector<std::string>{"lr site client 96,100 mouse 48,50",
+                                            "lr over client 48,50 move", "ul undock client to lr",
+                                            "lr drop client 48,50"}));
+  log_.clear();
+  ASSERT_TRUE(UndockControl(*client_));
+  EXPECT_EQ(log_, (std::vector<std::string>{"lr undock client to nowhere"}));
+}
+
+TEST_F(SplitterDockingTest, ARefusalThroughTheSplittersEventsLeavesTheControlInItsPane) {
+  ASSERT_TRUE(DockControl(*client_, split_->UpperLeftPane()));
+  const auto stays = [&] {
+    const bool docked = DockControl(*client_, split_->LowerRightPane());
+    return !docked && client_->Parent() == &split_->UpperLeftPane() &&
+           split_->UpperLeftPane().DockManager()->Contains(client_);
+  };
+  split_->OnLRGetSiteInfo = [](TObject*, TControl*, RECT&, POINT, bool& canDock) {
+    canDock = false;
+  };
+  EXPECT_TRUE(stays());
+  split_->OnLRGetSiteInfo = nullptr;
+  split_->OnLRDockOver = [](TObject*, TDragDockObject&, int, int, TDragState, bool& accept) {
+    accept = false;
+  };
+  EXPECT_TRUE(stays());
+  split_->OnLRDockOver = nullptr;
+  split_->OnULUnDock = [](TObject*, TControl*, TWinControl*, bool& allow) { allow = false; };
+  EXPECT_TRUE(stays());
+  EXPECT_FALSE(UndockControl(*client_));
+  split_->OnULUnDock = nullptr;
+  EXPECT_TRUE(DockControl(*client_, split_->LowerRightPane()));
+}
+
+TEST_F(SplitterDockingTest, TheMouseDragsAControlFromOnePaneIntoTheOther) {
+  ASSERT_TRUE(DockControl(*client_, split_->UpperLeftPane()));
+  log_.clear();
+  client_->SetDragKind(dkDock);
+  client_->SetDragMode(dmAutomatic);
+  Pump();
+  const POINT grip = client_->ClientToScreen(POINT{client_->Width() / 2, client_->Height() / 2});
+  const POINT over = split_->LowerRightPane().ClientToScreen(POINT{30, 40});
+  test::MouseScript drag;
+  drag.Press(grip)
+      .Move(POINT{grip.x + 8, grip.y})
+      .Move(over)
+      .Move(POINT{over.x + 6, over.y})
+      .Release(POINT{over.x + 6, over.y})
+      .Start();
+  ASSERT_TRUE(test::PumpUntil([&] { return drag.Done(); }));
+  EXPECT_FALSE(drag.TimedOut());
+  EXPECT_EQ(client_->Parent(), &split_->LowerRightPane());
+  EXPECT_TRUE(split_->LowerRightPane().DockManager()->Contains(client_));
+  EXPECT_FALSE(split_->UpperLeftPane().DockManager()->Contains(client_));
+  // The pane it leaves is never a target; the docked client fills the pane under its caption.
+  EXPECT_EQ(log_, (std::vector<std::string>{
+                      "lr site client 96,100 mouse 30,40", "lr over client 30,40 enter",
+                      "lr site client 96,100 mouse 36,40", "lr over client 36,40 move",
+                      "ul undock client to lr", "lr drop client 36,40"}));
+  EXPECT_EQ(client_->BoundsRect().top, TRzPanelDockManager::kGrabberSize);
+  EXPECT_EQ(client_->Width(), 96);
+  test::ParkCursor();
 }
 
 }  // namespace
