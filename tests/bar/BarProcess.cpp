@@ -2,7 +2,9 @@
 
 #include <algorithm>
 #include <stdexcept>
+#include <string>
 
+#include "framework/Handles.h"
 #include "framework/runtime/Text.h"
 #include "support/Input.h"
 #include "support/Sim.h"
@@ -48,6 +50,58 @@ bool ThreadFlag(HWND wnd, DWORD flag) {
 
 bool InMoveLoop(HWND wnd) {
   return ThreadFlag(wnd, GUI_INMOVESIZE);
+}
+
+// The rows of an open popup menu drawn in the selection colour, in screen coordinates. Under Wine
+// another program gets the menu's handle (MN_GETHMENU) but GetMenuState and GetMenuItemInfo
+// refuse it (ERROR_INVALID_MENU_HANDLE); what the menu shows can be read all the same.
+struct Band {
+  int top = 0;
+  int bottom = 0;
+  bool Empty() const { return bottom <= top; }
+  bool operator==(const Band&) const = default;
+};
+
+Band HighlightedBand(HWND menu) {
+  RECT r{};
+  if (!GetWindowRect(menu, &r) || r.right - r.left < 12 || r.bottom <= r.top) return {};
+  // A column near the right edge: clear of the check marks and the text, inside the border.
+  const int x = r.right - 6, height = r.bottom - r.top;
+  WindowDC screen(nullptr);
+  MemoryDC column(CreateCompatibleDC(screen.Get()));
+  BitmapHandle pixels(CreateCompatibleBitmap(screen.Get(), 1, height));
+  SelectObjectScope selected(column.Get(), pixels.Get());
+  BitBlt(column.Get(), 0, 0, 1, height, screen.Get(), x, r.top, SRCCOPY);
+  const COLORREF highlight = GetSysColor(COLOR_HIGHLIGHT);
+  const COLORREF menuHighlight = GetSysColor(COLOR_MENUHILIGHT);
+  Band band;
+  for (int y = 0; y < height; ++y) {
+    const COLORREF c = GetPixel(column.Get(), 0, y);
+    if (c != highlight && c != menuHighlight) continue;
+    // Two highlighted runs: caught between two items' repainting, which shows no answer yet.
+    if (!band.Empty() && band.bottom != r.top + y) return {};
+    if (band.Empty()) band.top = r.top + y;
+    band.bottom = r.top + y + 1;
+  }
+  return band;
+}
+
+// Moves the highlight one item down and waits until it shows elsewhere; a key the menu missed
+// is sent again.
+Band StepDown(HWND menu, const Band& from) {
+  for (int attempt = 0; attempt < 3; ++attempt) {
+    PostMessageW(menu, WM_KEYDOWN, VK_DOWN, 1);
+    PostMessageW(menu, WM_KEYUP, VK_DOWN, 0xC0000001);
+    Band now;
+    if (WaitUntil(
+            [&] {
+              now = HighlightedBand(menu);
+              return !now.Empty() && now != from;
+            },
+            std::chrono::seconds(2)))
+      return now;
+  }
+  throw std::runtime_error("the popup menu's highlight does not move with the Down key");
 }
 
 }  // namespace
@@ -170,7 +224,7 @@ void BarProcess::PressKey(WORD key) {
 
 // The captions of the bar's popup menus, by control, in the order the bar builds them; separators
 // are left out, as the keyboard skips them. Another program cannot read a menu's items under
-// Wine, so they are known here, and a test that chooses the wrong item fails by what it does.
+// Wine, so they are known here; ChooseMenuItem checks which row is highlighted before it chooses.
 const std::vector<std::string_view>& MenuCaptions(int control) {
   static const std::vector<std::vector<std::string_view>> kMenus{
       {"融资全仓买", "融资半仓买", "融资买三分之一仓", "融资买四分之一仓", "融资买五分之一仓",
@@ -196,12 +250,28 @@ void BarProcess::ChooseMenuItem(int control, std::string_view caption) const {
         return menu && IsWindowVisible(menu) && ThreadFlag(bar_, GUI_INMENUMODE);
       }))
     throw std::runtime_error("no popup menu opened");
-  // The keys go to the menu itself, not to whichever window holds the foreground: the first
-  // Down selects the first item, each further one the next, past separators; Enter chooses it.
-  for (auto it = captions.begin(); it <= found; ++it) {
-    PostMessageW(menu, WM_KEYDOWN, VK_DOWN, 1);
-    PostMessageW(menu, WM_KEYUP, VK_DOWN, 0xC0000001);
+  // The keys go to the menu itself, not to whichever window holds the foreground. Down moves the
+  // highlight to the next item, past separators, and from the last to the first: once every item
+  // has been highlighted, their rows in top-to-bottom order are the captions' order, whatever
+  // item (if any) the menu opened with.
+  const size_t wanted = static_cast<size_t>(found - captions.begin());
+  std::vector<Band> seen;
+  Band now = HighlightedBand(menu);
+  if (!now.Empty()) seen.push_back(now);
+  while (seen.size() < captions.size()) {
+    now = StepDown(menu, now);
+    if (std::find(seen.begin(), seen.end(), now) != seen.end())
+      throw std::runtime_error("the popup menu has fewer items than its captions");
+    seen.push_back(now);
   }
+  std::sort(seen.begin(), seen.end(), [](const Band& a, const Band& b) { return a.top < b.top; });
+  for (size_t steps = 0; now != seen[wanted]; ++steps) {
+    if (steps == captions.size())
+      throw std::runtime_error("the popup menu's highlight went astray");
+    now = StepDown(menu, now);
+  }
+  if (HighlightedBand(menu) != seen[wanted])
+    throw std::runtime_error("the popup menu highlights another item than " + std::string(caption));
   PostMessageW(menu, WM_CHAR, L'\r', 1);
   if (!WaitUntil([&] { return !MenuOpen() && !ThreadFlag(bar_, GUI_INMENUMODE); }))
     throw std::runtime_error("the popup menu stayed open");
