@@ -282,7 +282,6 @@ class TDockDrag : public TComponent {
     Leave();
   }
 
-  // Around messages that may paint under the rectangle.
   void ShowRect(bool show) {
     if (show == shown_) return;
     if (show) drawn_ = source_.DockRect;
@@ -352,8 +351,14 @@ bool DragDockControl(TControl& control, bool immediate) {
   bool started = immediate;
   if (started) drag.MoveTo(start);
   SetCapture(capture);
-  // The mouse and keys are the drag's until it ends; everything else is dispatched as usual,
-  // with the rectangle lifted so that painting cannot smear it.
+  // Let go on every path: a drop handler may throw.
+  struct CaptureScope {
+    HWND wnd;
+    ~CaptureScope() {
+      if (GetCapture() == wnd) ReleaseCapture();
+    }
+  } captured{capture};
+  // The mouse and keys are the drag's until it ends; everything else is dispatched as usual.
   for (;;) {
     MSG msg;
     if (GetCapture() != capture) {
@@ -378,14 +383,15 @@ bool DragDockControl(TControl& control, bool immediate) {
       drag.Cancel();
       break;
     } else if (!IsInput(msg.message)) {
-      const bool shown = drag.Shown();
-      drag.ShowRect(false);
+      // Painting under the rectangle would smear it: it is lifted meanwhile (only then, or it
+      // flickers with every timer).
+      const bool lift = msg.message == WM_PAINT && drag.Shown();
+      if (lift) drag.ShowRect(false);
       TranslateMessage(&msg);
       DispatchMessageW(&msg);
-      drag.ShowRect(shown);
+      if (lift) drag.ShowRect(true);
     }
   }
-  if (GetCapture() == capture) ReleaseCapture();
   return started;
 }
 
