@@ -80,7 +80,8 @@ struct TDragDockObject {
   RECT DockRect{};
 };
 
-// Influence rectangle and mouse point in screen coordinates; x, y in the site's client ones.
+// Influence rectangle (the site's client area until a handler changes it) and mouse point in
+// screen coordinates; x, y in the site's client ones.
 using TGetSiteInfoEvent = std::function<void(TObject* sender, TControl* dockClient,
                                              RECT& influenceRect, POINT mousePos, bool& canDock)>;
 using TDockOverEvent = std::function<void(TObject* sender, TDragDockObject& source, int x, int y,
@@ -111,10 +112,10 @@ class IDockSite {
 };
 
 // Moves `control` into `site` as a drop at `at` (screen coordinates; by default the centre of
-// the site) would: the site is asked GetSiteInfo and DockOver, the site the control leaves is
-// asked UnDock, then the control is moved, handed to the site's manager and DockDrop fires.
-// False when `site` takes no docked controls or any answer is no; the control then stays where
-// it was. Docking a control into the site that holds it changes nothing.
+// the site) would: the site is asked GetSiteInfo and DockOver (dsDragMove), the site the control
+// leaves is asked UnDock, then the control is moved, handed to the site's manager and DockDrop
+// fires. False when `site` takes no docked controls or any answer is no; the control then stays
+// where it was. Docking a control into the site that holds it changes nothing.
 bool DockControl(TControl& control, TWinControl& site);
 bool DockControl(TControl& control, TWinControl& site, POINT at);
 // Takes `control` out of its site's manager once the site allows it (UnDock with no new
@@ -125,9 +126,10 @@ TWinControl* HostDockSite(const TControl& control);
 
 // The mouse drag behind TControl::BeginDrag for dock-kind controls, run in a loop of its own
 // from a left press: past the system's drag distance (at once when `immediate`) the site under
-// the cursor that says it can take the control is asked DockOver as the mouse moves, with a
-// focus rectangle drawn on the screen where the control would go (or, over no site, where it
-// would be); a release over an accepting site docks it there through DockControl's questions.
+// the cursor that says it can take the control (never the one holding it) is asked DockOver as
+// the mouse moves, with a focus rectangle drawn on the screen where the control would go (or,
+// over no site, where it would be); a release over an accepting site docks it there once the
+// site it leaves allows it (UnDock), and DockDrop fires.
 // Escape, a lost capture or a release elsewhere ends it with nothing moved. False when the
 // button went up before the drag began (that release is put back in the queue, so the press
 // ends as a click) or when there is nothing to drag.

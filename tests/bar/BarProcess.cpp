@@ -104,6 +104,37 @@ Band StepDown(HWND menu, const Band& from) {
   throw std::runtime_error("the popup menu's highlight does not move with the Down key");
 }
 
+// Brings the highlight onto item `index` (separators not counted). Down moves it to the next
+// item, past separators, and from the last to the first; the rows it stops on, top to bottom,
+// are the items' order. Three rounds, and only rows met at least twice count: what the screen
+// showed before the menu had painted itself, or a highlight the cursor moved once, is no item.
+Band HighlightItem(HWND menu, size_t index, size_t count) {
+  std::vector<std::pair<Band, int>> met;
+  Band now = HighlightedBand(menu);
+  for (size_t steps = 0; steps < 3 * count; ++steps) {
+    now = StepDown(menu, now);
+    auto it = std::find_if(met.begin(), met.end(), [&](const auto& m) { return m.first == now; });
+    if (it == met.end())
+      met.emplace_back(now, 1);
+    else
+      ++it->second;
+  }
+  std::vector<Band> rows;
+  for (const auto& [band, times] : met)
+    if (times >= 2) rows.push_back(band);
+  if (rows.size() != count)
+    throw std::runtime_error("the popup menu highlights " + std::to_string(rows.size()) +
+                             " rows for " + std::to_string(count) + " items");
+  std::sort(rows.begin(), rows.end(), [](const Band& a, const Band& b) { return a.top < b.top; });
+  for (size_t steps = 0; now != rows[index]; ++steps) {
+    if (steps == 2 * count) throw std::runtime_error("the popup menu's highlight went astray");
+    now = StepDown(menu, now);
+  }
+  if (HighlightedBand(menu) != rows[index])
+    throw std::runtime_error("the popup menu's highlight left item " + std::to_string(index));
+  return now;
+}
+
 }  // namespace
 
 // ---- the folder ----
@@ -250,28 +281,20 @@ void BarProcess::ChooseMenuItem(int control, std::string_view caption) const {
         return menu && IsWindowVisible(menu) && ThreadFlag(bar_, GUI_INMENUMODE);
       }))
     throw std::runtime_error("no popup menu opened");
-  // The keys go to the menu itself, not to whichever window holds the foreground. Down moves the
-  // highlight to the next item, past separators, and from the last to the first: once every item
-  // has been highlighted, their rows in top-to-bottom order are the captions' order, whatever
-  // item (if any) the menu opened with.
-  const size_t wanted = static_cast<size_t>(found - captions.begin());
-  std::vector<Band> seen;
-  Band now = HighlightedBand(menu);
-  if (!now.Empty()) seen.push_back(now);
-  while (seen.size() < captions.size()) {
-    now = StepDown(menu, now);
-    if (std::find(seen.begin(), seen.end(), now) != seen.end())
-      throw std::runtime_error("the popup menu has fewer items than its captions");
-    seen.push_back(now);
-  }
-  std::sort(seen.begin(), seen.end(), [](const Band& a, const Band& b) { return a.top < b.top; });
-  for (size_t steps = 0; now != seen[wanted]; ++steps) {
-    if (steps == captions.size())
-      throw std::runtime_error("the popup menu's highlight went astray");
-    now = StepDown(menu, now);
-  }
-  if (HighlightedBand(menu) != seen[wanted])
-    throw std::runtime_error("the popup menu highlights another item than " + std::string(caption));
+  // A cursor resting on the menu highlights whichever item it lies on, whenever the menu hears of
+  // it: the cursor goes where no menu is first.
+  RECT shown{};
+  GetWindowRect(menu, &shown);
+  POINT away{GetSystemMetrics(SM_CXSCREEN) - 1, GetSystemMetrics(SM_CYSCREEN) - 1};
+  if (PtInRect(&shown, away)) away = POINT{0, 0};
+  Send({MouseAt(0, away)});
+  WaitUntil([&] {
+    POINT now;
+    return GetCursorPos(&now) && now.x == away.x && now.y == away.y;
+  });
+  // The keys go to the menu itself, not to whichever window holds the foreground; Enter chooses
+  // the item only once its row shows highlighted.
+  HighlightItem(menu, static_cast<size_t>(found - captions.begin()), captions.size());
   PostMessageW(menu, WM_CHAR, L'\r', 1);
   if (!WaitUntil([&] { return !MenuOpen() && !ThreadFlag(bar_, GUI_INMENUMODE); }))
     throw std::runtime_error("the popup menu stayed open");
