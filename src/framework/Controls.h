@@ -409,7 +409,7 @@ class TWinControl : public TControl, public TWindowObject {
  protected:
   friend class TControl;
   virtual void CreateParams(TCreateParams& params);
-  // Children follow: each is scaled from its own resolution, after this control's bounds.
+  // Children are scaled from their own resolution, before this control's bounds and font.
   void ChangeScale(int m, int d) override;
   virtual void CreateWnd();
   virtual void DestroyWnd();

@@ -77,8 +77,10 @@ void TWinControl::SetParent(TWinControl* parent) {
 
 void TWinControl::ChangeScale(int m, int d) {
   DisableAlign();
-  TControl::ChangeScale(m, d);
+  // Children first: a control that lays them out from its size, or sizes them from the font they
+  // inherit, then does so at their new scale, and nothing it placed is scaled a second time.
   for (TControl* c : std::vector<TControl*>(controls_)) c->ScaleForPPI(m);
+  TControl::ChangeScale(m, d);
   EnableAlign();
 }
 

@@ -7,6 +7,7 @@
 #include <cstdlib>
 #include <memory>
 #include <string>
+#include <vector>
 
 #include "BarProcess.h"
 #include "support/Sim.h"
@@ -114,16 +115,27 @@ TEST_F(BarDpiTest, SettingsWindowAndItsControlsScaleWithTheBar) {
   const RECT frame = WindowRect(settings);
   EXPECT_EQ(frame.right - frame.left, Scaled(485));
   EXPECT_EQ(frame.bottom - frame.top, Scaled(304));
-  // The trading client's path: designed at 128, 8, 278 x 20 in the client area.
-  POINT inside{Scaled(130), Scaled(12)};
-  HWND path = ChildWindowFromPointEx(settings, inside, CWP_SKIPINVISIBLE);
-  ASSERT_NE(path, settings);
-  RECT r = WindowRect(path);
-  MapWindowPoints(nullptr, settings, reinterpret_cast<POINT*>(&r), 2);
-  EXPECT_EQ(r.left, Scaled(128));
-  EXPECT_EQ(r.top, Scaled(8));
-  EXPECT_EQ(r.right - r.left, Scaled(278));
-  EXPECT_GE(r.bottom - r.top, Scaled(20));  // never lower than its text needs
+  // The two paths: designed at 128, 8 and 128, 30, 278 x 20 in the client area.
+  for (const int top : {8, 30}) {
+    SCOPED_TRACE(top);
+    POINT inside{Scaled(130), Scaled(top + 4)};
+    HWND path = ChildWindowFromPointEx(settings, inside, CWP_SKIPINVISIBLE);
+    ASSERT_NE(path, settings);
+    RECT r = WindowRect(path);
+    MapWindowPoints(nullptr, settings, reinterpret_cast<POINT*>(&r), 2);
+    EXPECT_EQ(Edges(r), Edges(RECT{Scaled(128), Scaled(top), Scaled(128) + Scaled(278),
+                                   Scaled(top) + Scaled(20)}));
+  }
+  // No two of the window's controls overlap.
+  std::vector<RECT> children;
+  for (HWND child = GetWindow(settings, GW_CHILD); child; child = GetWindow(child, GW_HWNDNEXT))
+    if (IsWindowVisible(child)) children.push_back(WindowRect(child));
+  EXPECT_GE(children.size(), 7u);
+  for (size_t a = 0; a < children.size(); ++a)
+    for (size_t b = a + 1; b < children.size(); ++b) {
+      RECT common;
+      EXPECT_FALSE(IntersectRect(&common, &children[a], &children[b])) << a << " and " << b;
+    }
   PostMessageW(settings, WM_CLOSE, 0, 0);
   ASSERT_TRUE(WaitUntil([&] { return !IsWindow(settings); }));
 }

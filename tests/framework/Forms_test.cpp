@@ -8,6 +8,7 @@
 #include <stdexcept>
 
 #include "framework/Application.h"
+#include "framework/StdCtrls.h"
 #include "framework/Timers.h"
 #include "support/Pump.h"
 #include "support/Windows.h"
@@ -484,6 +485,46 @@ TEST(FormsScale, AControlJoiningAParentAtAnotherResolutionFollowsIt) {
   popup.AdoptPPI(192);
   late->SetParent(&popup);
   EXPECT_EQ(Edges(late->BoundsRect()), Edges(RECT{20, 4, 20 + 60, 4 + 24}));
+}
+
+// A container that places its one child from its own size, as the button edit places its buttons.
+class TInsetPanel : public TCustomControl {
+ public:
+  using TCustomControl::TCustomControl;
+  TControl* inner = nullptr;
+
+ protected:
+  void Resize() override {
+    TCustomControl::Resize();
+    if (inner) inner->SetBounds(2, 2, Width() - 4, Height() - 4);
+  }
+};
+
+TEST(FormsScale, WhatIsSizedFromTheInheritedFontOrFromItsParentIsSizedOnlyOnce) {
+  ScaledLayout l;
+  auto* label = new TLabel(l.form.get());
+  label->SetParent(l.form.get());
+  label->SetCaption("按金额每次买：");
+  auto* inset = new TInsetPanel(l.form.get());
+  inset->SetParent(l.form.get());
+  inset->inner = new TCustomControl(l.form.get());
+  inset->inner->SetParent(inset);
+  inset->SetBounds(100, 0, 40, 20);
+  // The label at the new font, measured at the design's resolution.
+  auto reference = NewForm(bsNone);
+  reference->Font().SetHeight(-24);
+  auto* measured = new TLabel(reference.get());
+  measured->SetParent(reference.get());
+  measured->SetCaption(label->Caption());
+  l.form->Show();
+  ASSERT_EQ(Edges(inset->inner->BoundsRect()), Edges(RECT{2, 2, 38, 18}));
+
+  l.form->ScaleForPPI(192);
+  EXPECT_EQ(label->Font().Height(), -24);
+  EXPECT_EQ(label->Width(), measured->Width());
+  EXPECT_EQ(label->Height(), measured->Height());
+  EXPECT_EQ(Edges(inset->BoundsRect()), Edges(RECT{200, 0, 280, 40}));
+  EXPECT_EQ(Edges(inset->inner->BoundsRect()), Edges(RECT{2, 2, 78, 38}));
 }
 
 TEST(FormsScale, MovingToAMonitorOfAnotherResolutionRescalesIntoTheSuggestedRectangle) {

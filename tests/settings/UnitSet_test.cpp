@@ -10,6 +10,7 @@
 #include <memory>
 #include <ostream>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "app/Global.h"
@@ -169,6 +170,38 @@ TEST_F(SettingsWindowTest, ShowsEveryControlWhereItBelongsAndCentredOnTheDesktop
   EXPECT_EQ(picker.right - picker.left, themed ? 146 : 148);
   EXPECT_EQ(picker.bottom - picker.top, themed ? 92 : 94);
 }
+
+// On a screen of another resolution, as the window scales itself there: the edits keep their
+// designed height and nothing overlaps, the labels sized from the scaled font included.
+class SettingsScaleTest : public SettingsWindowTest, public ::testing::WithParamInterface<int> {};
+
+TEST_P(SettingsScaleTest, EditsKeepTheirScaledHeightAndNoControlOverlapsAnother) {
+  const int ppi = GetParam();
+  TFormSet& f = *form_;
+  std::vector<std::pair<std::string, RECT>> placed;
+  Run({Do([&] { f.ScaleForPPI(ppi); }), Do([&] {
+         for (int i = 0; i < f.ControlCount(); ++i)
+           if (TControl* c = f.Controls(i); c->Visible())
+             placed.emplace_back(c->Name(), c->BoundsRect());
+       }),
+       Do([&] { f.Close(); })});
+  const int height = MulDiv(20, ppi, 96);
+  for (TWinControl* edit : std::initializer_list<TWinControl*>{
+           f.btn1(), f.btn2(), f.RzNumericEdit1(), f.RzNumericEdit2(), f.RzNumericEdit3()})
+    EXPECT_EQ(edit->Height(), height) << edit->Name();
+  const TRzButtonPair& pair = *f.btn1()->ButtonPair();
+  EXPECT_EQ(pair.Height(), height - 3);
+  EXPECT_LE(pair.Left() + pair.Width(), f.btn1()->ClientWidth());
+  ASSERT_GE(placed.size(), 16u);
+  for (size_t a = 0; a < placed.size(); ++a)
+    for (size_t b = a + 1; b < placed.size(); ++b) {
+      RECT common;
+      EXPECT_FALSE(IntersectRect(&common, &placed[a].second, &placed[b].second))
+          << placed[a].first << " overlaps " << placed[b].first;
+    }
+}
+
+INSTANTIATE_TEST_SUITE_P(Resolutions, SettingsScaleTest, ::testing::Values(96, 144, 192));
 
 TEST_F(SettingsWindowTest, TabVisitsTheEditableControlsInTheirOrder) {
   TFormSet& f = *form_;
