@@ -732,7 +732,7 @@ bool TRzBitBtn::HasImage() const {
 
 SIZE TRzBitBtn::GlyphSize() const {
   if (HasImage()) return SIZE{images_->Width(), images_->Height()};
-  return SIZE{glyph_.Width() / std::max(numGlyphs_, 1), glyph_.Height()};
+  return SIZE{ScaleValue(glyph_.Width() / std::max(numGlyphs_, 1)), ScaleValue(glyph_.Height())};
 }
 
 void TRzBitBtn::PaintContent(TCanvas& canvas) {
@@ -843,12 +843,14 @@ void TRzBitBtn::PaintGlyph(TCanvas& canvas, const RECT& g) {
     cell = 1;
   paintedCell_ = cell;
   const int gw = g.right - g.left, gh = g.bottom - g.top;
-  if (gw <= 0 || gh <= 0) return;
+  const int cw = glyph_.Width() / std::max(numGlyphs_, 1), ch = glyph_.Height();
+  if (gw <= 0 || gh <= 0 || cw <= 0) return;
   // Masked drawing over a copy of the face, then one copy back: no flicker of the key colour.
+  // The cell is stretched to the resolution pixel for pixel, which keeps the key colour exact.
   TBitmap under(gw, gh);
   BitBlt(under.Canvas().Handle(), 0, 0, gw, gh, canvas.Handle(), g.left, g.top, SRCCOPY);
   PaintMaskedBitmap(under.Canvas(), glyph_, RECT{0, 0, gw, gh},
-                    RECT{cell * gw, 0, (cell + 1) * gw, gh}, glyph_.TransparentColor());
+                    RECT{cell * cw, 0, (cell + 1) * cw, ch}, glyph_.TransparentColor());
   BitBlt(canvas.Handle(), g.left, g.top, gw, gh, under.Canvas().Handle(), 0, 0, SRCCOPY);
 }
 

@@ -239,6 +239,7 @@ class TRzBitBtn : public TRzButton {
  protected:
   void ChangeScale(int m, int d) override;
   void PaintContent(TCanvas& canvas) override;
+  // On screen: a glyph cell scaled from its design, an image list's images as they are.
   SIZE GlyphSize() const;
   bool HasImage() const;
   void PaintGlyph(TCanvas& canvas, const RECT& g);

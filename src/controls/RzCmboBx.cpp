@@ -214,7 +214,8 @@ void TRzCustomComboBox::PaintOver() {
     if (!hot) {
       frameCanvas_.Brush().SetColor(color);
       frameCanvas_.FillRect(strip);
-      PaintDropDownArrow(frameCanvas_, strip, themes ? alkThemed : alkClassic, Enabled());
+      PaintDropDownArrow(frameCanvas_, strip, themes ? alkThemed : alkClassic, Enabled(),
+                         CurrentPPI());
     } else if (themes) {
       DrawThemedDropButton(dc.Get(), strip, dropped ? CBXS_PRESSED : CBXS_HOT);
     } else {

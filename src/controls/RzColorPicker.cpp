@@ -197,7 +197,7 @@ RECT TRzColorPicker::PickerClientRect() const {
 TRzColorPickerLayout TRzColorPicker::PickerLayout() const {
   const RECT r = PickerClientRect();
   return LayoutColorPicker(TRzLayoutRect{r.left, r.top, r.right, r.bottom}, Font().Height(),
-                           options_);
+                           options_, CurrentPPI());
 }
 
 RECT TRzColorPicker::ItemRect(int index) const {
@@ -219,7 +219,7 @@ void TRzColorPicker::AdjustToNaturalSize() {
   const RECT whole = ClientRect();
   const RECT client = PickerClientRect();
   const TRzPickerSize size = PickerNaturalSize(client.left - whole.left, client.top - whole.top,
-                                               Font().Height(), options_);
+                                               Font().Height(), options_, CurrentPPI());
   if (size.width != Width() || size.height != Height())
     SetBounds(Left(), Top(), size.width, size.height);
 }
@@ -254,17 +254,18 @@ void TRzColorPicker::PaintItemBackground(TCanvas& canvas, int index, const RECT&
 }
 
 void TRzColorPicker::PaintSwatch(TCanvas& canvas, const RECT& cell, TColor color) {
-  RECT edge = Shrunk(cell, 3);
+  // The gap scales; the one-pixel edge stays one pixel.
+  RECT edge = Shrunk(cell, ScaleValue(3));
   if (edge.right <= edge.left || edge.bottom <= edge.top) return;
   DrawEdge(canvas.Handle(), &edge, BDR_RAISEDOUTER, BF_RECT | BF_FLAT);
   if (color == clNone) return;
   canvas.Brush().SetColor(color);
-  canvas.FillRect(Shrunk(cell, 4));
+  canvas.FillRect(Shrunk(edge, 1));
 }
 
 void TRzColorPicker::PaintCaptionButton(TCanvas& canvas, const RECT& part,
                                         std::string_view caption) {
-  const RECT button = Shrunk(part, 3);
+  const RECT button = Shrunk(part, ScaleValue(3));
   if (button.right <= button.left || button.bottom <= button.top) return;
   RECT inner = PaintBoxOutline(canvas, button, FlatColor());
   canvas.Brush().SetColor(buttonColor_);
@@ -312,9 +313,9 @@ void TRzColorPicker::Paint() {
     PaintSwatch(canvas, cell, palette[static_cast<size_t>(i)].color);
   }
   if (options_.showSystemColors) {
-    const int y = layout.separator.top + 4;
+    const int y = (layout.separator.top + layout.separator.bottom) / 2;
     canvas.Pen().SetColor(clBtnShadow);
-    canvas.MoveTo(layout.client.left + 3, y);
+    canvas.MoveTo(layout.client.left + ScaleValue(3), y);
     canvas.LineTo(layout.client.right, y);
   }
 

@@ -213,19 +213,26 @@ const std::array<TRzPaletteEntry, kPickerPaletteCount>& ColorPickerPalette() {
   return kPalette;
 }
 
-int PickerButtonHeight(int fontHeight) {
-  return std::abs(fontHeight) + 12;
+int PickerScaled(int designed, int ppi) {
+  const long long v = static_cast<long long>(designed) * ppi;
+  const long long half = kPickerDesignPPI / 2;
+  return static_cast<int>(v >= 0 ? (v + half) / kPickerDesignPPI : (v - half) / kPickerDesignPPI);
+}
+
+int PickerButtonHeight(int fontHeight, int ppi) {
+  return std::abs(fontHeight) + PickerScaled(12, ppi);
 }
 
 TRzColorPickerLayout LayoutColorPicker(const TRzLayoutRect& client, int fontHeight,
-                                       const TRzColorPickerOptions& options) {
+                                       const TRzColorPickerOptions& options, int ppi) {
   TRzColorPickerLayout l;
   l.client = client;
   l.client.right = std::max(client.right, client.left);
   l.client.bottom = std::max(client.bottom, client.top);
   l.options = options;
-  l.buttonHeight = PickerButtonHeight(fontHeight);
+  l.buttonHeight = PickerButtonHeight(fontHeight, ppi);
   const int bh = l.buttonHeight;
+  const int separatorHeight = PickerScaled(kPickerSeparatorHeight, ppi);
   const int left = l.client.left, right = l.client.right;
   int top = l.client.top, bottom = l.client.bottom;
   // Rows are clamped into the client area, so a control too small for them stays consistent.
@@ -242,14 +249,12 @@ TRzColorPickerLayout LayoutColorPicker(const TRzLayoutRect& client, int fontHeig
   l.grid = TRzLayoutRect{left, top, right, bottom};
   const int remaining = l.grid.Height();
   l.cellWidth = l.client.Width() / kPickerColumns;
-  l.cellHeight =
-      options.showSystemColors
-          ? std::max(0, (remaining - kPickerSeparatorHeight) / (kStandardRows + kSystemRows))
-          : remaining / kStandardRows;
+  l.cellHeight = options.showSystemColors
+                     ? std::max(0, (remaining - separatorHeight) / (kStandardRows + kSystemRows))
+                     : remaining / kStandardRows;
   const int separatorTop = l.grid.top + kStandardRows * l.cellHeight;
-  l.separator =
-      TRzLayoutRect{left, separatorTop, right,
-                    separatorTop + (options.showSystemColors ? kPickerSeparatorHeight : 0)};
+  l.separator = TRzLayoutRect{left, separatorTop, right,
+                              separatorTop + (options.showSystemColors ? separatorHeight : 0)};
   return l;
 }
 
@@ -307,12 +312,14 @@ bool PickerItemShown(int index, const TRzColorPickerOptions& o) {
 }
 
 TRzPickerSize PickerNaturalSize(int leftOffset, int topOffset, int fontHeight,
-                                const TRzColorPickerOptions& o) {
-  const int bh = PickerButtonHeight(fontHeight);
+                                const TRzColorPickerOptions& o, int ppi) {
+  const int bh = PickerButtonHeight(fontHeight, ppi);
+  const int cell = PickerScaled(18, ppi);
   TRzPickerSize size;
-  size.width = 144 + 2 * leftOffset;
-  size.height = 90 + 2 * topOffset;
-  if (o.showSystemColors) size.height += 80;
+  size.width = kPickerColumns * cell + 2 * leftOffset;
+  size.height = kStandardRows * cell + 2 * topOffset;
+  if (o.showSystemColors)
+    size.height += kSystemRows * cell + PickerScaled(kPickerSeparatorHeight, ppi);
   if (o.showNoColor) size.height += bh + 1;
   if (o.showDefaultColor) size.height += bh + 1;
   if (o.showCustomColor) size.height += bh;

@@ -48,16 +48,22 @@ struct TRzColorPickerOptions {
 // Rows that are not shown are empty rectangles at the place they would take.
 struct TRzColorPickerLayout {
   TRzLayoutRect client;
-  int buttonHeight = 0;  // BH: |font height| + 12
+  int buttonHeight = 0;  // BH: |font height| + 12 (designed)
   TRzLayoutRect noColorRow, defaultRow, grid, separator, moreColorsRow;
   int cellWidth = 0, cellHeight = 0;
   TRzColorPickerOptions options;
 };
 
+// Lengths are designed at 96 pixels per inch; `ppi` is the control's resolution, `fontHeight`
+// the font's pixels at it.
+constexpr int kPickerDesignPPI = 96;
+// A designed length at `ppi`, rounded as the framework rounds.
+int PickerScaled(int designed, int ppi);
 // The caption row's height for a font of `fontHeight` pixels (either sign).
-int PickerButtonHeight(int fontHeight);
+int PickerButtonHeight(int fontHeight, int ppi = kPickerDesignPPI);
 TRzColorPickerLayout LayoutColorPicker(const TRzLayoutRect& client, int fontHeight,
-                                       const TRzColorPickerOptions& options);
+                                       const TRzColorPickerOptions& options,
+                                       int ppi = kPickerDesignPPI);
 // The rectangle of an item: a palette cell, the None or Default row, the More Colors caption
 // part (kPickerMoreColors) or its swatch (kPickerCustomSwatch); empty for items not shown.
 TRzLayoutRect PickerItemRect(const TRzColorPickerLayout& layout, int index);
@@ -72,9 +78,9 @@ bool PickerItemShown(int index, const TRzColorPickerOptions& options);
 struct TRzPickerSize {
   int width = 0, height = 0;
 };
-// The size AutoSize gives: 18-pixel cells, plus the frame offsets on both sides.
+// The size AutoSize gives: 18-pixel cells (designed), plus the frame offsets on both sides.
 TRzPickerSize PickerNaturalSize(int leftOffset, int topOffset, int fontHeight,
-                                const TRzColorPickerOptions& options);
+                                const TRzColorPickerOptions& options, int ppi = kPickerDesignPPI);
 
 enum TRzPickerKey : std::uint8_t { pkLeft, pkUp, pkRight, pkDown };
 // Where an arrow key moves the selection from `from`; `from` itself when it does not move. Never

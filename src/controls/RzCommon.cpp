@@ -193,6 +193,20 @@ void PaintMaskedBitmap(TCanvas& canvas, const TBitmap& bitmap, const RECT& dest,
   SetTextColor(target, oldText);
 }
 
+TBitmap ScaledGlyph(const TBitmap& designed, int ppi, int cells) {
+  cells = std::max(cells, 1);
+  const int cw = designed.Width() / cells, ch = designed.Height();
+  const int sw = MulDiv(cw, ppi, kDesignPixelsPerInch), sh = MulDiv(ch, ppi, kDesignPixelsPerInch);
+  if (cw <= 0 || ch <= 0 || sw <= 0 || sh <= 0) return TBitmap();
+  TBitmap scaled(sw * cells, sh);
+  HDC target = scaled.SourceDC();
+  SetStretchBltMode(target, COLORONCOLOR);
+  for (int i = 0; i < cells; ++i)
+    StretchBlt(target, i * sw, 0, sw, sh, designed.SourceDC(), i * cw, 0, cw, ch, SRCCOPY);
+  GdiFlush();
+  return scaled;
+}
+
 // ---- Helpers ----
 
 RECT CenteredRect(const RECT& outer, int width, int height) {

@@ -110,12 +110,17 @@ void PaintParentBackground(TControl& control, HDC dc, bool invalidateParent);
 // canvas unchanged.
 void PaintMaskedBitmap(TCanvas& canvas, const TBitmap& bitmap, const RECT& dest, const RECT& source,
                        TColor transparentColor);
+// A strip of `cells` pictures designed at 96 pixels per inch, at `ppi`: each cell stretched on
+// its own, pixel for pixel, so that no colour is blended and a key colour stays exact.
+TBitmap ScaledGlyph(const TBitmap& designed, int ppi, int cells = 1);
 
 enum TRzArrowLook : std::uint8_t { alkClassic, alkThemed, alkFlat, alkSpin };
 enum TRzArrowDirection : std::uint8_t { adUp, adDown, adLeft, adRight };
-void PaintDropDownArrow(TCanvas& canvas, const RECT& r, TRzArrowLook look, bool enabled);
+// Centred in `r`, designed at 96 pixels per inch and drawn at `ppi` (the control's resolution).
+void PaintDropDownArrow(TCanvas& canvas, const RECT& r, TRzArrowLook look, bool enabled,
+                        int ppi = kDesignPixelsPerInch);
 void PaintDirectionArrow(TCanvas& canvas, const RECT& r, TRzArrowLook look, bool enabled,
-                         TRzArrowDirection direction);
+                         TRzArrowDirection direction, int ppi = kDesignPixelsPerInch);
 
 // ---- Scheme colours ----
 

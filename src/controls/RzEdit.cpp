@@ -264,7 +264,7 @@ void TRzCustomEdit::DrawDropButton(TCanvas& canvas, RECT r) {
   if (ThemesActive() && flatButtons_) {  // flat and idle under themes
     canvas.Brush().SetColor(Color());
     canvas.FillRect(r);
-    PaintDropDownArrow(canvas, r, alkThemed, true);
+    PaintDropDownArrow(canvas, r, alkThemed, true, CurrentPPI());
     return;
   }
   if (!flatButtons_) {
@@ -280,7 +280,7 @@ void TRzCustomEdit::DrawDropButton(TCanvas& canvas, RECT r) {
   }
   canvas.Brush().SetColor(StateColor());
   canvas.FillRect(r);
-  PaintDropDownArrow(canvas, r, alkClassic, Enabled());
+  PaintDropDownArrow(canvas, r, alkClassic, Enabled(), CurrentPPI());
 }
 
 // ---- non-client area ----

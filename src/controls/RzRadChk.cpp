@@ -127,11 +127,10 @@ void TRzCustomGlyphButton::UpdateGlyphSize() {
     glyphHeight_ = customGlyphs_.Height();
     return;
   }
-  // Scaled screens: the themed part follows the screen's resolution.
+  // Scaled screens: the themed part is drawn at the control's resolution.
   themedGlyphWidth_ = themedGlyphHeight_ = kDefaultGlyphSize;
-  const int ppi = ScreenPixelsPerInch();
-  if (Themed() && ppi > 0 && ppi != 96) {
-    themedGlyphWidth_ = MulDiv(kDefaultGlyphSize, ppi, 96) - 1;
+  if (Themed() && CurrentPPI() != kDesignPixelsPerInch) {
+    themedGlyphWidth_ = ScaleValue(kDefaultGlyphSize) - 1;
     themedGlyphHeight_ = themedGlyphWidth_;
   }
   glyphWidth_ = Themed() ? themedGlyphWidth_ : kDefaultGlyphSize;
@@ -142,24 +141,36 @@ bool TRzCustomGlyphButton::GlyphOnRight() const {
   return rightToLeft_ ? alignment_ == taRightJustify : alignment_ == taLeftJustify;
 }
 
+bool TRzCustomGlyphButton::GlyphFromTheme() const {
+  const bool listUsable = customGlyphImages_ && customGlyphImages_->Count() > 0;
+  const bool custom = useCustomGlyphs_ && (listUsable || !customGlyphs_.Empty());
+  return Themed() && !custom;
+}
+
+SIZE TRzCustomGlyphButton::ShownGlyphSize() const {
+  if (GlyphFromTheme()) return SIZE{glyphWidth_, glyphHeight_};
+  return SIZE{ScaleValue(glyphWidth_), ScaleValue(glyphHeight_)};
+}
+
 RECT TRzCustomGlyphButton::GlyphRect() const {
   const int w = ClientWidth(), h = ClientHeight();
-  const int x = GlyphOnRight() ? w - glyphWidth_ : 0;
-  int y = 2;
+  const SIZE g = ShownGlyphSize();
+  const int x = GlyphOnRight() ? w - g.cx : 0;
+  int y = ScaleValue(2);
   if (AlignmentVertical() == avCenter)
-    y = (h - glyphHeight_) / 2;
+    y = (h - g.cy) / 2;
   else if (AlignmentVertical() == avBottom)
-    y = h - glyphHeight_ - 2;
-  return RECT{x, y, x + glyphWidth_, y + glyphHeight_};
+    y = h - g.cy - ScaleValue(2);
+  return RECT{x, y, x + g.cx, y + g.cy};
 }
 
 RECT TRzCustomGlyphButton::CaptionRect() const {
   RECT r = ClientRect();
   InflateRect(&r, -1, -1);
   if (GlyphOnRight())
-    r.right -= glyphWidth_;
+    r.right -= ShownGlyphSize().cx;
   else
-    r.left += glyphWidth_ + 4;
+    r.left += ShownGlyphSize().cx + ScaleValue(4);
   return r;
 }
 
@@ -168,7 +179,8 @@ void TRzCustomGlyphButton::AdjustBounds() {
   TFlagScope guard(adjusting_);
   RECT r = ClientRect();
   InflateRect(&r, -1, -1);
-  r.right = std::max(r.right - (glyphWidth_ + 4), r.left + 2);
+  const SIZE glyph = ShownGlyphSize();
+  r.right = std::max(r.right - (glyph.cx + ScaleValue(4)), r.left + 2);
   WindowDC screen(nullptr);
   if (!screen.Get()) return;
   TCanvas canvas(screen.Get());
@@ -183,8 +195,9 @@ void TRzCustomGlyphButton::AdjustBounds() {
   canvas.DrawText(text.empty() ? std::string(" ") : text, r, flags);
   canvas.Release();
   const int textWidth = text.empty() ? 0 : static_cast<int>(r.right - r.left);
-  const int newHeight = std::max(glyphHeight_ + 2, static_cast<int>(r.bottom - r.top) + 2);
-  const int newWidth = textWidth + glyphWidth_ + 6;
+  const int newHeight =
+      std::max(static_cast<int>(glyph.cy) + ScaleValue(2), static_cast<int>(r.bottom - r.top) + 2);
+  const int newWidth = textWidth + static_cast<int>(glyph.cx) + ScaleValue(6);
   int left = Left();
   if (GlyphOnRight()) left = Left() + Width() - newWidth;
   SetBounds(left, Top(), newWidth, newHeight);
@@ -193,6 +206,14 @@ void TRzCustomGlyphButton::AdjustBounds() {
 void TRzCustomGlyphButton::CreateWnd() {
   TRzCustomButton::CreateWnd();
   UpdateGlyphSize();
+  AdjustBounds();
+}
+
+// The themed glyph's size follows the resolution, and the control's size follows the glyph.
+void TRzCustomGlyphButton::ChangeScale(int m, int d) {
+  TRzCustomButton::ChangeScale(m, d);
+  UpdateGlyphSize();
+  backgroundDirty_ = true;
   AdjustBounds();
 }
 
@@ -348,7 +369,10 @@ void TRzCustomGlyphButton::PaintGlyph(TCanvas& canvas) {
   const int w = glyphWidth_, h = glyphHeight_;
   if (w <= 0 || h <= 0) return;
   const TRzGlyphDrawState state = DrawState();
+  // The check image at its designed size; the theme draws at the resolution, the other looks
+  // are stretched pixel for pixel so that the key colour stays exact.
   const RECT local{0, 0, w, h};
+  const RECT shown{0, 0, g.right - g.left, g.bottom - g.top};
   const bool custom = useCustomGlyphs_;
   if (Transparent() && Themed() && !custom) {
     DrawGlyphImage(canvas, g, state);  // over the parent's background already copied
@@ -358,15 +382,15 @@ void TRzCustomGlyphButton::PaintGlyph(TCanvas& canvas) {
   TBitmap image(w, h);
   DrawCheckImage(image.Canvas(), local, state);
   if (custom) ReplaceColor(image, winMaskColor_, clWindow);
-  TBitmap composed(w, h);
+  TBitmap composed(shown.right, shown.bottom);
   if (Transparent()) {
-    composed.Canvas().CopyRect(local, background_.Canvas(), g);
+    composed.Canvas().CopyRect(shown, background_.Canvas(), g);
   } else {
     composed.Canvas().Brush().SetColor(Color());
-    composed.Canvas().FillRect(local);
+    composed.Canvas().FillRect(shown);
   }
-  PaintMaskedBitmap(composed.Canvas(), image, local, local, transparentColor_);
-  canvas.CopyRect(g, composed.Canvas(), local);
+  PaintMaskedBitmap(composed.Canvas(), image, shown, local, transparentColor_);
+  canvas.CopyRect(g, composed.Canvas(), shown);
 }
 
 void TRzCustomGlyphButton::Paint() {

@@ -96,6 +96,7 @@ class TRzCustomGlyphButton : public TRzCustomButton {
   void Paint() override;
   void Loaded() override;
   void CreateWnd() override;
+  void ChangeScale(int m, int d) override;
   void EraseBackground(HDC dc, const RECT& r) override;
   void MouseUp(TMouseButton button, TShiftState shift, int x, int y) override;
   void WMKeyDown(TMessage& m) override;
@@ -120,6 +121,10 @@ class TRzCustomGlyphButton : public TRzCustomButton {
 
  private:
   void PaintBackground(TCanvas& canvas);
+  // The theme draws the glyph at the control's resolution; every other look is designed at 96
+  // pixels per inch and shown scaled.
+  bool GlyphFromTheme() const;
+  SIZE ShownGlyphSize() const;
   void PaintGlyph(TCanvas& canvas);
   void DrawGlyphImage(TCanvas& canvas, const RECT& r, TRzGlyphDrawState state);
   void CustomGlyphsChanged();

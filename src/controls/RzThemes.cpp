@@ -90,43 +90,48 @@ TColor ThemeElementColor(int index) {
   return FromColorRef(color);
 }
 
-void PaintDropDownArrow(TCanvas& canvas, const RECT& r, TRzArrowLook look, bool enabled) {
+void PaintDropDownArrow(TCanvas& canvas, const RECT& r, TRzArrowLook look, bool enabled, int ppi) {
   if (IsVistaOrLater()) look = alkFlat;
   const TColor color = ArrowColor(canvas, look, enabled);
   const POINT c = ArrowCentre(r);
-  const int x = c.x, y = c.y;
+  const auto at = [&](int dx, int dy) {
+    return POINT{c.x + MulDiv(dx, ppi, kDesignPixelsPerInch),
+                 c.y + MulDiv(dy, ppi, kDesignPixelsPerInch)};
+  };
   if (look == alkThemed) {
-    const POINT chevron[6] = {{x, y + 4}, {x - 4, y - 1}, {x - 3, y - 3},
-                              {x, y + 1}, {x + 3, y - 3}, {x + 5, y - 1}};
+    const POINT chevron[6] = {at(0, 4), at(-4, -1), at(-3, -3), at(0, 1), at(3, -3), at(5, -1)};
     FillArrow(canvas, chevron, color);
   } else if (look == alkFlat) {
-    const POINT triangle[3] = {{x + 1, y + 3}, {x - 2, y - 1}, {x + 5, y - 1}};
+    const POINT triangle[3] = {at(1, 3), at(-2, -1), at(5, -1)};
     FillArrow(canvas, triangle, color);
   } else {
-    const POINT triangle[3] = {{x, y + 2}, {x - 3, y - 2}, {x + 4, y - 2}};
+    const POINT triangle[3] = {at(0, 2), at(-3, -2), at(4, -2)};
     FillArrow(canvas, triangle, color);
   }
 }
 
 void PaintDirectionArrow(TCanvas& canvas, const RECT& r, TRzArrowLook look, bool enabled,
-                         TRzArrowDirection direction) {
+                         TRzArrowDirection direction, int ppi) {
   const TColor color = ArrowColor(canvas, look, enabled);
   const POINT c = ArrowCentre(r);
-  const int x = c.x, y = c.y;
+  const auto at = [&](int dx, int dy) {
+    return POINT{c.x + MulDiv(dx, ppi, kDesignPixelsPerInch),
+                 c.y + MulDiv(dy, ppi, kDesignPixelsPerInch)};
+  };
   // Seven pixels across the base, four deep, centred like the drop-down arrow.
   std::array<POINT, 3> t;
   switch (direction) {
     case adUp:
-      t = {{{x - 3, y + 2}, {x + 4, y + 2}, {x, y - 2}}};
+      t = {at(-3, 2), at(4, 2), at(0, -2)};
       break;
     case adDown:
-      t = {{{x - 3, y - 2}, {x + 4, y - 2}, {x, y + 2}}};
+      t = {at(-3, -2), at(4, -2), at(0, 2)};
       break;
     case adLeft:
-      t = {{{x + 2, y - 3}, {x + 2, y + 4}, {x - 2, y}}};
+      t = {at(2, -3), at(2, 4), at(-2, 0)};
       break;
     default:
-      t = {{{x - 2, y - 3}, {x - 2, y + 4}, {x + 2, y}}};
+      t = {at(-2, -3), at(-2, 4), at(2, 0)};
       break;
   }
   FillArrow(canvas, t, color);

@@ -782,7 +782,7 @@ bool TRzControlButton::PaintThemedFrame(TCanvas& canvas, RECT& r, bool& arrowDon
   } else if (style_ == cbsDropDown) {
     if (idleFlat) {
       fillColor();
-      PaintDropDownArrow(canvas, r, alkThemed, Enabled());
+      PaintDropDownArrow(canvas, r, alkThemed, Enabled(), CurrentPPI());
     } else {
       DrawThemeBackground(theme.Get(), canvas.Handle(), CP_DROPDOWNBUTTON, s, &r, nullptr);
     }
@@ -793,7 +793,7 @@ bool TRzControlButton::PaintThemedFrame(TCanvas& canvas, RECT& r, bool& arrowDon
     if (idleFlat) {
       fillColor();
       PaintDirectionArrow(canvas, r, IsVistaOrLater() ? alkFlat : alkThemed, Enabled(),
-                          kDirections[style_]);
+                          kDirections[style_], CurrentPPI());
     } else {
       DrawThemeBackground(theme.Get(), canvas.Handle(), kParts[style_], s, &r, nullptr);
     }
@@ -819,7 +819,8 @@ void TRzControlButton::PaintGlyph(TCanvas& canvas, const RECT& r) {
     cell = 1;
   RECT inner = r;
   InflateRect(&inner, -1, -1);
-  RECT g = CenteredRect(inner, gw, gh);
+  // Designed at 96 pixels per inch: stretched pixel for pixel, so the key colour stays exact.
+  RECT g = CenteredRect(inner, ScaleValue(gw), ScaleValue(gh));
   OffsetRect(&g, 1, 1);
   if (down_) OffsetRect(&g, 1, ThemesActive() ? 0 : 1);
   PaintMaskedBitmap(canvas, glyph_, g, RECT{cell * gw, 0, (cell + 1) * gw, gh},
@@ -838,12 +839,12 @@ void TRzControlButton::Paint() {
       PaintGlyph(canvas, r);
       break;
     case cbsDropDown:
-      if (!arrowDone) PaintDropDownArrow(canvas, r, alkClassic, Enabled());
+      if (!arrowDone) PaintDropDownArrow(canvas, r, alkClassic, Enabled(), CurrentPPI());
       break;
     default:
       if (!arrowDone) {
         static constexpr TRzArrowDirection kDirections[] = {adUp, adLeft, adUp, adRight, adDown};
-        PaintDirectionArrow(canvas, r, alkClassic, Enabled(), kDirections[style_]);
+        PaintDirectionArrow(canvas, r, alkClassic, Enabled(), kDirections[style_], CurrentPPI());
       }
       break;
   }

@@ -273,6 +273,27 @@ TEST_F(ButtonEditTest, KindGlyphsAreSharedTwoCellBitmapsAndCustomGlyphsSwitchThe
             BitmapPixel(TRzButtonEdit::KindGlyph(TRzButtonEdit::bkLookup), 2, 6));
 }
 
+TEST_F(ButtonEditTest, AtTwiceTheResolutionTheHeightIsTheDesignsAndButtonsAndGlyphsDouble) {
+  edit_->SetAutoSize(false);
+  edit_->SetBounds(10, 10, 200, 20);
+  TRzButtonPair& pair = *edit_->ButtonPair();
+  const int buttonWidth = edit_->ButtonWidth();
+  const int ink = CountInk(test::CaptureClient(pair));
+  ASSERT_GT(ink, 0);
+  form_->ScaleForPPI(192);
+  // Neither the font nor the buttons' layout grows the edit beyond its scaled design.
+  EXPECT_EQ(edit_->Height(), 40);
+  EXPECT_EQ(edit_->Width(), 400);
+  EXPECT_EQ(pair.Height(), 40 - 3);
+  EXPECT_EQ(edit_->ButtonWidth(), 2 * buttonWidth);
+  EXPECT_EQ(pair.Width(), 2 * buttonWidth);
+  EXPECT_EQ(RightMargin(), pair.Width() + 2);
+  EXPECT_EQ(CountInk(test::CaptureClient(pair)), 4 * ink);  // each pixel now two by two
+  const RECT g = edit_->Button(TRzButtonEdit::kMainButton)->GlyphRect();
+  EXPECT_EQ(g.right - g.left, 20);
+  EXPECT_EQ(g.bottom - g.top, 20);
+}
+
 // Each kind's glyph is the program's bitmap resource of that name: 20 x 10, 8 bits per pixel.
 TEST_F(ButtonEditTest, KindGlyphsAreTheProgramsEightBitResources) {
   const char* names[] = {"RZBTNEDT_LOOKUP", "RZBTNEDT_DROPDOWN", "RZBTNEDT_CALENDAR",

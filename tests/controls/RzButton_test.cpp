@@ -495,6 +495,25 @@ TEST_F(ButtonTest, GlyphCellFollowsTheButtonState) {
   EXPECT_NE(BitmapPixel(shot, g.left, g.top), clFuchsia);
 }
 
+TEST_F(ButtonTest, AtTwiceTheResolutionTheGlyphIsTwiceAsLargeAndItsKeyStaysExact) {
+  auto* b = Add<TRzBitBtn>(10, 10, "Glyph");
+  b->SetThemeAware(false);
+  b->SetGlyph(FourCellGlyph());
+  form_->ScaleForPPI(192);
+  const TBitmap shot = CaptureClient(*b);
+  const RECT g = b->GlyphRect();
+  EXPECT_EQ(g.right - g.left, 32);
+  EXPECT_EQ(g.bottom - g.top, 32);
+  // The cell's 2-pixel key border is 4 pixels wide now, its colour 24 pixels across.
+  EXPECT_NE(BitmapPixel(shot, g.left + 3, g.top + 3), clRed);
+  EXPECT_EQ(BitmapPixel(shot, g.left + 4, g.top + 4), clRed);
+  EXPECT_EQ(BitmapPixel(shot, g.left + 27, g.top + 27), clRed);
+  EXPECT_NE(BitmapPixel(shot, g.left + 28, g.top + 28), clRed);
+  for (int y = 0; y < shot.Height(); ++y)
+    for (int x = 0; x < shot.Width(); ++x)
+      ASSERT_NE(BitmapPixel(shot, x, y), clFuchsia) << x << "," << y;
+}
+
 TEST_F(ButtonTest, TwoCellGlyphShowsTheRightCellWhenDisabled) {
   auto* b = Add<TRzBitBtn>(10, 10, "Two");
   TBitmap g(32, 16);

@@ -60,6 +60,22 @@ TEST(ColorPickerLayout, NaturalSizeGivesEighteenPixelCellsWithEveryRow) {
   EXPECT_EQ(PickerItemRect(l, kPickerMoreColors).right, 144 - 23);
 }
 
+TEST(ColorPickerLayout, AtAnotherResolutionCellsRowsAndTheSeparatorScaleButNotTheFrames) {
+  const TRzPickerSize all = PickerNaturalSize(3, 3, -22, AllOptions(), 192);
+  EXPECT_EQ(all.width, 288 + 6);
+  // BH = 22 + 24; the palette, the separator and the system rows twice the design.
+  EXPECT_EQ(all.height, 180 + 6 + 160 + 47 + 47 + 46);
+  const TRzColorPickerLayout l =
+      LayoutColorPicker(TRzLayoutRect{0, 0, all.width - 6, all.height - 6}, -22, AllOptions(), 192);
+  EXPECT_EQ(l.cellWidth, 36);
+  EXPECT_EQ(l.cellHeight, 36);
+  EXPECT_EQ(l.separator.Height(), 16);
+  EXPECT_EQ(l.moreColorsRow.bottom, all.height - 6);
+  EXPECT_EQ(PickerItemRect(l, kPickerCustomSwatch).left, 288 - 46);
+  EXPECT_EQ(PickerScaled(8, 144), 12);
+  EXPECT_EQ(PickerScaled(3, 144), 5);  // halves round up
+}
+
 TEST(ColorPickerLayout, HitTestFindsEveryItemAndNothingBetween) {
   const TRzColorPickerLayout l = NaturalLayout(AllOptions());
   EXPECT_EQ(PickerHitTest(l, 70, 5), kPickerNoColor);
