@@ -84,7 +84,19 @@ TRzSelectFolderForm::~TRzSelectFolderForm() {
 
 void TRzSelectFolderForm::FillImageList() {
   for (const TGlyphArt* art : {&kCreateFolderArt, &kDeleteArt})
-    for (bool enabled : {true, false}) imageList_->AddMasked(DrawGlyph(*art, enabled), kMaskColor);
+    for (bool enabled : {true, false})
+      imageList_->AddMasked(ScaledGlyph(DrawGlyph(*art, enabled), CurrentPPI()), kMaskColor);
+}
+
+// The buttons' pictures are drawn at 96 pixels per inch; the list holds them at the form's. The
+// layout runs again once the aligned panels have their new places.
+void TRzSelectFolderForm::ChangeScale(int m, int d) {
+  TForm::ChangeScale(m, d);
+  LayoutControls();
+  const int size = ScaleValue(kGlyphSize);
+  if (size == imageList_->Width()) return;
+  imageList_->SetSize(size, size);  // empties the list
+  FillImageList();
 }
 
 void TRzSelectFolderForm::BuildControls() {
@@ -246,20 +258,21 @@ void TRzSelectFolderForm::Resize() {
 
 void TRzSelectFolderForm::LayoutControls() {
   if (!shellTree_ || !buttonPanel_) return;  // still being built
-  int top = 8;
+  const int gap = ScaleValue(4), margin = ScaleValue(8);
+  int top = margin;
   if (btnNewFolder_->Visible())
-    top = btnNewFolder_->Top() + btnNewFolder_->Height() + 4;
+    top = btnNewFolder_->Top() + btnNewFolder_->Height() + gap;
   else if (btnDeleteFolder_->Visible())
-    top = btnDeleteFolder_->Top() + btnDeleteFolder_->Height() + 4;
+    top = btnDeleteFolder_->Top() + btnDeleteFolder_->Height() + gap;
   // Margins match on both sides whatever the frame's width.
   const int left = shellTree_->Left();
   const int width = std::max(0, ClientWidth() - 2 * left);
-  const int height = std::max(0, buttonPanel_->Top() - 4 - top);
+  const int height = std::max(0, buttonPanel_->Top() - gap - top);
   shellTree_->SetBounds(left, top, width, height);
 
   const int panelWidth = buttonPanel_->ClientWidth();
-  btnCancel_->SetLeft(panelWidth - 8 - btnCancel_->Width());
-  btnOk_->SetLeft(btnCancel_->Left() - 8 - btnOk_->Width());
+  btnCancel_->SetLeft(panelWidth - margin - btnCancel_->Width());
+  btnOk_->SetLeft(btnCancel_->Left() - margin - btnOk_->Width());
   ShowStatusPath();
 }
 

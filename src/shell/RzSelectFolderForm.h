@@ -68,6 +68,7 @@ class TRzSelectFolderForm : public TForm {
  protected:
   void CreateParams(TCreateParams& params) override;
   void Resize() override;
+  void ChangeScale(int m, int d) override;
 
  private:
   void BuildControls();

@@ -85,8 +85,11 @@ std::string WithTrailingBackslash(std::string path) {
 
 // The six tool-bar pictures, 16 x 16 each: up one level, desktop, new folder, tree, list,
 // details. Drawn here rather than shipped as a bitmap.
+constexpr TColor kToolbarMask = RGBColor(255, 0, 255);
+constexpr int kToolbarGlyphs = 6, kToolbarGlyphSize = 16;
+
 void DrawToolbarGlyphs(TBitmap& strip) {
-  constexpr TColor kMask = RGBColor(255, 0, 255);
+  constexpr TColor kMask = kToolbarMask;
   constexpr TColor kInk = RGBColor(0, 0, 0);
   constexpr TColor kFolder = RGBColor(240, 200, 80);
   constexpr TColor kFolderEdge = RGBColor(160, 120, 20);
@@ -270,7 +273,7 @@ void TRzShellOpenSaveForm::BuildToolBar() {
   shellCombo_->SetTabStop(true);
 
   DrawToolbarGlyphs(toolbarGlyphs_);
-  imlToolbar_.AddMasked(toolbarGlyphs_, RGBColor(255, 0, 255));
+  imlToolbar_.AddMasked(toolbarGlyphs_, kToolbarMask);
   const int left = kGap + kComboWidth + 7;  // 268 at the designed combo position
   struct ToolButton {
     TRzToolButton** field;
@@ -634,12 +637,23 @@ void TRzShellOpenSaveForm::ApplyAppearance(const TRzShellDialog& d) {
       button->SetModalResult(result);
       button->SetDefault(isDefault);
       button->SetCancel(isCancel);
-      button->SetWidth(button->Width() + 20);
+      button->SetWidth(button->Width() + ScaleValue(20));
     }
   }
 }
 
 // ---- Window ----
+
+// The tool bar's pictures are drawn at 96 pixels per inch; the list holds them at the form's. The
+// layout runs again once the aligned panels have their new places.
+void TRzShellOpenSaveForm::ChangeScale(int m, int d) {
+  TForm::ChangeScale(m, d);
+  LayoutControls();
+  const int size = ScaleValue(kToolbarGlyphSize);
+  if (size == imlToolbar_.Width()) return;
+  imlToolbar_.SetSize(size, size);  // empties the list
+  imlToolbar_.AddMasked(ScaledGlyph(toolbarGlyphs_, CurrentPPI(), kToolbarGlyphs), kToolbarMask);
+}
 
 void TRzShellOpenSaveForm::CreateWnd() {
   TForm::CreateWnd();
@@ -661,21 +675,23 @@ void TRzShellOpenSaveForm::PlaceSizeGrip() {
   if (!sizeGrip_ || !HandleAllocated()) return;
   RECT client;
   GetClientRect(WindowHandle(), &client);
-  SetWindowPos(sizeGrip_, HWND_TOP, client.right - kGripSize, client.bottom - kGripSize, kGripSize,
-               kGripSize, SWP_NOACTIVATE);
+  const int grip = ScaleValue(kGripSize);
+  SetWindowPos(sizeGrip_, HWND_TOP, client.right - grip, client.bottom - grip, grip, grip,
+               SWP_NOACTIVATE);
 }
 
 void TRzShellOpenSaveForm::LayoutControls() {
   if (!pnlWork_) return;
   const int workWidth = pnlWork_->ClientWidth();
-  const int splitterTop = shellCombo_->Top() + shellCombo_->Height() + kGap;
+  const int gap = ScaleValue(kGap), margin = ScaleValue(16);
+  const int splitterTop = shellCombo_->Top() + shellCombo_->Height() + gap;
   const int splitterHeight = pnlWork_->ClientHeight() - splitterTop - pnlEdits_->Height();
-  splitter_->SetBounds(0, splitterTop, std::max(workWidth - kGap, 0), std::max(splitterHeight, 0));
-  const int buttonLeft = workWidth - 16 - btnOpen_->Width();
-  for (TRzBitBtn* b : {btnOpen_, btnCancel_, btnHelp_}) b->SetLeft(workWidth - 16 - b->Width());
+  splitter_->SetBounds(0, splitterTop, std::max(workWidth - gap, 0), std::max(splitterHeight, 0));
+  const int buttonLeft = workWidth - margin - btnOpen_->Width();
+  for (TRzBitBtn* b : {btnOpen_, btnCancel_, btnHelp_}) b->SetLeft(workWidth - margin - b->Width());
   for (TWinControl* c :
        std::initializer_list<TWinControl*>{edtFileName_, cbxFileName_, cbxFileTypes_})
-    c->SetWidth(std::max(buttonLeft - kGap - c->Left(), 20));
+    c->SetWidth(std::max(buttonLeft - gap - c->Left(), ScaleValue(20)));
   PlaceSizeGrip();
 }
 
@@ -724,12 +740,12 @@ void TRzShellOpenSaveForm::FormShowSequence() {
     TControl* c = pnlEdits_->Controls(i);
     if (c->Visible()) lowest = std::max(lowest, c->Top() + c->Height());
   }
-  pnlEdits_->SetHeight(lowest + kGap);
+  pnlEdits_->SetHeight(lowest + ScaleValue(kGap));
   const int labelRight = std::max(lblFileName_->Left() + lblFileName_->Width(),
                                   lblFilesOfType_->Left() + lblFilesOfType_->Width());
   for (TControl* c :
        std::initializer_list<TControl*>{cbxFileTypes_, edtFileName_, cbxFileName_, chkReadOnly_})
-    c->SetLeft(labelRight + kGap);
+    c->SetLeft(labelRight + ScaleValue(kGap));
   ShowTreePane((options_ & osoShowTree) != 0);
 
   // The folder to start in: the initial one, the typed name's directory, or the current one.

@@ -125,6 +125,7 @@ class TRzShellOpenSaveForm : public TForm {
   void CreateWnd() override;
   void DestroyWnd() override;
   void WndProc(TMessage& m) override;
+  void ChangeScale(int m, int d) override;
 
  private:
   void BuildControls();

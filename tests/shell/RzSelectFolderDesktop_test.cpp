@@ -154,6 +154,23 @@ TEST_F(SelectFolderTest, DefaultOptionsHideTheButtonsAndTheTreeTakesTheirRoom) {
   EXPECT_EQ(result, mrCancel);
 }
 
+TEST_F(SelectFolderTest, AtTwiceTheResolutionGapsAndButtonPicturesDouble) {
+  auto form = MakeForm(kDefaultSelectFolderOptions | sfdoCreateDeleteButtons);
+  const TModalResult result = Show(*form, [&](TRzSelectFolderForm& f) {
+    f.ScaleForPPI(192);
+    const TRzToolButton& create = *f.BtnNewFolder();
+    EXPECT_EQ(f.ShellTree()->Top(), create.Top() + create.Height() + 8);
+    EXPECT_EQ(f.ShellTree()->Top() + f.ShellTree()->Height(), f.ButtonPanel()->Top() - 8);
+    EXPECT_EQ(f.BtnCancel()->Left() + f.BtnCancel()->Width(), f.ButtonPanel()->ClientWidth() - 16);
+    EXPECT_EQ(f.BtnOk()->Left() + f.BtnOk()->Width(), f.BtnCancel()->Left() - 16);
+    EXPECT_EQ(f.ImageList1().Width(), 32);
+    EXPECT_EQ(f.ImageList1().Height(), 32);
+    EXPECT_EQ(f.ImageList1().Count(), 4);
+    f.BtnCancel()->Click();  // twice the design may reach past the bottom of the screen
+  });
+  EXPECT_EQ(result, mrCancel);
+}
+
 TEST_F(SelectFolderTest, TextsComeInTheUsersLanguage) {
   test::UiLanguageScope chinese(TRzLanguage::Chinese);
   auto form = MakeForm(kDefaultSelectFolderOptions | sfdoCreateDeleteButtons);

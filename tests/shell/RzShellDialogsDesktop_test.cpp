@@ -642,6 +642,27 @@ TEST_F(OpenDialogTest, ExecuteInsideExecuteIsRefusedAndTheFirstGoesOn) {
   EXPECT_FALSE(dialog_->Executing());
 }
 
+TEST_F(OpenDialogTest, AtTwiceTheResolutionTheToolBarPicturesAndTheMarginsDouble) {
+  int pictures = 0, count = 0, margin = 0;
+  Script script(*dialog_);
+  script.Then("shown", [&] { return ShowsFolder(folder_); })
+      .Then("scaled",
+            [&] {
+              Form()->ScaleForPPI(192);
+              const TImageList* images = Form()->ListButton().Images();
+              pictures = images ? images->Width() : 0;
+              count = images ? images->Count() : 0;
+              const TRzBitBtn& open = Form()->OpenButton();
+              margin = open.Parent()->ClientWidth() - (open.Left() + open.Width());
+              return true;
+            })
+      .Then("cancel", Cancel());
+  EXPECT_FALSE(Run(script));
+  EXPECT_EQ(pictures, 32);
+  EXPECT_EQ(count, 6);
+  EXPECT_EQ(margin, 32);
+}
+
 TEST_F(OpenDialogTest, AppearanceReachesTheWindowsControls) {
   dialog_->SetFrameVisible(true);
   dialog_->SetToolBtnVisualStyle(vsGradient);
