@@ -263,7 +263,7 @@ class SendToTest : public testing::Test {
     if (!selected) return;
     for (int y = 0; y < kHeight; ++y)
       for (int x = 0; x < kWidth; ++x) {
-        if (at(x, y) == back) continue;
+        if (static_cast<std::uint32_t>(at(x, y)) == back) continue;
         if (x < 8) continue;
         if (x < 24)
           ++run.iconPixels;
@@ -313,7 +313,9 @@ TEST_F(SendToTest, TheTreesEmptySendToIsFilledDrawnAndSendsTheNode) {
 
   const MenuRun run = RunSendTo(*tree, POINT{(r.left + r.right) / 2, (r.top + r.bottom) / 2});
   ASSERT_TRUE(run.failure.empty()) << run.failure;
-  if (IsWine()) EXPECT_EQ(run.shellEmptySubmenus, 0) << "Wine's shell now shows a Send To";
+  if (IsWine()) {
+    EXPECT_EQ(run.shellEmptySubmenus, 0) << "Wine's shell now shows a Send To";
+  }
   // Sorted as the user reads names; neither the hidden file nor the folder.
   const auto notes = std::find(run.filled.begin(), run.filled.end(), "b notes");
   const auto target = std::find(run.filled.begin(), run.filled.end(), "Kovra target");
