@@ -854,6 +854,7 @@ void TRzCustomShellList::RefreshItems() {
     refreshDeferred_ = true;
     return;
   }
+  ++refreshCount_;
   if (Items().Count() == 0 || !shellFolder_) {
     FillItems();
     return;

@@ -196,6 +196,9 @@ class TRzCustomShellList : public TRzCustomListView,
   void FillItems();
   // Merges the folder's current contents into the items (fills when empty).
   void RefreshItems();
+  // The merges run so far, deferred ones once they run: how many passes the folder's changes
+  // cost.
+  int RefreshCount() const { return refreshCount_; }
   void GoUp(int levels);
   void OpenSelectedItems();
   void OpenItem(TListItem* item);
@@ -298,6 +301,7 @@ class TRzCustomShellList : public TRzCustomListView,
   bool refreshDeferred_ = false;
   bool ignoreNextNotification_ = false;
   bool filling_ = false;
+  int refreshCount_ = 0;
   std::string deferredEditName_;
   std::unique_ptr<TChangeHandlerThread> changeThread_;
   bool fixedColumns_ = false;
