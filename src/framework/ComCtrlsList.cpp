@@ -23,6 +23,10 @@ DWORD ViewStyleBits(TViewStyle style) {
   }
 }
 
+// The state bits an owner-data window asks its owner for; it keeps selection and focus itself.
+constexpr UINT kOwnerStateBits = LVIS_OVERLAYMASK | LVIS_CUT | LVIS_DROPHILITED;
+constexpr LPARAM kCountFlags = LVSICF_NOINVALIDATEALL | LVSICF_NOSCROLL;
+
 int ColumnFormat(TAlignment a) {
   switch (a) {
     case taRightJustify:
@@ -77,19 +81,24 @@ void TListItem::SetOverlayIndex(int value) {
   value = std::clamp(value, 0, 15);
   if (overlay_ == value) return;
   overlay_ = value;
-  const int index = owner_->WindowIndexOf(this);
-  if (index >= 0) {
-    LVITEMW item{};
-    item.stateMask = LVIS_OVERLAYMASK;
-    item.state = INDEXTOOVERLAYMASK(static_cast<UINT>(value));
-    owner_->SendList(LVM_SETITEMSTATE, static_cast<WPARAM>(index), reinterpret_cast<LPARAM>(&item));
-  }
+  Redraw();
 }
 
 void TListItem::SetCut(bool value) {
   if (cut_ == value) return;
   cut_ = value;
-  SetStateBit(LVIS_CUT, value);
+  Redraw();
+}
+
+UINT TListItem::ShownState() const {
+  return INDEXTOOVERLAYMASK(static_cast<UINT>(overlay_)) | (cut_ ? LVIS_CUT : 0u) |
+         (dropHilited_ ? LVIS_DROPHILITED : 0u);
+}
+
+void TListItem::Redraw() {
+  if (owner_->Updating()) return;  // the update's end repaints everything
+  const int index = owner_->WindowIndexOf(this);
+  if (index >= 0) owner_->SendList(LVM_REDRAWITEMS, static_cast<WPARAM>(index), index);
 }
 
 UINT TListItem::StateBits() const {
@@ -100,7 +109,7 @@ UINT TListItem::StateBits() const {
 }
 
 void TListItem::SetStateBit(UINT bit, bool value) {
-  if (bit != LVIS_CUT) state_ = value ? (state_ | bit) : (state_ & ~bit);
+  state_ = value ? (state_ | bit) : (state_ & ~bit);
   const int index = owner_->WindowIndexOf(this);
   if (index < 0) return;
   LVITEMW item{};
@@ -169,8 +178,9 @@ TListItem* TListItems::Insert(int index) {
   index = std::clamp(index, 0, Count());
   auto item = std::unique_ptr<TListItem>(new TListItem(owner_));
   TListItem* raw = item.get();
+  if (index < Count()) owner_->ReadWindowStates();  // before the window's indexes shift
   items_.insert(items_.begin() + index, std::move(item));
-  owner_->InsertWindowItem(index, raw);
+  owner_->InsertWindowItem(index);
   return raw;
 }
 
@@ -180,7 +190,7 @@ void TListItems::Delete(int index) {
   // The handler may have changed the list.
   index = IndexOf(item);
   if (index < 0) return;
-  if (owner_->HandleAllocated()) owner_->SendList(LVM_DELETEITEM, static_cast<WPARAM>(index));
+  owner_->DeleteWindowItem(index);
   items_.erase(items_.begin() + index);
 }
 
@@ -195,6 +205,7 @@ void TListItems::Clear() {
   }
   owner_->clearing_ = true;
   if (owner_->HandleAllocated()) owner_->SendList(LVM_DELETEALLITEMS);
+  owner_->windowCount_ = 0;
   owner_->clearing_ = false;
   items_.clear();
   EndUpdate();
@@ -209,8 +220,6 @@ int TListItems::IndexOf(const TListItem* item) const {
 void TListItems::SetCapacity(int capacity) {
   if (capacity <= 0) return;
   items_.reserve(static_cast<size_t>(capacity));
-  if (owner_->HandleAllocated())
-    owner_->SendList(LVM_SETITEMCOUNT, static_cast<WPARAM>(capacity), LVSICF_NOINVALIDATEALL);
 }
 
 void TListItems::BeginUpdate() {
@@ -282,14 +291,6 @@ TListColumn* TListColumns::Add(std::string_view caption, int width, TAlignment a
     else
       owner_->SendList(LVM_INSERTCOLUMNW, static_cast<WPARAM>(index),
                        reinterpret_cast<LPARAM>(&col));
-    if (index > 0) {
-      // Sub-items never set show nothing; make them ask as the captions do.
-      LVITEMW sub{};
-      sub.iSubItem = index;
-      sub.pszText = LPSTR_TEXTCALLBACKW;
-      for (int i = 0; i < owner_->Items().Count(); ++i)
-        owner_->SendList(LVM_SETITEMTEXTW, static_cast<WPARAM>(i), reinterpret_cast<LPARAM>(&sub));
-    }
   }
   return raw;
 }
@@ -337,13 +338,104 @@ TListItem* TCustomListView::ItemOfIndex(int index) const {
 
 int TCustomListView::WindowIndexOf(const TListItem* item) const {
   if (!HandleAllocated()) return -1;
+  SyncWindowCount();
   return items_.IndexOf(item);
+}
+
+void TCustomListView::SyncWindowCount() const {
+  if (!HandleAllocated() || windowCount_ == items_.Count()) return;
+  windowCount_ = items_.Count();
+  SendList(LVM_SETITEMCOUNT, static_cast<WPARAM>(windowCount_), kCountFlags);
+}
+
+void TCustomListView::InsertWindowItem(int index) {
+  if (!HandleAllocated()) return;
+  if (index == items_.Count() - 1) {
+    // Appended: nothing moves; the window hears of it at the update's end.
+    if (!Updating()) SyncWindowCount();
+    return;
+  }
+  SyncWindowCount();
+  ApplyWindowStates();
+  ::InvalidateRect(WindowHandle(), nullptr, TRUE);
+}
+
+void TCustomListView::DeleteWindowItem(int index) {
+  if (!HandleAllocated()) return;
+  SyncWindowCount();
+  // The window moves the selection and focus of the items after it.
+  if (index < windowCount_) {
+    --windowCount_;
+    SendList(LVM_DELETEITEM, static_cast<WPARAM>(index));
+  }
+}
+
+void TCustomListView::ReadWindowStates() {
+  if (!HandleAllocated()) return;
+  SyncWindowCount();
+  for (auto& item : items_.items_) item->state_ &= ~static_cast<UINT>(LVIS_SELECTED | LVIS_FOCUSED);
+  int index = -1;
+  int guard = 0;
+  while ((index = static_cast<int>(
+              SendList(LVM_GETNEXTITEM, static_cast<WPARAM>(index), LVNI_SELECTED))) >= 0 &&
+         guard++ <= items_.Count()) {
+    if (TListItem* item = ItemOfIndex(index)) item->state_ |= LVIS_SELECTED;
+  }
+  if (TListItem* focused = ItemOfIndex(
+          static_cast<int>(SendList(LVM_GETNEXTITEM, static_cast<WPARAM>(-1), LVNI_FOCUSED))))
+    focused->state_ |= LVIS_FOCUSED;
+}
+
+void TCustomListView::ApplyWindowStates() {
+  if (!HandleAllocated()) return;
+  SyncWindowCount();
+  restoringStates_ = true;
+  LVITEMW lv{};
+  lv.stateMask = LVIS_SELECTED | LVIS_FOCUSED;
+  lv.state = 0;
+  SendList(LVM_SETITEMSTATE, static_cast<WPARAM>(-1), reinterpret_cast<LPARAM>(&lv));
+  for (size_t i = 0; i < items_.items_.size(); ++i) {
+    const UINT state = items_.items_[i]->state_ & (LVIS_SELECTED | LVIS_FOCUSED);
+    if (!state) continue;
+    lv.state = state;
+    SendList(LVM_SETITEMSTATE, i, reinterpret_cast<LPARAM>(&lv));
+  }
+  restoringStates_ = false;
+}
+
+// Selection and focus go to the window; the bits it does not keep are stored in the items.
+void TCustomListView::SetItemStateMessage(TMessage& m) {
+  auto* lv = reinterpret_cast<LVITEMW*>(m.LParam);
+  const UINT own = lv ? lv->stateMask & kOwnerStateBits : 0;
+  if (own) {
+    const int index = static_cast<int>(m.WParam);
+    auto apply = [&](TListItem* item) {
+      if (own & LVIS_OVERLAYMASK)
+        item->overlay_ = static_cast<int>((lv->state & LVIS_OVERLAYMASK) >> 8);
+      if (own & LVIS_CUT) item->cut_ = (lv->state & LVIS_CUT) != 0;
+      if (own & LVIS_DROPHILITED) item->dropHilited_ = (lv->state & LVIS_DROPHILITED) != 0;
+      item->Redraw();
+    };
+    if (index == -1) {
+      for (auto& item : items_.items_) apply(item.get());
+    } else if (TListItem* item = ItemOfIndex(index)) {
+      apply(item);
+    }
+  }
+  if (!lv || !(lv->stateMask & ~kOwnerStateBits)) {
+    m.Result = TRUE;
+    return;
+  }
+  LVITEMW rest = *lv;
+  rest.stateMask &= ~kOwnerStateBits;
+  m.LParam = reinterpret_cast<LPARAM>(&rest);
+  TWinControl::WndProc(m);
 }
 
 void TCustomListView::CreateParams(TCreateParams& params) {
   TWinControl::CreateParams(params);
   params.ClassName = WC_LISTVIEWW;
-  params.Style |= LVS_SHAREIMAGELISTS | ViewStyleBits(viewStyle_);
+  params.Style |= LVS_OWNERDATA | LVS_SHAREIMAGELISTS | ViewStyleBits(viewStyle_);
   if (!multiSelect_) params.Style |= LVS_SINGLESEL;
   if (!hideSelection_) params.Style |= LVS_SHOWSELALWAYS;
   if (!readOnly_) params.Style |= LVS_EDITLABELS;
@@ -364,6 +456,8 @@ DWORD TCustomListView::ListExStyle() const {
 void TCustomListView::CreateWnd() {
   TWinControl::CreateWnd();
   SendList(LVM_SETEXTENDEDLISTVIEWSTYLE, 0, static_cast<LPARAM>(ListExStyle()));
+  SendList(LVM_SETCALLBACKMASK, kOwnerStateBits);
+  windowCount_ = 0;
   ApplyColors();
   ApplyImageLists();
   PushColumns();
@@ -373,11 +467,7 @@ void TCustomListView::CreateWnd() {
 
 void TCustomListView::DestroyWnd() {
   if (HandleAllocated()) {
-    for (auto& item : items_.items_) {
-      const int index = items_.IndexOf(item.get());
-      item->state_ = static_cast<UINT>(
-          SendList(LVM_GETITEMSTATE, static_cast<WPARAM>(index), LVIS_SELECTED | LVIS_FOCUSED));
-    }
+    ReadWindowStates();
     for (auto& column : columns_.columns_) column->width_ = column->Width();
   }
   editing_ = false;
@@ -398,43 +488,10 @@ void TCustomListView::PushColumns() {
   }
 }
 
-void TCustomListView::PushItem(TListItem* item, int index) {
-  LVITEMW lv{};
-  lv.mask = LVIF_TEXT | LVIF_IMAGE | LVIF_PARAM | LVIF_STATE;
-  lv.iItem = index;
-  lv.pszText = LPSTR_TEXTCALLBACKW;
-  lv.iImage = I_IMAGECALLBACK;
-  lv.lParam = reinterpret_cast<LPARAM>(item);
-  lv.stateMask = LVIS_OVERLAYMASK | LVIS_CUT | LVIS_SELECTED | LVIS_FOCUSED;
-  lv.state = INDEXTOOVERLAYMASK(static_cast<UINT>(item->overlay_)) | (item->cut_ ? LVIS_CUT : 0u) |
-             (item->state_ & (LVIS_SELECTED | LVIS_FOCUSED));
-  const auto at = static_cast<int>(SendList(LVM_INSERTITEMW, 0, reinterpret_cast<LPARAM>(&lv)));
-  if (at < 0) RaiseLastOSError("list item");
-  LVITEMW sub{};
-  sub.pszText = LPSTR_TEXTCALLBACKW;
-  for (int c = 1; c < columns_.Count(); ++c) {
-    sub.iSubItem = c;
-    SendList(LVM_SETITEMTEXTW, static_cast<WPARAM>(at), reinterpret_cast<LPARAM>(&sub));
-  }
-}
-
-void TCustomListView::InsertWindowItem(int index, TListItem* item) {
-  if (!HandleAllocated()) return;
-  try {
-    PushItem(item, index);
-  } catch (...) {
-    items_.items_.erase(items_.items_.begin() + items_.IndexOf(item));
-    throw;
-  }
-}
-
 void TCustomListView::PushAllItems() {
   if (items_.items_.empty()) return;
-  BeginUpdate();
-  SendList(LVM_SETITEMCOUNT, items_.items_.size(), LVSICF_NOINVALIDATEALL);
-  for (size_t i = 0; i < items_.items_.size(); ++i)
-    PushItem(items_.items_[i].get(), static_cast<int>(i));
-  EndUpdate();
+  SyncWindowCount();
+  ApplyWindowStates();
 }
 
 void TCustomListView::ApplyColors() {
@@ -608,69 +665,17 @@ TListItem* TCustomListView::FindCaption(std::string_view caption, bool exact) co
   return nullptr;
 }
 
-namespace {
-
-struct SortContext {
-  const TListItemCompare* compare;
-};
-
-// The window is sorted to the order already fixed in the item vector: each item's rank is
-// its position there.
-int CALLBACK CompareByRank(LPARAM a, LPARAM b, LPARAM rankMap) {
-  const auto* ranks = reinterpret_cast<const std::vector<std::pair<LPARAM, int>>*>(rankMap);
-  auto rank = [ranks](LPARAM key) {
-    auto it = std::lower_bound(ranks->begin(), ranks->end(), std::pair<LPARAM, int>{key, INT_MIN});
-    return it != ranks->end() && it->first == key ? it->second : INT_MAX;
-  };
-  const int ra = rank(a), rb = rank(b);
-  return ra < rb ? -1 : (ra > rb ? 1 : 0);
-}
-
-}  // namespace
-
 void TCustomListView::CustomSort(const TListItemCompare& compare) {
   if (!compare || items_.items_.size() < 2) return;
+  ReadWindowStates();
   auto& v = items_.items_;
   std::stable_sort(v.begin(), v.end(),
                    [&](const std::unique_ptr<TListItem>& a, const std::unique_ptr<TListItem>& b) {
                      return compare(a.get(), b.get()) < 0;
                    });
   if (!HandleAllocated()) return;
-  std::vector<std::pair<LPARAM, int>> ranks;
-  ranks.reserve(v.size());
-  for (size_t i = 0; i < v.size(); ++i)
-    ranks.emplace_back(reinterpret_cast<LPARAM>(v[i].get()), static_cast<int>(i));
-  std::sort(ranks.begin(), ranks.end());
-  SendList(LVM_SORTITEMS, reinterpret_cast<WPARAM>(&ranks),
-           reinterpret_cast<LPARAM>(&CompareByRank));
-  ReadOrderFromWindow();
-}
-
-// Confirms the vector matches the window after a sort; a list view that sorted differently
-// (it never should) is followed, so that indexes keep meaning the same item.
-void TCustomListView::ReadOrderFromWindow() {
-  auto& v = items_.items_;
-  std::vector<TListItem*> order;
-  order.reserve(v.size());
-  for (size_t i = 0; i < v.size(); ++i) {
-    LVITEMW lv{};
-    lv.mask = LVIF_PARAM;
-    lv.iItem = static_cast<int>(i);
-    if (!SendList(LVM_GETITEMW, 0, reinterpret_cast<LPARAM>(&lv))) return;
-    order.push_back(reinterpret_cast<TListItem*>(lv.lParam));
-  }
-  for (size_t i = 0; i < v.size(); ++i)
-    if (v[i].get() != order[i]) {
-      std::vector<std::unique_ptr<TListItem>> rebuilt;
-      rebuilt.reserve(v.size());
-      for (TListItem* p : order) {
-        auto it = std::find_if(v.begin(), v.end(), [p](auto& u) { return u.get() == p; });
-        if (it == v.end()) return;
-        rebuilt.push_back(std::move(*it));
-      }
-      v = std::move(rebuilt);
-      return;
-    }
+  ApplyWindowStates();
+  if (!Updating()) ::InvalidateRect(WindowHandle(), nullptr, TRUE);
 }
 
 void TCustomListView::AlphaSort() {
@@ -732,6 +737,7 @@ void TCustomListView::BeginUpdate() {
 void TCustomListView::EndUpdate() {
   if (updateCount_ == 0) return;
   if (--updateCount_ == 0 && HandleAllocated()) {
+    SyncWindowCount();
     SendList(WM_SETREDRAW, TRUE);
     ::InvalidateRect(WindowHandle(), nullptr, TRUE);
   }
@@ -779,6 +785,10 @@ void TCustomListView::WndProc(TMessage& m) {
     CNNotify(m);
     return;
   }
+  if (m.Msg == LVM_SETITEMSTATE) {
+    SetItemStateMessage(m);
+    return;
+  }
   TWinControl::WndProc(m);
 }
 
@@ -790,6 +800,45 @@ void TCustomListView::DispInfo(NMLVDISPINFOW& info) {
     lstrcpynW(info.item.pszText, dispText_.c_str(), info.item.cchTextMax);
   }
   if ((info.item.mask & LVIF_IMAGE) && info.item.iSubItem == 0) info.item.iImage = ItemImage(item);
+  if (info.item.mask & LVIF_STATE)
+    info.item.state = (info.item.state & ~info.item.stateMask) |
+                      (item->ShownState() & info.item.stateMask & kOwnerStateBits);
+}
+
+// Typing the start of a caption finds the item: the window asks, as it holds no texts.
+int TCustomListView::FindItemIndex(const LVFINDINFOW& find, int start) {
+  if (!(find.flags & (LVFI_STRING | LVFI_PARTIAL)) || !find.psz) return -1;
+  const int count = items_.Count();
+  if (count == 0) return -1;
+  const std::wstring wanted(find.psz);
+  const bool partial = (find.flags & LVFI_PARTIAL) != 0;
+  start = std::clamp(start, 0, count);
+  const int steps = (find.flags & LVFI_WRAP) ? count : count - start;
+  for (int n = 0; n < steps; ++n) {
+    const int index = (start + n) % count;
+    const std::wstring text = Wide(ItemText(ItemOfIndex(index), 0));
+    const int length = partial ? static_cast<int>(std::min(text.size(), wanted.size()))
+                               : static_cast<int>(text.size());
+    if (partial && text.size() < wanted.size()) continue;
+    if (CompareStringW(LOCALE_USER_DEFAULT, NORM_IGNORECASE, text.c_str(), length, wanted.c_str(),
+                       static_cast<int>(wanted.size())) == CSTR_EQUAL)
+      return index;
+  }
+  return -1;
+}
+
+// A range of items changed selection at once (shift and click).
+void TCustomListView::OdStateChanged(const NMLVODSTATECHANGE& change) {
+  if (clearing_ || restoringStates_) return;
+  const int last = std::min(change.iTo, items_.Count() - 1);
+  for (int i = std::max(change.iFrom, 0); i <= last; ++i) {
+    TListItem* item = ItemOfIndex(i);
+    const UINT old = item->state_;
+    item->state_ = (old & ~static_cast<UINT>(LVIS_SELECTED | LVIS_FOCUSED)) |
+                   (change.uNewState & (LVIS_SELECTED | LVIS_FOCUSED));
+    if ((old ^ item->state_) & LVIS_SELECTED) SelectItem(item, (item->state_ & LVIS_SELECTED) != 0);
+    Change(item, ctState);
+  }
 }
 
 void TCustomListView::CNNotify(TMessage& m) {
@@ -800,12 +849,17 @@ void TCustomListView::CNNotify(TMessage& m) {
       break;
     case LVN_ITEMCHANGED: {
       const auto* nm = reinterpret_cast<NMLISTVIEW*>(m.LParam);
-      if (clearing_ || !(nm->uChanged & LVIF_STATE)) break;
+      if (clearing_ || restoringStates_ || !(nm->uChanged & LVIF_STATE)) break;
       TListItem* item = ItemOfIndex(nm->iItem);
-      if (nm->iItem < 0) {  // all items at once
+      if (nm->iItem < 0) {  // all items at once: each one whose selection changed is told
         for (auto& each : items_.items_) {
+          const UINT old = each->state_;
           each->state_ =
-              (each->state_ & ~static_cast<UINT>(LVIS_SELECTED)) | (nm->uNewState & LVIS_SELECTED);
+              (old & ~static_cast<UINT>(LVIS_SELECTED)) | (nm->uNewState & LVIS_SELECTED);
+          if ((old ^ each->state_) & LVIS_SELECTED) {
+            SelectItem(each.get(), (each->state_ & LVIS_SELECTED) != 0);
+            Change(each.get(), ctState);
+          }
         }
         break;
       }
@@ -814,6 +868,14 @@ void TCustomListView::CNNotify(TMessage& m) {
       if ((nm->uOldState ^ nm->uNewState) & LVIS_SELECTED)
         SelectItem(item, (nm->uNewState & LVIS_SELECTED) != 0);
       Change(item, ctState);
+      break;
+    }
+    case LVN_ODSTATECHANGED:
+      OdStateChanged(*reinterpret_cast<const NMLVODSTATECHANGE*>(m.LParam));
+      break;
+    case LVN_ODFINDITEMW: {
+      const auto* nm = reinterpret_cast<const NMLVFINDITEMW*>(m.LParam);
+      m.Result = FindItemIndex(nm->lvfi, nm->iStart);
       break;
     }
     case LVN_COLUMNCLICK: {

@@ -4,7 +4,10 @@
 //   TCustomListView              view styles, multi-selection, sorting, label editing, events
 //
 // Items are kept beside the window in the window's order, so they survive a rebuild of the
-// window; the window is given text and images by callback and asks this object for them.
+// window. The window holds no items of its own (owner data): it is told how many there are and
+// asks this object for texts, images and the state bits it does not keep (overlay, cut, drop
+// highlight); it keeps selection and focus. Adding thousands of items thus costs no message
+// per item.
 #pragma once
 
 #include <windows.h>
@@ -78,6 +81,9 @@ class TListItem {
   explicit TListItem(TCustomListView* owner) : owner_(owner) {}
   UINT StateBits() const;
   void SetStateBit(UINT bit, bool value);
+  // The bits the window asks this item for.
+  UINT ShownState() const;
+  void Redraw();
 
   TCustomListView* owner_;
   std::string caption_;
@@ -85,7 +91,8 @@ class TListItem {
   int imageIndex_ = -1;
   int overlay_ = 0;
   bool cut_ = false;
-  UINT state_ = 0;  // selection and focus while there is no window
+  bool dropHilited_ = false;
+  UINT state_ = 0;  // selection and focus while there is no window (and across rebuilds)
   void* data_ = nullptr;
   std::unique_ptr<TObject> object_;
 };
@@ -278,8 +285,18 @@ class TCustomListView : public TWinControl {
   int WindowIndexOf(const TListItem* item) const;
 
  private:
-  void InsertWindowItem(int index, TListItem* item);
-  void PushItem(TListItem* item, int index);
+  void InsertWindowItem(int index);
+  void DeleteWindowItem(int index);
+  // The window's item count follows the items; additions during an update are told at its end
+  // or when the window is next asked about an item.
+  void SyncWindowCount() const;
+  // Selection and focus move with their items when items are inserted or reordered: read from
+  // the window into the items before, given back after (without selection events).
+  void ReadWindowStates();
+  void ApplyWindowStates();
+  void SetItemStateMessage(TMessage& m);
+  int FindItemIndex(const LVFINDINFOW& find, int start);
+  void OdStateChanged(const NMLVODSTATECHANGE& change);
   void PushAllItems();
   void PushColumns();
   void ApplyImageLists();
@@ -287,7 +304,6 @@ class TCustomListView : public TWinControl {
   void DispInfo(NMLVDISPINFOW& info);
   void UpdateStyleBits();
   DWORD ListExStyle() const;
-  void ReadOrderFromWindow();
   HWND HeaderHandle() const;
 
   TListItems items_;
@@ -307,6 +323,8 @@ class TCustomListView : public TWinControl {
   int updateCount_ = 0;
   bool editing_ = false;
   bool clearing_ = false;
+  bool restoringStates_ = false;
+  mutable int windowCount_ = 0;
   bool cancelEdit_ = false;
   int sortColumn_ = -1;
   TSortDirection sortDirection_ = sdNone;

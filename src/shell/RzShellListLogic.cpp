@@ -40,12 +40,25 @@ std::string FileNameKey(std::string_view name) {
 }
 
 void TRzFilterTable::Add(std::string_view fileName) {
-  std::string key = FileNameKey(fileName);
-  auto it = std::lower_bound(names_.begin(), names_.end(), key);
-  if (it == names_.end() || *it != key) names_.insert(it, std::move(key));
+  names_.push_back(FileNameKey(fileName));
+  sorted_ = false;
+}
+
+// A folder's worth of names is sorted once, not kept sorted name by name.
+void TRzFilterTable::Sort() const {
+  if (sorted_) return;
+  std::sort(names_.begin(), names_.end());
+  names_.erase(std::unique(names_.begin(), names_.end()), names_.end());
+  sorted_ = true;
+}
+
+int TRzFilterTable::Count() const {
+  Sort();
+  return static_cast<int>(names_.size());
 }
 
 bool TRzFilterTable::Contains(std::string_view fileName) const {
+  Sort();
   return std::binary_search(names_.begin(), names_.end(), FileNameKey(fileName));
 }
 

@@ -31,10 +31,13 @@ class TRzFilterTable {
  public:
   void Add(std::string_view fileName);
   bool Contains(std::string_view fileName) const;
-  int Count() const { return static_cast<int>(names_.size()); }
+  int Count() const;
 
  private:
-  std::vector<std::string> names_;
+  void Sort() const;
+
+  mutable std::vector<std::string> names_;
+  mutable bool sorted_ = true;
 };
 
 // ---- Texts ----
