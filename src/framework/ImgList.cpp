@@ -40,7 +40,7 @@ TImageList::TImageList(int width, int height)
 }
 
 TImageList::~TImageList() {
-  if (shareImages_) list_.Release();
+  if (takenOver_ && shareImages_) list_.Release();
   while (!links_.empty()) {
     TChangeLink* link = links_.back();
     links_.pop_back();
@@ -54,8 +54,11 @@ void TImageList::SetHandle(HIMAGELIST list) {
   int width = 0, height = 0;
   if (!list || !ImageList_GetIconSize(list, &width, &height))
     throw EInvalidOperation("Invalid image list handle");
-  if (shareImages_) list_.Release();
+  // The list made here is always ours to destroy, whatever ShareImages says: only a list taken
+  // over may belong to someone else.
+  if (takenOver_ && shareImages_) list_.Release();
   list_.Reset(list);
+  takenOver_ = true;
   width_ = width;
   height_ = height;
   Changed();

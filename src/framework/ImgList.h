@@ -95,6 +95,7 @@ class TImageList : public TObject {
   int height_;
   ImageListHandle list_;
   bool shareImages_ = false;
+  bool takenOver_ = false;  // the list came through SetHandle
   std::vector<TChangeLink*> links_;
 };
 

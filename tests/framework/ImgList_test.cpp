@@ -3,6 +3,8 @@
 
 #include <gtest/gtest.h>
 
+#include "support/Gdi.h"
+
 namespace kovra {
 namespace {
 
@@ -183,6 +185,20 @@ TEST(ImageListTest, SharedHandlesOutliveTheirWrapper) {
   owner.SetHandle(raw);  // owned from here on
   EXPECT_EQ(owner.Count(), 1);
   EXPECT_THROW(owner.SetHandle(nullptr), EInvalidOperation);
+}
+
+TEST(ImageListTest, TheListMadeHereGoesWhenASharedOneTakesItsPlace) {
+  HIMAGELIST raw = ImageList_Create(24, 20, ILC_COLOR32 | ILC_MASK, 1, 1);
+  ASSERT_NE(raw, nullptr);
+  const int before = test::GdiHeadroom();
+  for (int i = 0; i < 20; ++i) {
+    TImageList shared;  // as the shell controls take the system's lists
+    shared.SetShareImages(true);
+    shared.SetHandle(raw);
+  }
+  EXPECT_EQ(test::GdiHeadroom(), before);
+  EXPECT_EQ(ImageList_GetImageCount(raw), 0) << "the shared list is still alive";
+  ImageList_Destroy(raw);
 }
 
 }  // namespace
