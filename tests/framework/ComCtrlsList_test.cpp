@@ -177,6 +177,40 @@ TEST_F(ListViewTest, HeaderClickReportsItsColumnAndSortingKeepsItemsAndWindowTog
   EXPECT_TRUE(hd.fmt & HDF_SORTDOWN);
 }
 
+TEST_F(ListViewTest, SelectionFollowsItsItemAndTheItemsAnswerForWhatTheWindowDoesNotKeep) {
+  TListItem* b = AddItem("beta", "");
+  TListItem* c = AddItem("charlie", "");
+  c->SetSelected(true);
+  c->SetFocused(true);
+  list_->Items().Insert(0)->SetCaption("alpha");  // in front of the selection
+  EXPECT_EQ(list_->Selected(), c);
+  EXPECT_EQ(SendMessageW(Wnd(), LVM_GETNEXTITEM, static_cast<WPARAM>(-1), LVNI_SELECTED), 2);
+  list_->CustomSort([](TListItem* x, TListItem* y) { return -x->Caption().compare(y->Caption()); });
+  EXPECT_EQ(c->Index(), 0);
+  EXPECT_EQ(list_->Selected(), c);
+  EXPECT_EQ(list_->ItemFocused(), c);
+  EXPECT_EQ(list_->SelCount(), 1);
+
+  b->SetCut(true);
+  b->SetOverlayIndex(2);
+  const auto index = static_cast<WPARAM>(b->Index());
+  EXPECT_EQ(SendMessageW(Wnd(), LVM_GETITEMSTATE, index, LVIS_CUT | LVIS_OVERLAYMASK),
+            static_cast<LRESULT>(LVIS_CUT | INDEXTOOVERLAYMASK(2)));
+  LVITEMW lv{};
+  lv.stateMask = LVIS_DROPHILITED;
+  lv.state = LVIS_DROPHILITED;
+  SendMessageW(Wnd(), LVM_SETITEMSTATE, index, reinterpret_cast<LPARAM>(&lv));
+  EXPECT_EQ(SendMessageW(Wnd(), LVM_GETITEMSTATE, index, LVIS_DROPHILITED), LVIS_DROPHILITED);
+  EXPECT_EQ(list_->Selected(), c);  // a drop highlight is no selection
+
+  // Typing the start of a caption finds the item (from the focused one on, wrapping).
+  SetFocus(Wnd());
+  PostMessageW(Wnd(), WM_CHAR, 'a', 0);
+  ASSERT_TRUE(WaitUntil([&] { return list_->Selected() != c; }));
+  ASSERT_NE(list_->Selected(), nullptr);
+  EXPECT_EQ(list_->Selected()->Caption(), "alpha");
+}
+
 TEST_F(ListViewTest, LabelEditingAsksThenStoresTheEditedText) {
   TListItem* a = AddItem("alpha", "");
   bool allow = false;
