@@ -127,6 +127,7 @@ double PrivateKb() {
 struct Shown {
   double ms = -1;  // -1: the list never held every item
   double privateKb = 0;
+  double beforeKb = 0;  // just before the call
 };
 
 // Runs `execute` (which shows a modal dialog) while a thread waits for a list of `expected`
@@ -134,6 +135,7 @@ struct Shown {
 template <class Execute, class WhileOpen>
 Shown ShowDialog(Execute&& execute, int expected, WhileOpen&& whileOpen) {
   Shown shown;
+  shown.beforeKb = PrivateKb();
   std::atomic<bool> running{true};
   const double t0 = bench::NowMs();
   std::thread watcher([&] {
@@ -183,7 +185,8 @@ void ExecuteSystem(const std::wstring& folder) {
   GetOpenFileNameW(&ofn);
 }
 
-// --open ours|system <folder> <expected> <result file>: kRounds dialogs, a line "ms KB" each.
+// --open ours|system <folder> <expected> <result file>: kRounds dialogs, a line
+// "ms KB KB-before" each.
 int ChildOpen(bool ours, const std::wstring& folder, int expected, std::ofstream& out) {
   for (int round = 0; round < kRounds; ++round) {
     auto execute = [&] {
@@ -193,44 +196,46 @@ int ChildOpen(bool ours, const std::wstring& folder, int expected, std::ofstream
         ExecuteSystem(folder);
     };
     const Shown shown = ShowDialog(execute, expected, [](HWND) {});
-    out << shown.ms << ' ' << shown.privateKb << '\n';
+    out << shown.ms << ' ' << shown.privateKb << ' ' << shown.beforeKb << '\n';
   }
   return 0;
 }
 
-// --refresh <folder> <expected> <result file>: "ms refreshes" once the list holds the files
-// created while it was open.
+// --refresh <folder> <expected> <result file>: "ms refreshes burst-ms": the time from the last
+// of the files created while the dialog was open to its list holding them all, the refreshes
+// that took, and how long the creating took.
 int ChildRefresh(const std::wstring& folder, int expected, std::ofstream& out) {
   TRzOpenDialog dialog(nullptr);
   dialog.SetFilter(kFilter);
   dialog.SetInitialDir(Narrow(folder));
   dialog.SetOptions(dialog.Options() | osoNoChangeDir);
+  auto list = [&]() -> TRzShellList& {
+    return static_cast<TRzShellOpenSaveForm*>(dialog.Form())->ShellList();
+  };
   int refreshes = -1, refreshesBefore = 0;
-  dialog.OnFormShow = [&](TObject*) {
-    refreshesBefore = static_cast<TRzShellOpenSaveForm*>(dialog.Form())->ShellList().RefreshCount();
+  dialog.OnFormShow = [&](TObject*) { refreshesBefore = list().RefreshCount(); };
+  dialog.OnFormClose = [&](TObject*) { refreshes = list().RefreshCount() - refreshesBefore; };
+  double ms = -1, burstMs = 0;
+  auto createFiles = [&](HWND) {
+    const double start = bench::NowMs();
+    for (int i = 0; i < kCreatedFiles; ++i) {
+      char name[32];
+      std::snprintf(name, sizeof name, "\\new_%04d.txt", i);
+      test::MakeFile(Narrow(folder) + name);
+    }
+    // Counted from the last file: Wine takes milliseconds to create each one in a large folder.
+    const double t0 = bench::NowMs();
+    burstMs = t0 - start;
+    while (bench::NowMs() - t0 < 4 * kRefreshLimitMs) {
+      if (FullestList().items >= expected + kCreatedFiles) {
+        ms = bench::NowMs() - t0;
+        break;
+      }
+      Sleep(2);
+    }
   };
-  dialog.OnFormClose = [&](TObject*) {
-    refreshes = static_cast<TRzShellOpenSaveForm*>(dialog.Form())->ShellList().RefreshCount() -
-                refreshesBefore;
-  };
-  double ms = -1;
-  ShowDialog([&] { dialog.Execute(); }, expected,
-             [&](HWND) {
-               const double t0 = bench::NowMs();
-               for (int i = 0; i < kCreatedFiles; ++i) {
-                 char name[32];
-                 std::snprintf(name, sizeof name, "\\new_%04d.txt", i);
-                 test::MakeFile(Narrow(folder) + name);
-               }
-               while (bench::NowMs() - t0 < 4 * kRefreshLimitMs) {
-                 if (FullestList().items >= expected + kCreatedFiles) {
-                   ms = bench::NowMs() - t0;
-                   break;
-                 }
-                 Sleep(2);
-               }
-             });
-  out << ms << ' ' << refreshes << '\n';
+  ShowDialog([&] { dialog.Execute(); }, expected, createFiles);
+  out << ms << ' ' << refreshes << ' ' << burstMs << '\n';
   return 0;
 }
 
@@ -360,7 +365,7 @@ std::vector<std::string> ChineseNames(int count) {
 }
 
 struct SideFigures {
-  std::vector<double> coldMs, warmMs, coldKb;
+  std::vector<double> coldMs, warmMs, coldKb, dialogKb;
   bool complete = true;
 };
 
@@ -378,6 +383,7 @@ void MeasureFolder(const std::wstring& folder, int expected, const std::wstring&
       }
       side.coldMs.push_back(lines[0][0]);
       side.coldKb.push_back(lines[0][1]);
+      side.dialogKb.push_back(lines[0][1] - lines[0][2]);
       side.warmMs.push_back(lines[1][0]);
     }
   }
@@ -391,6 +397,8 @@ void ReportFolder(const char* name, const SideFigures& ours, const SideFigures& 
       name, bench::Median(ours.coldMs), bench::Median(ours.warmMs), bench::Median(ours.coldKb),
       bench::Median(system.coldMs), bench::Median(system.warmMs), bench::Median(system.coldKb),
       kRuns);
+  std::printf("  %s: private bytes the first dialog added: ours %.0f KB, system's %.0f KB\n", name,
+              bench::Median(ours.dialogKb), bench::Median(system.dialogKb));
   const std::string label(name);
   verdicts.Check((label + ": both lists showed every item").c_str(),
                  ours.complete && system.complete,
@@ -428,15 +436,19 @@ int Run() {
   ReportFolder("10,000 files", oursMany, systemMany, verdicts);
   ReportFolder("2,000 Chinese names", oursChinese, systemChinese, verdicts);
 
-  const bool refreshed = refresh.size() == 1 && refresh[0].size() == 2 && refresh[0][0] >= 0;
-  const double refreshMs = refreshed ? refresh[0][0] : -1;
-  const int refreshes = refreshed ? static_cast<int>(refresh[0][1]) : -1;
+  const bool refreshRan = refresh.size() == 1 && refresh[0].size() == 3;
+  const bool refreshed = refreshRan && refresh[0][0] >= 0;
+  const double refreshMs = refreshRan ? refresh[0][0] : -1;
+  const int refreshes = refreshRan ? static_cast<int>(refresh[0][1]) : -1;
+  if (refreshRan)
+    std::printf("  1,000 files created in the shown folder of 10,000 in %.0f ms\n", refresh[0][2]);
   char detail[160];
   std::snprintf(detail, sizeof detail, "%8.0f ms  (<= %.0f)", refreshMs, kRefreshLimitMs);
-  verdicts.Check("1,000 new files: all listed within", refreshed && refreshMs <= kRefreshLimitMs,
-                 detail);
+  verdicts.Check("1,000 new files: all listed, from the last one, within",
+                 refreshed && refreshMs <= kRefreshLimitMs, detail);
   std::snprintf(detail, sizeof detail, "%8d     (<= %d)", refreshes, kRefreshLimit);
-  verdicts.Check("1,000 new files: refreshes", refreshed && refreshes <= kRefreshLimit, detail);
+  verdicts.Check("1,000 new files: refreshes",
+                 refreshed && refreshes >= 1 && refreshes <= kRefreshLimit, detail);
 
   const bool cycled = cycles.size() == 1 && cycles[0].size() == 6;
   if (cycled) {
