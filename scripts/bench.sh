@@ -6,7 +6,7 @@ set -euo pipefail
 root=$(cd "$(dirname "$0")/.." && pwd)
 build=${KOVRA_BUILD_DIR:-$root/build}
 benches=("$@")
-[ ${#benches[@]} -gt 0 ] || benches=(GradientBench OrderBench WatcherBench StartupBench)
+[ ${#benches[@]} -gt 0 ] || benches=(GradientBench OrderBench WatcherBench StartupBench OpenDialogBench)
 cmake -S "$root" -B "$build" -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo \
       -DCMAKE_TOOLCHAIN_FILE="$root/cmake/mingw-w64.cmake" >/dev/null
 cmake --build "$build" --target "${benches[@]}" KeepAlive
