@@ -55,7 +55,9 @@ TEST(RzStrings, BothColumnsHoldEveryTextWithTheSamePlaceholdersAndAccessKey) {
     // Windows puts the English letter in brackets after a Chinese caption: "打开(&O)".
     const char key = Accelerator(english);
     EXPECT_EQ(Accelerator(chinese), key);
-    if (key) EXPECT_NE(chinese.find(std::string("(&") + key + ")"), std::string_view::npos);
+    if (key) {
+      EXPECT_NE(chinese.find(std::string("(&") + key + ")"), std::string_view::npos);
+    }
   }
 }
 

@@ -121,7 +121,7 @@ TEST_F(TrayTest, AddedAtCreationRemovedWhenDisabledAndReAddedAfterShellRestart) 
 
 TEST_F(TrayTest, RefusedAddLeavesTheIconDisabled) {
   TRzTrayIcon::SetShellNotifyIconHook([this](DWORD message, NOTIFYICONDATAW&) {
-    calls_.push_back(ShellCall{message, 0, 0, nullptr, {}});
+    calls_.push_back(ShellCall{message, 0, 0, nullptr, {}, {}, {}, 0});
     return message == NIM_DELETE;
   });
   TRzTrayIcon& tray = Make();
