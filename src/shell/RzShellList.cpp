@@ -37,17 +37,6 @@ class ErrorModeScope {
   UINT old_;
 };
 
-class HourglassScope {
- public:
-  HourglassScope() : old_(SetCursor(LoadCursorW(nullptr, IDC_WAIT))) {}
-  ~HourglassScope() { SetCursor(old_); }
-  HourglassScope(const HourglassScope&) = delete;
-  HourglassScope& operator=(const HourglassScope&) = delete;
-
- private:
-  HCURSOR old_;
-};
-
 // Widths the user gave a file-system folder's columns, carried to the next one.
 struct RememberedWidths {
   std::vector<int> widths;
@@ -393,7 +382,7 @@ void TRzCustomShellList::FillItems() {
     refreshDeferred_ = true;
     return;
   }
-  HourglassScope hourglass;
+  TScreenCursor hourglass(crHourGlass);
   // The new folder is bound and read before anything is cleared: one that cannot be read leaves
   // the list on the folder it showed, with its items and identifiers.
   TShellFolderPtr folder;
@@ -970,7 +959,7 @@ bool TRzCustomShellList::CreateNewFolder(bool editName) {
   }
   if (IdListItemCount(folderIdList_.Get()) == 0 && shellFolder_) {
     // The desktop lists a new folder only after a moment: wait for it, refreshes held.
-    HourglassScope hourglass;
+    TScreenCursor hourglass(crHourGlass);
     deferRefresh_ = true;
     WaitForShellItem(shellFolder_.Get(), name, SHCONTF_FOLDERS, kNewFolderDesktopWaitMs);
     deferRefresh_ = false;
@@ -1329,7 +1318,7 @@ HRESULT TRzCustomShellList::OleDrop(IDataObject* data, DWORD keyState, POINTL po
   *effect = allowed;
   HRESULT hr;
   {
-    HourglassScope hourglass;
+    TScreenCursor hourglass(crHourGlass);
     hr = target->Drop(data, keyState, point, effect);
   }
   if (!dragging_)

@@ -15,17 +15,6 @@ namespace kovra {
 
 namespace {
 
-class THourglass {
- public:
-  THourglass() : old_(SetCursor(LoadCursorW(nullptr, IDC_WAIT))) {}
-  ~THourglass() { SetCursor(old_); }
-  THourglass(const THourglass&) = delete;
-  THourglass& operator=(const THourglass&) = delete;
-
- private:
-  HCURSOR old_;
-};
-
 constexpr int kIconLeft = 8;  // from the item's left edge, at 96 pixels per inch
 constexpr int kTextLeft = 32;
 constexpr int kTextRightGap = 8;
@@ -227,7 +216,7 @@ bool TRzSendToMenu::Send(UINT command, IDataObject* data, HWND owner) const {
 
 HRESULT DropDataOn(IDropTarget* target, IDataObject* data) {
   if (!target || !data) return E_POINTER;
-  THourglass hourglass;
+  TScreenCursor hourglass(crHourGlass);
   const POINTL origin{0, 0};
   DWORD effect = DROPEFFECT_COPY;
   HRESULT hr = target->DragEnter(data, MK_LBUTTON, origin, &effect);

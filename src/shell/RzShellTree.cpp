@@ -13,18 +13,6 @@ namespace kovra {
 
 namespace {
 
-// The wait cursor for the scope of a slow shell call.
-class THourglass {
- public:
-  THourglass() : old_(SetCursor(LoadCursorW(nullptr, IDC_WAIT))) {}
-  ~THourglass() { SetCursor(old_); }
-  THourglass(const THourglass&) = delete;
-  THourglass& operator=(const THourglass&) = delete;
-
- private:
-  HCURSOR old_;
-};
-
 // Critical-error boxes (an empty floppy drive) would stop an enumeration cold.
 class TQuietErrors {
  public:
@@ -359,7 +347,7 @@ void TRzCustomShellTree::FillTree() {
     return;
   }
   HandleNeeded();
-  THourglass hourglass;
+  TScreenCursor hourglass(crHourGlass);
   {
     TIgnoreChanges ignore(this);
     SetSelected(nullptr);
@@ -393,7 +381,7 @@ void TRzCustomShellTree::FillTree() {
 
 void TRzCustomShellTree::EnumerateChildren(TTreeNode* node) {
   if (!node) return;
-  THourglass hourglass;
+  TScreenCursor hourglass(crHourGlass);
   EnumerateChildrenOf(node, false);
 }
 
@@ -649,7 +637,7 @@ void TRzCustomShellTree::RefreshTree() {
     FillTree();
     return;
   }
-  THourglass hourglass;
+  TScreenCursor hourglass(crHourGlass);
   if (OnFillStart) OnFillStart(this);
   struct Complete {
     TRzCustomShellTree* tree;
@@ -974,7 +962,7 @@ bool TRzCustomShellTree::Edit(TTreeNode* node, std::string& text) {
   if (!parent) return false;
   std::wstring wide = Wide(text);
   if (wide.size() > MAX_PATH) wide.resize(MAX_PATH);
-  THourglass hourglass;
+  TScreenCursor hourglass(crHourGlass);
   TRzPidl renamed;
   HRESULT hr;
   {
@@ -1023,7 +1011,7 @@ bool TRzCustomShellTree::CreateNewFolder() {
   }
   {
     // Until the shell lists the new folder (the desktop takes longest), with refreshes held.
-    THourglass hourglass;
+    TScreenCursor hourglass(crHourGlass);
     const DWORD limit = data->IsDesktop() ? kNewFolderDesktopWaitMs : kNewFolderWaitMs;
     deferRefresh_ = true;
     WaitForShellItem(data->ShellFolder(), name, EnumFlags(), limit);
@@ -1182,7 +1170,7 @@ HRESULT TRzCustomShellTree::OleDrop(IDataObject* data, DWORD keyState, POINTL po
   answer = allowed;
   target->DragOver(keyState, point, &answer);
   {
-    THourglass hourglass;
+    TScreenCursor hourglass(crHourGlass);
     answer = allowed;
     target->Drop(data, keyState, point, &answer);
   }

@@ -177,7 +177,7 @@ TEST_F(ListViewTest, HeaderClickReportsItsColumnAndSortingKeepsItemsAndWindowTog
   EXPECT_TRUE(hd.fmt & HDF_SORTDOWN);
 }
 
-TEST_F(ListViewTest, SelectionFollowsItsItemAndTheItemsAnswerForTheStatesTheWindowDoesNotKeep) {
+TEST_F(ListViewTest, SelectionFollowsItsItemAndTheItemsAnswerForWhatTheWindowDoesNotKeep) {
   TListItem* b = AddItem("beta", "");
   TListItem* c = AddItem("charlie", "");
   c->SetSelected(true);
@@ -202,6 +202,14 @@ TEST_F(ListViewTest, SelectionFollowsItsItemAndTheItemsAnswerForTheStatesTheWind
   SendMessageW(Wnd(), LVM_SETITEMSTATE, index, reinterpret_cast<LPARAM>(&lv));
   EXPECT_EQ(SendMessageW(Wnd(), LVM_GETITEMSTATE, index, LVIS_DROPHILITED), LVIS_DROPHILITED);
   EXPECT_EQ(list_->Selected(), c);  // a drop highlight is no selection
+
+  // Typing the start of a caption finds the item (from the focused one on, wrapping); the
+  // window asks the items, as it holds no texts. A character without a repeat count is ignored.
+  SetFocus(Wnd());
+  PostMessageW(Wnd(), WM_CHAR, 'a', 1);
+  ASSERT_TRUE(WaitUntil([&] { return list_->Selected() != c; }));
+  ASSERT_NE(list_->Selected(), nullptr);
+  EXPECT_EQ(list_->Selected()->Caption(), "alpha");
 }
 
 TEST_F(ListViewTest, LabelEditingAsksThenStoresTheEditedText) {
