@@ -113,12 +113,15 @@ TEST(ApplicationExceptions, DefaultHandlerShowsABoxCaptionedWithTheTitleAndRunGo
   auto* timer = new TTimer(main);  // freed with the form when Run returns
   timer->SetInterval(10);
   int ticks = 0;
+  bool closed = false;
   timer->OnTimer = [&](TObject*) {
     ++ticks;
     if (ticks == 1) throw Exception("配置文件无法写入");
-    if (ticks == 3) main->Close();  // ends Run: the loop survived the exception
+    // Ticks go on inside the box's own loop: close (which ends that loop too) only once the box
+    // has been seen, bounded so that a box that never shows cannot hang the test.
+    if (!closed && ticks >= 3 && (dismisser.Seen() == 1 || ticks > 500))
+      main->Close();  // the loop survived the exception
   };
-  bool closed = false;
   main->OnClose = [&](TObject*, TCloseAction&) { closed = true; };
   Application().Run();
   EXPECT_TRUE(closed);
