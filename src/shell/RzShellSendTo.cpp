@@ -19,6 +19,8 @@ constexpr int kIconLeft = 8;  // from the item's left edge, at 96 pixels per inc
 constexpr int kTextLeft = 32;
 constexpr int kTextRightGap = 8;
 constexpr int kVerticalGap = 4;
+// The entries' commands stay below the shell's first command (1000) in the same menu.
+constexpr std::size_t kMaxEntries = 999;
 
 std::vector<TRzSendToEntry>& Entries() {
   static std::vector<TRzSendToEntry> entries;
@@ -95,6 +97,7 @@ bool TRzSendToMenu::InitPopup(HMENU popup) {
   if (!popup || !LoneGreyedItem(popup)) return false;
   std::vector<TRzSendToEntry> entries = ReadSendToEntries();
   if (entries.empty()) return false;
+  if (entries.size() > kMaxEntries) entries.resize(kMaxEntries);
   DeleteMenu(popup, 0, MF_BYPOSITION);
   for (std::size_t i = 0; i < entries.size(); ++i)
     AppendMenuW(popup, MF_OWNERDRAW, i + 1, reinterpret_cast<LPCWSTR>(kItemTag));
