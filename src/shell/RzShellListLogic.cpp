@@ -93,18 +93,6 @@ int SortColumnIndex(int sortColumn, int columnCount) {
   return index >= 0 && index < columnCount ? index : 0;
 }
 
-TRzShellKeys ShellKeysFromTexts() {
-  TRzShellKeys keys;
-  keys.selectAll = TextToShortCut(kRzStrSelectAllKey);
-  keys.del = TextToShortCut(kRzStrDeleteKey);
-  keys.copy = TextToShortCut(kRzStrCopyKey);
-  keys.cut = TextToShortCut(kRzStrCutKey);
-  keys.paste = TextToShortCut(kRzStrPasteKey);
-  keys.refresh = TextToShortCut(kRzStrRefreshKey);
-  keys.rename = TextToShortCut(kRzStrRenameKey);
-  return keys;
-}
-
 TRzShellKeyCommand ShellListKeyCommand(TShortCut pressed, const TRzShellKeys& keys) {
   constexpr TShortCut kBack = 0x08, kReturn = 0x0D;
   if (pressed == 0) return skNone;  // a text that named no key matches nothing

@@ -76,11 +76,6 @@ enum TRzShellKeyCommand : std::uint8_t {
   skGoUp,
   skOpen
 };
-struct TRzShellKeys {
-  TShortCut selectAll = 0, del = 0, copy = 0, cut = 0, paste = 0, refresh = 0, rename = 0;
-};
-// The shortcuts read from the texts of RzShellTreeLogic.h.
-TRzShellKeys ShellKeysFromTexts();
 // Delete also with Shift (the shell's delete verb decides itself whether to use the recycle
 // bin); Backspace and Enter only alone.
 TRzShellKeyCommand ShellListKeyCommand(TShortCut pressed, const TRzShellKeys& keys);

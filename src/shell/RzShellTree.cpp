@@ -191,7 +191,6 @@ TRzCustomShellTree::TRzCustomShellTree(TComponent* owner)
   selectedFolder_.OnChange = [this](TObject*) { SelectedFolderChanged(); };
   DeviceChangeHandler().Register(
       this, [this](TRzDeviceChangeHandler*, TMessage& m) { DeviceChanged(m); });
-  ParseShortCuts();
 }
 
 TRzCustomShellTree::~TRzCustomShellTree() {
@@ -206,15 +205,6 @@ TRzCustomShellTree::~TRzCustomShellTree() {
     TIgnoreChanges ignore(this);
     Items().Clear();
   }
-}
-
-void TRzCustomShellTree::ParseShortCuts() {
-  keys_.del = TextToShortCut(kRzStrDeleteKey);
-  keys_.copy = TextToShortCut(kRzStrCopyKey);
-  keys_.cut = TextToShortCut(kRzStrCutKey);
-  keys_.paste = TextToShortCut(kRzStrPasteKey);
-  keys_.refresh = TextToShortCut(kRzStrRefreshKey);
-  keys_.rename = TextToShortCut(kRzStrRenameKey);
 }
 
 std::string TRzCustomShellTree::SelectedPathName() {

@@ -248,7 +248,6 @@ class TRzCustomShellTree : public TRzCustomTreeView, public IRzDropTargetOwner {
   ComPtr<IDropTarget> NodeDropTarget(TTreeNode* node);
   void SetDropNode(TTreeNode* node);
   void DragScrollAndHover(POINT client);
-  void ParseShortCuts();
 
   TTimer timer_;
   int timerTag_ = 0;  // 1: apply the pending selection, 2: refresh
@@ -277,9 +276,7 @@ class TRzCustomShellTree : public TRzCustomTreeView, public IRzDropTargetOwner {
   ComPtr<IContextMenu> openMenu_;
   ComPtr<IContextMenu2> openMenu2_;
   std::unique_ptr<TRzSendToMenu> sendTo_;
-  struct Keys {
-    TShortCut del = 0, copy = 0, cut = 0, paste = 0, refresh = 0, rename = 0;
-  } keys_;
+  const TRzShellKeys keys_ = ShellKeysFromTexts();
 };
 
 class TRzShellTree : public TRzCustomShellTree {

@@ -34,4 +34,20 @@ inline constexpr const char* kRzStrPasteKey = "Ctrl+V";
 inline constexpr const char* kRzStrRefreshKey = "F5";
 inline constexpr const char* kRzStrRenameKey = "F2";
 
+// The tree's and the list's keys, read from those texts.
+struct TRzShellKeys {
+  TShortCut selectAll = 0, del = 0, copy = 0, cut = 0, paste = 0, refresh = 0, rename = 0;
+};
+inline TRzShellKeys ShellKeysFromTexts() {
+  TRzShellKeys keys;
+  keys.selectAll = TextToShortCut(kRzStrSelectAllKey);
+  keys.del = TextToShortCut(kRzStrDeleteKey);
+  keys.copy = TextToShortCut(kRzStrCopyKey);
+  keys.cut = TextToShortCut(kRzStrCutKey);
+  keys.paste = TextToShortCut(kRzStrPasteKey);
+  keys.refresh = TextToShortCut(kRzStrRefreshKey);
+  keys.rename = TextToShortCut(kRzStrRenameKey);
+  return keys;
+}
+
 }  // namespace kovra
